@@ -1,0 +1,40 @@
+#include "Args.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace leaf::cli {
+
+std::string Args::next() {
+  if (empty()) throw UsageError("missing argument");
+  return items_[index_++];
+}
+
+std::string Args::valueFor(const std::string& option) {
+  if (empty()) throw UsageError(option + " needs a value");
+  return next();
+}
+
+int ParseInt(const std::string& option, const std::string& text, int min, int max) {
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || value < min || value > max) {
+    throw UsageError(option + " takes a whole number from " + std::to_string(min) + " to " +
+                     std::to_string(max) + ", not '" + text + "'");
+  }
+  return static_cast<int>(value);
+}
+
+double ParseDouble(const std::string& option, const std::string& text, double min, double max) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || value < min || value > max) {
+    throw UsageError(option + " takes a number from " + std::to_string(min) + " to " +
+                     std::to_string(max) + ", not '" + text + "'");
+  }
+  return value;
+}
+
+}  // namespace leaf::cli

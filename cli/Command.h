@@ -1,0 +1,35 @@
+// The subcommands of leafsmith-cli.
+#pragma once
+
+#include <string>
+
+#include "Args.h"
+#include "app/AppSettings.h"
+
+namespace leaf::cli {
+
+struct Context {
+  AppSettings settings;
+  std::string settingsPath;
+};
+
+struct Command {
+  const char* name;
+  const char* summary;
+  const char* usage;  // full help text
+  int (*run)(Context& context, Args& args);
+};
+
+int RunInfo(Context& context, Args& args);
+int RunConvert(Context& context, Args& args);
+int RunSettings(Context& context, Args& args);
+
+extern const char kInfoUsage[];
+extern const char kSettingsUsage[];
+// Built from the convert option groups.
+std::string ConvertUsage();
+
+// Prints the message buffer's text (or the fallback when it is empty) to stderr.
+int ReportFailure(const std::string& fallback);
+
+}  // namespace leaf::cli

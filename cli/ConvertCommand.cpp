@@ -1,0 +1,112 @@
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "Command.h"
+#include "ConvertOptions.h"
+#include "image/Messages.h"
+
+namespace leaf::cli {
+
+namespace {
+
+const ConvertOption* FindOption(const std::vector<ConvertOptionGroup>& groups,
+                                const std::string& name) {
+  for (const ConvertOptionGroup& group : groups) {
+    for (const ConvertOption& option : group.options) {
+      if (name == option.name) return &option;
+    }
+  }
+  return nullptr;
+}
+
+ConvertJob ParseConvert(const Context& context, Args& args) {
+  const std::vector<ConvertOptionGroup> groups = ConvertOptionGroups();
+  ConvertJob job;
+  job.settings = context.settings;
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item.size() > 1 && item[0] == '-') {
+      const ConvertOption* option = FindOption(groups, item);
+      if (!option) throw UsageError("convert: unknown option " + item);
+      const std::string value = option->valueName ? args.valueFor(item) : std::string();
+      option->apply(job, item, value);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  if (positional.size() != 2) throw UsageError("convert needs an input and an output file");
+  job.input = positional[0];
+  job.output = positional[1];
+  if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
+  if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
+    throw UsageError("convert: cannot tell the output type from '" + job.output +
+                     "'; use an extension such as .djvu, .bmp, .pnm or .jpg, or --type");
+  }
+  return job;
+}
+
+void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(), FileTypeName(type),
+              raster.width, raster.height, raster.bitsPerPixel,
+              error ? 0ULL : static_cast<unsigned long long>(bytes));
+}
+
+}  // namespace
+
+std::string ConvertUsage() {
+  std::ostringstream text;
+  text << "usage: leafsmith-cli convert IN OUT [options]\n\n"
+          "Reads IN, applies the editing options in the order given and writes OUT.\n"
+          "Settings not given as options come from the settings file.\n";
+  for (const ConvertOptionGroup& group : ConvertOptionGroups()) {
+    text << "\n" << group.title << " options:\n";
+    for (const ConvertOption& option : group.options) {
+      std::string head = std::string("  ") + option.name;
+      if (option.valueName) head += std::string(" ") + option.valueName;
+      text << head;
+      if (head.size() < 30) {
+        text << std::string(30 - head.size(), ' ');
+      } else {
+        text << "\n" << std::string(30, ' ');
+      }
+      text << option.help << "\n";
+    }
+  }
+  return text.str();
+}
+
+int RunConvert(Context& context, Args& args) {
+  const ConvertJob job = ParseConvert(context, args);
+  const FileTypeCode inputType = FileTypeForReading(job.input);
+  if (inputType == kFileUnknown) {
+    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n",
+                 job.input.c_str());
+    return kExitFailure;
+  }
+  DibImage image;
+  if (!ReadImageFile(image, job.input, inputType, job.read)) {
+    return ReportFailure("Failed to open the image!");
+  }
+  for (const Edit& edit : job.edits) {
+    ClearMessage();
+    if (!edit.apply(image)) return ReportFailure("Failed to " + edit.description + "!");
+  }
+  DibImage thumbnailImage;
+  const DibImage* result = &image;
+  if (job.writeThumbnail) {
+    thumbnailImage.raster = std::move(image.thumbnail);
+    result = &thumbnailImage;
+  }
+  ClearMessage();
+  if (!WriteImageFile(*result, job.output, job.outputType)) {
+    return ReportFailure("Failed to save the image!");
+  }
+  PrintWritten(job.output, job.outputType, result->raster);
+  return kExitOk;
+}
+
+}  // namespace leaf::cli

@@ -1,0 +1,11 @@
+#include "ConvertOptions.h"
+
+namespace leaf::cli {
+
+std::vector<ConvertOptionGroup> ConvertOptionGroups() {
+  return {
+      {"General", GeneralConvertOptions()},
+  };
+}
+
+}  // namespace leaf::cli

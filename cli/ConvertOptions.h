@@ -1,0 +1,50 @@
+// The options of "convert", in groups that each live in their own file.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "formats/ImageFiles.h"
+#include "image/DibImage.h"
+
+namespace leaf::cli {
+
+// One editing step, applied to the image after reading, in command-line order.
+struct Edit {
+  std::string description;  // for the failure message, e.g. "rotate left"
+  std::function<bool(DibImage&)> apply;
+};
+
+struct ConvertJob {
+  std::string input;
+  std::string output;
+  FileTypeCode outputType = kFileUnknown;
+  ReadOptions read;
+  AppSettings settings;  // the profile's values, overridden by options
+  std::vector<Edit> edits;
+  bool writeThumbnail = false;
+};
+
+struct ConvertOption {
+  const char* name;       // "--page"
+  const char* valueName;  // "N"; nullptr for a flag
+  const char* help;
+  // Applies the option; throws UsageError for a bad value.
+  void (*apply)(ConvertJob& job, const std::string& option, const std::string& value);
+};
+
+struct ConvertOptionGroup {
+  const char* title;
+  std::span<const ConvertOption> options;
+};
+
+// Every group, in the order the help lists them.
+std::vector<ConvertOptionGroup> ConvertOptionGroups();
+
+// The option groups, one per file.
+std::span<const ConvertOption> GeneralConvertOptions();
+
+}  // namespace leaf::cli

@@ -1,0 +1,29 @@
+#include "Args.h"
+#include "ConvertOptions.h"
+
+namespace leaf::cli {
+
+namespace {
+
+void ApplyType(ConvertJob& job, const std::string& option, const std::string& value) {
+  job.outputType = FileTypeFromTypeName(value);
+  if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
+    throw UsageError(option + ": unknown output type '" + value + "'");
+  }
+}
+
+void ApplyPage(ConvertJob& job, const std::string& option, const std::string& value) {
+  job.read.page = ParseInt(option, value, 1, 65535) - 1;
+}
+
+const ConvertOption kOptions[] = {
+    {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
+     ApplyType},
+    {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
+};
+
+}  // namespace
+
+std::span<const ConvertOption> GeneralConvertOptions() { return kOptions; }
+
+}  // namespace leaf::cli

@@ -1,0 +1,72 @@
+#include <cstdio>
+
+#include "Command.h"
+#include "formats/ImageFiles.h"
+#include "image/Messages.h"
+
+namespace leaf::cli {
+
+const char kInfoUsage[] =
+    "usage: leafsmith-cli info FILE...\n\n"
+    "Shows each file's type, size, depth, resolution, page count and photometric\n"
+    "interpretation.\n";
+
+namespace {
+
+const char* PhotometricName(int photometric) {
+  switch (photometric) {
+    case kPhotometricMinIsWhite: return "min-is-white";
+    case kPhotometricMinIsBlack: return "min-is-black";
+    case kPhotometricRgb: return "rgb";
+    case kPhotometricPalette: return "palette";
+    default: return "unknown";
+  }
+}
+
+const char* ResolutionUnitName(int unit) {
+  switch (unit) {
+    case kResolutionUnitInch: return "dpi";
+    case kResolutionUnitCentimetre: return "dots/cm";
+    default: return "(no unit)";
+  }
+}
+
+void PrintRaster(const std::string& path, FileTypeCode type, const DibRaster& r) {
+  std::printf("%s:\n", path.c_str());
+  std::printf("  type:        %s\n", FileTypeName(type));
+  std::printf("  size:        %d x %d\n", r.width, r.height);
+  std::printf("  depth:       %d bits per pixel (file: %d)\n", r.bitsPerPixel,
+              r.sourceBitsPerPixel);
+  std::printf("  resolution:  %d x %d %s\n", r.xResolution, r.yResolution,
+              ResolutionUnitName(r.resolutionUnit));
+  std::printf("  pages:       %d\n", r.pageCount);
+  std::printf("  photometric: %s%s\n", PhotometricName(r.photometric),
+              r.grayFlag ? " (gray ramp)" : "");
+}
+
+}  // namespace
+
+int RunInfo(Context& /*context*/, Args& args) {
+  if (args.empty()) throw UsageError("info needs at least one file");
+  int status = kExitOk;
+  while (!args.empty()) {
+    const std::string path = args.next();
+    const FileTypeCode type = FileTypeForReading(path);
+    DibImage image;
+    ClearMessage();
+    if (type == kFileUnknown) {
+      std::fprintf(stderr, "leafsmith-cli: %s: cannot tell the file type from its name\n",
+                   path.c_str());
+      status = kExitFailure;
+    } else if (!ReadImageFile(image, path, type)) {
+      std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
+                   *LastMessage() ? LastMessage() : "Failed to open the image!");
+      status = kExitFailure;
+    } else {
+      PrintRaster(path, type, image.raster);
+    }
+  }
+  return status;
+}
+
+}  // namespace leaf::cli

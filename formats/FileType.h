@@ -1,0 +1,29 @@
+// File types and their choice from a file name.
+#pragma once
+
+#include <string>
+
+namespace leaf {
+
+enum FileTypeCode : int {
+  kFileDjvu = 1,
+  kFileIw44 = 2,
+  kFileBmp = 3,
+  kFilePnm = 4,
+  kFileJpeg = 5,
+  kFileTiff = 6,
+  kFileUnknown = 99,
+  kFileAllSupported = 100,  // a list filter only
+};
+
+// The type from the extension (everything from the last "."), ignoring case.
+FileTypeCode FileTypeFromName(const std::string& path);
+
+// A short lower-case name ("djvu", "bmp", ...) for messages and options.
+const char* FileTypeName(FileTypeCode type);
+
+// The type for a name given on the command line ("djvu", "jpg", "pgm", ...);
+// kFileUnknown when there is none.
+FileTypeCode FileTypeFromTypeName(const std::string& name);
+
+}  // namespace leaf

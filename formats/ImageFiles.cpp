@@ -1,0 +1,28 @@
+#include "ImageFiles.h"
+
+#include "Bmp.h"
+#include "Pnm.h"
+
+namespace leaf {
+
+FileTypeCode FileTypeForReading(const std::string& path) { return FileTypeFromName(path); }
+
+bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
+                   const ReadOptions& /*options*/) {
+  switch (type) {
+    case kFileBmp: return ReadBmp(image, path);
+    case kFilePnm: return ReadPnm(image, path);
+    default:
+      image.Release(true);
+      return image.Fail("Opening %s files is not supported.", FileTypeName(type));
+  }
+}
+
+bool WriteImageFile(const DibImage& image, const std::string& path, FileTypeCode type) {
+  switch (type) {
+    case kFileBmp: return WriteBmp(image, path);
+    default: return image.Fail("Saving as %s is not supported.", FileTypeName(type));
+  }
+}
+
+}  // namespace leaf

@@ -1,0 +1,160 @@
+#include "Pnm.h"
+
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "FileHandle.h"
+#include "image/BitmapInfoHeader.h"
+
+namespace leaf {
+
+namespace {
+
+constexpr int kMagicP1 = 'P' * 256 + '1';
+constexpr int kMagicP2 = 'P' * 256 + '2';
+constexpr int kMagicP3 = 'P' * 256 + '3';
+constexpr int kMagicP4 = 'P' * 256 + '4';
+constexpr int kMagicP5 = 'P' * 256 + '5';
+constexpr int kMagicP6 = 'P' * 256 + '6';
+// Header numbers saturate here; no valid size comes near it.
+constexpr int kNumberCeiling = INT_MAX / 10 - 9;
+
+bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Skips a comment whose "#" was just read. False at end of file or byte 255.
+bool SkipComment(std::FILE* file) {
+  for (;;) {
+    const int c = std::fgetc(file);
+    if (c == EOF || c == 255) return false;
+    if (c == '\n' || c == '\r') return true;
+  }
+}
+
+int BitsForMagic(int magic) {
+  switch (magic) {
+    case kMagicP4: return 1;
+    case kMagicP5: return 8;
+    case kMagicP6: return 24;
+    default: return 0;
+  }
+}
+
+void FillPalette(uint8_t* palette, int bits) {
+  if (bits == 1) {
+    std::memset(palette, 255, 3);  // entry 0 white; entry 1 stays black
+  } else if (bits == 8) {
+    for (int i = 0; i < 256; ++i) std::memset(palette + i * 4, i, 3);
+  }
+}
+
+void SwapRedAndBlue(uint8_t* row, int width) {
+  for (int x = 0; x < width; ++x) std::swap(row[3 * x], row[3 * x + 2]);
+}
+
+}  // namespace
+
+int ReadPnmNumber(std::FILE* file) {
+  int c = std::fgetc(file);
+  for (;;) {
+    if (c == '#') {
+      if (!SkipComment(file)) return 0;
+    } else if (!IsSpace(c)) {
+      break;
+    }
+    c = std::fgetc(file);
+  }
+  if (c < '0' || c > '9') return 0;
+  int value = 0;
+  while (c >= '0' && c <= '9') {
+    value = value < kNumberCeiling ? value * 10 + (c - '0') : kNumberCeiling;
+    c = std::fgetc(file);
+    if (c == '#' && !SkipComment(file)) return 0;
+  }
+  return value;
+}
+
+bool ReadPnm(DibImage& image, const std::string& path) {
+  image.Release(true);
+  FileHandle file = OpenForReading(path.c_str());
+  if (!file) return image.Fail("Unknown PNM format.");
+  const int first = std::fgetc(file.get());
+  const int second = std::fgetc(file.get());
+  const int magic = (first == EOF || second == EOF) ? 0 : first * 256 + second;
+  if (magic == kMagicP1 || magic == kMagicP2 || magic == kMagicP3) {
+    return image.Fail("Unsupported PNM format.");
+  }
+  const int bits = BitsForMagic(magic);
+  if (bits == 0) return image.Fail("Unknown PNM format.");
+
+  const int width = ReadPnmNumber(file.get());
+  const int height = ReadPnmNumber(file.get());
+  if (bits != 1) {
+    const int maxValue = ReadPnmNumber(file.get());
+    if (maxValue > 255) return image.Fail("16-bit PNM files are not supported.");
+    if (maxValue == 0) return image.Fail("The PNM header has no valid maximum value.");
+  }
+  if (width <= 0 || height <= 0)
+    return image.Fail("Invalid PNM image size %d x %d.", width, height);
+  const size_t stride = RowStride(width, bits);
+  if (stride == 0 || static_cast<size_t>(height) > kMaxBlockBytes / stride) {
+    return image.Fail("The PNM image is too large to open (%d x %d).", width, height);
+  }
+  const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
+  // Rows the file cannot supply are reported before anything is allocated.
+  const long long remaining = RemainingBytes(file.get());
+  if (remaining >= 0 && static_cast<unsigned long long>(remaining) / rowBytes <
+                            static_cast<unsigned long long>(height)) {
+    return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes,
+                      static_cast<size_t>(remaining) % rowBytes);
+  }
+
+  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
+  const size_t pixelSize = stride * static_cast<size_t>(height);
+  const size_t total = kBitmapInfoHeaderSize + paletteSize + pixelSize;
+  PixelBlock block = PixelBlock::Allocate(total);
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", total);
+
+  BitmapInfoHeader info;
+  info.width = width;
+  info.height = height;
+  info.bitCount = static_cast<uint16_t>(bits);
+  info.sizeImage = static_cast<uint32_t>(pixelSize);
+  info.Write(block.data());
+  FillPalette(block.data() + kBitmapInfoHeaderSize, bits);
+
+  uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + paletteSize;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * stride;
+    const size_t got = std::fread(row, 1, rowBytes, file.get());
+    if (got != rowBytes) {
+      image.Release(true);
+      return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes, got);
+    }
+    if (bits == 24) SwapRedAndBlue(row, width);
+  }
+
+  DibRaster& r = image.raster;
+  r.block = std::move(block);
+  r.blockKind = kBlockKindPackedDib;
+  r.headerSize = kBitmapInfoHeaderSize;
+  r.paletteOffset = kBitmapInfoHeaderSize;
+  r.paletteSize = paletteSize;
+  r.paletteEntrySize = kPaletteEntrySize;
+  r.channelOrder = kChannelOrderBgr;
+  r.pixelOffset = kBitmapInfoHeaderSize + paletteSize;
+  r.pixelSize = pixelSize;
+  r.rowStride = stride;
+  r.width = r.fullWidth = width;
+  r.height = r.fullHeight = height;
+  r.bitsPerPixel = r.sourceBitsPerPixel = bits;
+  r.rowOrder = kRowOrderBottomUp;
+  r.pageCount = 1;
+  r.photometric = bits == 1   ? kPhotometricMinIsWhite
+                  : bits == 8 ? kPhotometricMinIsBlack
+                              : kPhotometricRgb;
+  r.grayFlag = bits == 8 && image.IsGrayRamp() ? 1 : 0;
+  return true;
+}
+
+}  // namespace leaf

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/AppSettings.h"
+#include "app/SettingsLocation.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+// section -> key -> raw text, as a person reading the file sees it.
+std::map<std::string, std::map<std::string, std::string>> ParseIni(const std::string& path) {
+  std::map<std::string, std::map<std::string, std::string>> sections;
+  std::ifstream in(path);
+  std::string line, section;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      section = line.substr(1, line.find(']') - 1);
+    } else if (auto eq = line.find('='); eq != std::string::npos) {
+      sections[section][line.substr(0, eq)] = line.substr(eq + 1);
+    }
+  }
+  return sections;
+}
+
+TEST(AppSettingsTest, MissingFileGivesEveryDefault) {
+  test::TempDir dir;
+  const AppSettings s = LoadSettings(dir.file("none.ini"), "/home/reader");
+  EXPECT_EQ(s.imageFit, 0);
+  EXPECT_EQ(s.windowFit, 1);
+  EXPECT_EQ(s.openType, 7);
+  EXPECT_EQ(s.lcOpenType, 100);
+  EXPECT_EQ(s.lcOpenDir, "/home/reader");
+  EXPECT_EQ(s.lcSaveDir, "/home/reader");
+  EXPECT_EQ(s.sweepArchiveDir, "/home/reader");
+  EXPECT_FLOAT_EQ(s.displayGamma, 2.2f);
+  EXPECT_EQ(s.djvuQuickSet, -1);
+  EXPECT_EQ(s.djvuPhotoQty, 80);
+  EXPECT_EQ(s.djvuPhotoRes, 100);
+  EXPECT_EQ(s.jpegQty, 75);
+  EXPECT_EQ(s.sweepSaveType, 1);
+  EXPECT_EQ(s.text.position, kTextPositionBelow);
+  EXPECT_EQ(s.text.backgroundColor, 0xFFFFFF);
+  EXPECT_EQ(s.text.fontName, "Arial");
+  EXPECT_EQ(s.text.fontSize, -13);
+  EXPECT_EQ(s.text.fontWeight, 400);
+  EXPECT_EQ(s.run.batchFormatChoice, -1);
+  EXPECT_EQ(s.run.thumbnailWidth, 100);
+  EXPECT_EQ(s.run.thumbnailHeight, 70);
+  EXPECT_EQ(s.run.thumbnailScaling, 1);
+}
+
+TEST(AppSettingsTest, FirstSaveWritesACompleteFileWithGammaText) {
+  test::TempDir dir;
+  const std::string path = dir.file("sub/dir/Leafsmith.ini");
+  ASSERT_TRUE(SaveSettings(LoadSettings(path, "/data"), path));
+  auto ini = ParseIni(path);
+  EXPECT_EQ(ini["General"]["DisplayGamma"], "2.2");
+  EXPECT_EQ(ini["DjVu"]["DjvuPhotoGamma"], "2.2");
+  EXPECT_EQ(ini["IW44"]["Iw44PhotoGamma"], "2.2");
+  EXPECT_EQ(ini["General"]["LCOpenDir"], "/data");
+  EXPECT_EQ(ini["General"]["ImageFit"], "0");
+  EXPECT_EQ(ini["JPEG"]["JpegEncodeDCT"], "0");
+  EXPECT_EQ(ini["Sweep"]["SweepSaveType"], "1");
+  EXPECT_EQ(ini["Text"]["TextPosition"], "8");
+  EXPECT_EQ(ini["Text"]["TextFontName"], "Arial");
+  size_t keys = 0;
+  for (const auto& [section, values] : ini) keys += values.size();
+  EXPECT_EQ(keys, 18u + 14u + 3u + 5u + 4u + 13u);
+}
+
+TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {
+  test::TempDir dir;
+  const std::string path = dir.file("Leafsmith.ini");
+  AppSettings s = AppSettings::Defaults("/x");
+  s.djvuFilterLevel = -150;
+  s.djvuPhotoRes = 300;
+  s.displayGamma = 1.8f;
+  s.iw44PhotoGamma = 10.0f;
+  s.saveDir = "/tmp/with, comma";
+  s.text.content = "Page %n, printed %d";
+  s.text.position = kTextPositionLeft;
+  s.recentFiles = {"/a.djvu", "/b.tif"};
+  ASSERT_TRUE(SaveSettings(s, path));
+  const AppSettings back = LoadSettings(path, "/y");
+  EXPECT_EQ(back.djvuFilterLevel, -150);
+  EXPECT_EQ(back.djvuPhotoRes, 300);
+  EXPECT_FLOAT_EQ(back.displayGamma, 1.8f);
+  EXPECT_FLOAT_EQ(back.iw44PhotoGamma, 10.0f);
+  EXPECT_EQ(back.saveDir, "/tmp/with, comma");
+  EXPECT_EQ(back.text.content, "Page %n, printed %d");
+  EXPECT_EQ(back.text.position, kTextPositionLeft);
+  EXPECT_EQ(back.lcOpenDir, "/x");
+  EXPECT_EQ(back.recentFiles, s.recentFiles);
+}
+
+TEST(AppSettingsTest, BadValuesAreClampedOrTakeTheirDefault) {
+  test::TempDir dir;
+  const std::string path = dir.file("bad.ini");
+  test::WriteText(path,
+                  "[General]\nImageFit=9\nSlideDelay=-4\nDisplayGamma=42\nDither=yes\n"
+                  "SaveType=abc\n"
+                  "[DjVu]\nDjvuPhotoRes=120\nDjvuFilterLevel=-999\nDjvuForeback=300\n"
+                  "DjvuPhotoGamma=nan\nDjvuPhotoQty=5\n"
+                  "[IW44]\nIw44PhotoGamma=0.01\n"
+                  "[Sweep]\nSweepSaveType=6\n"
+                  "[Text]\nTextPosition=3\nTextForegroundColor=-5\n"
+                  "TextFontName=" +
+                      std::string(40, 'F') +
+                      "\n"
+                      "TextContent=Scanned on %d, page %n\n");
+  const AppSettings s = LoadSettings(path, "/d");
+  EXPECT_EQ(s.imageFit, 3);
+  EXPECT_EQ(s.slideDelay, 1);
+  EXPECT_FLOAT_EQ(s.displayGamma, 10.0f);
+  EXPECT_EQ(s.dither, 1);
+  EXPECT_EQ(s.saveType, 1);
+  EXPECT_EQ(s.djvuPhotoRes, 100);
+  EXPECT_EQ(s.djvuFilterLevel, -200);
+  EXPECT_EQ(s.djvuForeback, 255);
+  EXPECT_FLOAT_EQ(s.djvuPhotoGamma, 2.2f);
+  EXPECT_EQ(s.djvuPhotoQty, 20);
+  EXPECT_FLOAT_EQ(s.iw44PhotoGamma, 0.1f);
+  EXPECT_EQ(s.sweepSaveType, 1);
+  EXPECT_EQ(s.text.position, kTextPositionBelow);
+  EXPECT_EQ(s.text.foregroundColor, 0);
+  EXPECT_EQ(s.text.fontName.size(), kMaxFontNameLength);
+  EXPECT_EQ(s.text.content, "Scanned on %d, page %n");
+}
+
+TEST(AppSettingsTest, FormatChoiceAndTypeCodesMapBothWays) {
+  const int types[] = {1, 2, 3, 5, 4};
+  for (int choice = 0; choice < 5; ++choice) {
+    EXPECT_EQ(FileTypeFromFormatChoice(choice), types[choice]);
+    EXPECT_EQ(FormatChoiceFromFileType(types[choice]), choice);
+  }
+  EXPECT_EQ(FileTypeFromFormatChoice(-1), 99);
+  EXPECT_EQ(FileTypeFromFormatChoice(5), 99);
+}
+
+TEST(SettingsLocationTest, ProfileFollowsXdgConfigHome) {
+  test::TempDir dir;
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  EXPECT_EQ(DefaultProfilePath(), dir.path() + "/Leafsmith/Leafsmith.ini");
+  setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+  setenv("HOME", dir.path().c_str(), 1);
+  EXPECT_EQ(DefaultProfilePath(), dir.path() + "/.config/Leafsmith/Leafsmith.ini");
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace leaf

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "formats/Bmp.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/RunCli.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::Quote;
+using test::RunCli;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(CliTest, HelpVersionAndUsageErrors) {
+  auto r = RunCli("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "convert"));
+  EXPECT_TRUE(Contains(r.out, "info"));
+  r = RunCli("convert --help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "--type"));
+  r = RunCli("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "leafsmith-cli "));
+  EXPECT_EQ(RunCli("").status, 2);
+  r = RunCli("frobnicate");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "unknown command"));
+  EXPECT_EQ(RunCli("--bogus info x.bmp").status, 2);
+  EXPECT_EQ(RunCli("convert a.bmp").status, 2);
+  EXPECT_EQ(RunCli("convert a.bmp b.bmp --page zero").status, 2);
+  EXPECT_EQ(RunCli("convert a.bmp b.xyz").status, 2);
+  EXPECT_EQ(RunCli("--settings").status, 2);
+}
+
+TEST(CliTest, ConvertsPnmToBmpAndShowsInfo) {
+  test::TempDir dir;
+  const std::string in = dir.file("page.pgm"), out = dir.file("page.bmp");
+  std::string pgm = "P5\n4 3\n255\n";
+  for (int i = 0; i < 12; ++i) pgm.push_back(static_cast<char>(i * 20));
+  test::WriteText(in, pgm);
+  auto r = RunCli("convert " + Quote(in) + " " + Quote(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "wrote " + out + ": bmp, 4 x 3, 8 bits"));
+  DibImage image;
+  ASSERT_TRUE(ReadBmp(image, out));
+  EXPECT_EQ(test::PixelAt(image.raster, 1, 1), 100u);
+
+  r = RunCli("info " + Quote(out) + " " + Quote(in));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "size:        4 x 3"));
+  EXPECT_TRUE(Contains(r.out, "min-is-black (gray ramp)"));
+  EXPECT_TRUE(Contains(r.out, "type:        pnm"));
+}
+
+TEST(CliTest, FailuresGoToStderrWithStatusOne) {
+  test::TempDir dir;
+  const std::string bad = dir.file("bad.bmp");
+  test::WriteText(bad, "BMxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx");
+  auto r = RunCli("info " + Quote(bad));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "bad.bmp")) << r.err;
+  r = RunCli("convert " + Quote(dir.file("missing.pgm")) + " " + Quote(dir.file("x.bmp")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Unknown PNM format.")) << r.err;
+  EXPECT_FALSE(test::FileExists(dir.file("x.bmp")));
+  r = RunCli("info " + Quote(dir.file("notes.txt")));
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(CliTest, SettingsCommandWritesACompleteProfile) {
+  test::TempDir dir;
+  const std::string ini = dir.file("my.ini");
+  test::WriteText(ini, "[JPEG]\nJpegQty=55\n");
+  auto r = RunCli("--settings " + Quote(ini) + " settings --write");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "quality 55"));
+  const auto bytes = test::ReadBytes(ini);
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_TRUE(Contains(text, "JpegQty=55"));
+  EXPECT_TRUE(Contains(text, "DisplayGamma=2.2"));
+}
+
+}  // namespace
+}  // namespace leaf

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formats/Bmp.h"
+#include "image/Endian.h"
+#include "image/Messages.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::BmpSpec;
+
+uint32_t Pattern(int x, int y, int bits) {
+  const uint32_t v = static_cast<uint32_t>(x * 7 + y * 13 + x * y);
+  if (bits == 24) return (v * 2654435761u) & 0xFFFFFF;
+  return v & ((1u << bits) - 1);
+}
+
+void ExpectSamePixels(const DibRaster& r, const BmpSpec& spec) {
+  ASSERT_EQ(r.width, spec.width);
+  ASSERT_EQ(r.height, std::abs(spec.height));
+  for (int y = 0; y < r.height; ++y) {
+    for (int x = 0; x < r.width; ++x) {
+      ASSERT_EQ(test::PixelAt(r, x, y), spec.pixel(x, y)) << "at " << x << "," << y;
+    }
+  }
+}
+
+class BmpFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::vector<uint8_t>& bytes, const std::string& name = "in.bmp") {
+    const std::string path = dir_.file(name);
+    test::WriteBytes(path, bytes);
+    return path;
+  }
+  bool Read(const std::vector<uint8_t>& bytes) { return ReadBmp(image_, Write(bytes)); }
+
+  test::TempDir dir_;
+  DibImage image_;
+};
+
+TEST_F(BmpFileTest, RoundTripsEveryDepthWidthAndRowOrder) {
+  for (int bits : {1, 4, 8, 24}) {
+    for (int width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 32, 33}) {
+      for (int height : {5, -5}) {
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.bits = bits;
+        spec.pixel = [bits](int x, int y) { return Pattern(x, y, bits); };
+        ASSERT_TRUE(Read(test::MakeBmpFile(spec))) << LastMessage();
+        ExpectSamePixels(image_.raster, spec);
+        EXPECT_EQ(image_.raster.rowOrder, height < 0 ? kRowOrderTopDown : kRowOrderBottomUp);
+        EXPECT_EQ(image_.raster.pageCount, 1);
+        const std::string out = dir_.file("out.bmp");
+        ASSERT_TRUE(WriteBmp(image_, out)) << LastMessage();
+        DibImage again;
+        ASSERT_TRUE(ReadBmp(again, out)) << LastMessage();
+        ExpectSamePixels(again.raster, spec);
+        EXPECT_EQ(again.raster.xResolution, 300);
+      }
+    }
+  }
+}
+
+TEST_F(BmpFileTest, ReadsFieldsAndGraySense) {
+  BmpSpec spec;
+  spec.width = 10;
+  spec.height = 4;
+  ASSERT_TRUE(Read(test::MakeBmpFile(spec)));
+  const DibRaster& r = image_.raster;
+  EXPECT_EQ(r.blockKind, kBlockKindPackedDib);
+  EXPECT_EQ(r.headerSize, 40u);
+  EXPECT_EQ(r.paletteSize, 1024u);
+  EXPECT_EQ(r.pixelOffset, 1064u);
+  EXPECT_EQ(r.rowStride, 12u);
+  EXPECT_EQ(r.pixelSize, 48u);
+  EXPECT_EQ(r.grayFlag, 1);
+  EXPECT_EQ(r.photometric, kPhotometricMinIsBlack);
+  EXPECT_EQ(r.bitsPerPixel, 8);
+  EXPECT_EQ(r.sourceBitsPerPixel, 8);
+}
+
+TEST_F(BmpFileTest, ReadsOnlyTheBytesTheSizeFieldAnnounces) {
+  BmpSpec spec;
+  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  bytes.insert(bytes.end(), 1000, 0xAB);  // trailing junk after the announced size
+  ASSERT_TRUE(Read(bytes)) << LastMessage();
+  ExpectSamePixels(image_.raster, spec);
+}
+
+TEST_F(BmpFileTest, RejectsMalformedHeadersWithClearTexts) {
+  const std::vector<uint8_t> good = test::MakeBmpFile(BmpSpec{});
+  struct Case {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"short", [](auto& b) { b.resize(10); }, "Failed to read the bitmap header for "},
+      {"magic", [](auto& b) { b[0] = 'X'; }, "Not a proper bitmap header!"},
+      {"size too small", [](auto& b) { StoreLe32(&b[2], 20); }, "The bitmap header gives"},
+      {"size beyond file", [](auto& b) { StoreLe32(&b[2], 1u << 30); }, "Failed to read "},
+      {"core header", [](auto& b) { StoreLe32(&b[14], 12); }, "Unsupported bitmap header size 12."},
+      {"header past end", [](auto& b) { StoreLe32(&b[14], 100000); }, "Unsupported bitmap header"},
+      {"depth", [](auto& b) { StoreLe16(&b[28], 7); }, "Unsupported bitmap depth 7."},
+      {"rle8", [](auto& b) { StoreLe32(&b[30], 1); }, "Compressed bitmaps are not supported."},
+      {"rle4", [](auto& b) { StoreLe32(&b[30], 2); }, "Compressed bitmaps are not supported."},
+      {"jpeg", [](auto& b) { StoreLe32(&b[30], 4); }, "Compressed bitmaps are not supported."},
+      {"zero width", [](auto& b) { StoreLe32(&b[18], 0); }, "Invalid bitmap size 0 x 3."},
+      {"zero height", [](auto& b) { StoreLe32(&b[22], 0); }, "Invalid bitmap size 4 x 0."},
+      {"palette count", [](auto& b) { StoreLe32(&b[46], 257); }, "Invalid bitmap palette size"},
+      {"huge rows", [](auto& b) { StoreLe32(&b[18], 1u << 30); }, "The bitmap is too large"},
+      {"missing rows", [](auto& b) { StoreLe32(&b[22], 400); }, "The bitmap holds "},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = good;
+    c.damage(bytes);
+    image_.raster.width = 99;
+    EXPECT_FALSE(Read(bytes)) << c.name;
+    EXPECT_NE(std::string(LastMessage()).find(c.message), std::string::npos)
+        << c.name << ": " << LastMessage();
+    EXPECT_TRUE(image_.raster.empty()) << c.name;
+    EXPECT_EQ(image_.raster.width, 0) << c.name;
+  }
+}
+
+TEST_F(BmpFileTest, TruncatedFileFailsWithTheByteCountAndPath) {
+  std::vector<uint8_t> bytes = test::MakeBmpFile(BmpSpec{});
+  const size_t announced = bytes.size() - 14;
+  bytes.resize(bytes.size() - 5);
+  const std::string path = Write(bytes);
+  EXPECT_FALSE(ReadBmp(image_, path));
+  EXPECT_EQ(std::string(LastMessage()),
+            "Failed to read " + std::to_string(announced) + " bytes from " + path + ".");
+}
+
+TEST_F(BmpFileTest, LargerHeaderIsReadAndWrittenBackAsFortyBytes) {
+  BmpSpec spec;
+  spec.bits = 24;
+  spec.headerSize = 124;
+  spec.width = 5;
+  spec.pixel = [](int x, int y) { return Pattern(x, y, 24); };
+  ASSERT_TRUE(Read(test::MakeBmpFile(spec)));
+  EXPECT_EQ(image_.raster.headerSize, 124u);
+  ExpectSamePixels(image_.raster, spec);
+  const std::string out = dir_.file("out.bmp");
+  ASSERT_TRUE(WriteBmp(image_, out));
+  const std::vector<uint8_t> written = test::ReadBytes(out);
+  EXPECT_EQ(LoadLe32(&written[14]), 40u);
+  EXPECT_EQ(LoadLe32(&written[10]), 54u);
+  EXPECT_EQ(LoadLe32(&written[2]), written.size());
+  DibImage again;
+  ASSERT_TRUE(ReadBmp(again, out));
+  ExpectSamePixels(again.raster, spec);
+}
+
+TEST_F(BmpFileTest, PixelDataOffsetBeyondThePaletteIsHonoured) {
+  BmpSpec spec;
+  spec.bits = 8;
+  spec.width = 6;
+  spec.pixel = [](int x, int y) { return Pattern(x, y, 8); };
+  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  const size_t offset = LoadLe32(&bytes[10]);
+  bytes.insert(bytes.begin() + static_cast<long>(offset), 16, 0xEE);  // a gap before the rows
+  StoreLe32(&bytes[10], static_cast<uint32_t>(offset + 16));
+  StoreLe32(&bytes[2], static_cast<uint32_t>(bytes.size()));
+  ASSERT_TRUE(Read(bytes)) << LastMessage();
+  ExpectSamePixels(image_.raster, spec);
+  EXPECT_EQ(image_.raster.pixelOffset, image_.raster.headerSize + image_.raster.paletteSize);
+}
+
+TEST_F(BmpFileTest, PaletteReachingIntoTheRowsIsShortenedConsistently) {
+  BmpSpec spec;
+  spec.bits = 8;
+  spec.width = 4;
+  spec.colorsUsed = 16;
+  spec.palette = test::GrayPalette(4);
+  spec.pixel = [](int x, int y) { return uint32_t(x + 4 * y); };
+  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  StoreLe32(&bytes[46], 20);                // claims 20 colours, 16 are there
+  StoreLe32(&bytes[10], 14 + 40 + 16 * 4);  // the rows start after 16
+  ASSERT_TRUE(Read(bytes)) << LastMessage();
+  EXPECT_EQ(image_.raster.paletteSize, 64u);
+  ExpectSamePixels(image_.raster, spec);
+  const std::string out = dir_.file("out.bmp");
+  ASSERT_TRUE(WriteBmp(image_, out));
+  DibImage again;
+  ASSERT_TRUE(ReadBmp(again, out)) << LastMessage();
+  EXPECT_EQ(again.raster.paletteSize, 64u);
+  ExpectSamePixels(again.raster, spec);
+}
+
+TEST_F(BmpFileTest, BitfieldMasksSurviveARoundTrip) {
+  BmpSpec spec;
+  spec.bits = 16;
+  spec.compression = 3;
+  spec.width = 3;
+  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  // 16-bit rows of a 3-pixel image: 8 bytes each; add masks 5-6-5 after the header.
+  const uint8_t masks[12] = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+  bytes.insert(bytes.begin() + 54, masks, masks + 12);
+  StoreLe32(&bytes[10], 66);
+  StoreLe32(&bytes[2], static_cast<uint32_t>(bytes.size()));
+  ASSERT_TRUE(Read(bytes)) << LastMessage();
+  EXPECT_EQ(image_.raster.paletteSize, 12u);
+  const std::string out = dir_.file("out.bmp");
+  ASSERT_TRUE(WriteBmp(image_, out));
+  EXPECT_EQ(test::ReadBytes(out), bytes);
+}
+
+TEST_F(BmpFileTest, FailedWriteLeavesTheExistingFileAlone) {
+  DibImage image;
+  test::MakeImage(image, BmpSpec{});
+  EXPECT_FALSE(WriteBmp(image, dir_.file("no/such/dir/out.bmp")));
+  EXPECT_STREQ(LastMessage(), "Failed to write the bitmap file header.");
+
+  // A directory in the way: the rename fails, nothing else changes.
+  const std::string blocked = dir_.file("blocked.bmp");
+  std::filesystem::create_directory(blocked);
+  test::WriteText(blocked + "/inside", "x");
+  EXPECT_FALSE(WriteBmp(image, blocked));
+  EXPECT_TRUE(std::filesystem::is_directory(blocked));
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.path())) ++entries;
+  EXPECT_EQ(entries, 1u);
+
+  DibImage empty;
+  EXPECT_FALSE(WriteBmp(empty, dir_.file("empty.bmp")));
+  EXPECT_FALSE(test::FileExists(dir_.file("empty.bmp")));
+}
+
+}  // namespace
+}  // namespace leaf

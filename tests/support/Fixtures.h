@@ -1,0 +1,41 @@
+// Small images and files made by the tests themselves.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "image/DibImage.h"
+
+namespace leaf::test {
+
+struct BmpSpec {
+  int width = 4;
+  int height = 3;  // negative: rows stored top-down
+  int bits = 8;
+  uint32_t headerSize = 40;
+  uint32_t compression = 0;
+  uint32_t colorsUsed = 0;
+  int32_t pixelsPerMetre = 11811;  // 300 dpi
+  std::vector<uint32_t> palette;   // 0x00RRGGBB entries; default: a gray ramp of the depth
+  // Value of the pixel at (x, picture row y from the top): a palette index, or 0xRRGGBB.
+  std::function<uint32_t(int x, int y)> pixel = [](int x, int y) { return uint32_t(x + y); };
+};
+
+// The bytes of a BMP file (file header, info header, palette, rows).
+std::vector<uint8_t> MakeBmpFile(const BmpSpec& spec);
+
+// Fills image through Import from the same description.
+void MakeImage(DibImage& image, const BmpSpec& spec);
+
+// The pixel at (x, y from the top) of the main raster: a palette index, or
+// 0xRRGGBB for 24 bits.
+uint32_t PixelAt(const DibRaster& raster, int x, int y);
+
+// The palette entry as 0xRRGGBB.
+uint32_t PaletteColor(const DibRaster& raster, int index);
+
+// A gray ramp palette (0x00RRGGBB entries) with 2^bits levels, ascending.
+std::vector<uint32_t> GrayPalette(int bits);
+
+}  // namespace leaf::test

@@ -1,0 +1,21 @@
+// Runs leafsmith-cli and captures what it printed.
+#pragma once
+
+#include <string>
+
+namespace leaf::test {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the tool with the arguments (a shell-quoted string) and an empty
+// settings file in a private directory unless the arguments name one.
+CliResult RunCli(const std::string& arguments);
+
+// Quotes a path for the shell.
+std::string Quote(const std::string& text);
+
+}  // namespace leaf::test
