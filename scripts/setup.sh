@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libtiff-dev libtiff-tools
-  libdjvulibre-dev djvulibre-bin
+  libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev
   imagemagick
   dpkg-dev patch
