@@ -1,0 +1,79 @@
+// Helpers for the raster operation tests: noisy test images of any size and
+// depth, the picture as a grid of values, and padding checks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "image/DibImage.h"
+#include "tests/support/Fixtures.h"
+
+namespace leaf::test {
+
+// A deterministic pseudo-random value for a pixel.
+inline uint32_t Noise(int x, int y, uint32_t seed) {
+  uint32_t v = static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u ^
+               seed * 0xC2B2AE3Du;
+  v ^= v >> 15;
+  v *= 0x2C1B3C6Du;
+  v ^= v >> 12;
+  return v;
+}
+
+// An image of the given size and depth filled with noise; a negative height
+// stores the rows top-down. Palette depths get a colour palette unless one
+// is given.
+inline void MakeNoiseImage(DibImage& image, int width, int height, int bits, uint32_t seed = 1,
+                           std::vector<uint32_t> palette = {}) {
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bits = bits;
+  if (bits <= 8 && palette.empty()) {
+    for (int i = 0; i < (1 << bits); ++i) palette.push_back(Noise(i, -1, seed) & 0xFFFFFF);
+  }
+  spec.palette = palette;
+  spec.colorsUsed = bits <= 8 && palette.size() != (1u << bits) ? palette.size() : 0;
+  spec.pixel = [seed, bits](int x, int y) {
+    const uint32_t v = Noise(x, y, seed);
+    return bits == 24 ? v & 0xFFFFFF : v % (1u << bits);
+  };
+  MakeImage(image, spec);
+}
+
+using Picture = std::vector<std::vector<uint32_t>>;  // [row from the top][column]
+
+inline Picture PictureOf(const DibRaster& raster) {
+  Picture picture(raster.height, std::vector<uint32_t>(raster.width));
+  for (int y = 0; y < raster.height; ++y) {
+    for (int x = 0; x < raster.width; ++x) picture[y][x] = PixelAt(raster, x, y);
+  }
+  return picture;
+}
+
+// The picture with each pixel replaced by its palette colour (0xRRGGBB).
+inline Picture ColorPictureOf(const DibRaster& raster) {
+  Picture picture = PictureOf(raster);
+  if (raster.bitsPerPixel > 8) return picture;
+  for (auto& row : picture) {
+    for (auto& v : row) v = v < raster.paletteEntries() ? PaletteColor(raster, v) : 0;
+  }
+  return picture;
+}
+
+// True when every bit after the last pixel of every stored row is zero.
+inline bool PaddingIsZero(const DibRaster& raster) {
+  const size_t usedBits = static_cast<size_t>(raster.width) * raster.bitsPerPixel;
+  for (int y = 0; y < raster.height; ++y) {
+    const uint8_t* row = raster.storedRow(y);
+    for (size_t bit = usedBits; bit < raster.rowStride * 8; ++bit) {
+      if (row[bit / 8] & (0x80 >> (bit % 8))) return false;
+    }
+  }
+  return true;
+}
+
+// The depths every pixel operation handles.
+inline constexpr int kPixelDepths[] = {1, 4, 8, 24};
+
+}  // namespace leaf::test
