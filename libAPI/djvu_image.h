@@ -53,11 +53,14 @@ struct djvu_run_image {
   unsigned runtype;
 };
 
-// The layer's heap, over the process's standard allocator.
-void* _djvu_malloc(size_t n);
-void* _djvu_calloc(size_t count, size_t size);
-void* _djvu_realloc(void* p, size_t n);
-void _djvu_free(void* p);
+// The layer's heap, over the process's standard allocator. DjVuLibre's
+// DjVuGlobal.h defines the same names as macros over malloc and free; the
+// parentheses keep these declarations out of the macros' reach, and either
+// form reaches the same heap.
+void*(_djvu_malloc)(size_t n);
+void*(_djvu_calloc)(size_t count, size_t size);
+void*(_djvu_realloc)(void* p, size_t n);
+void(_djvu_free)(void* p);
 
 // Ownership. A record the layer returns is allocated with `new` (one
 // value-initialised record) and released with the matching free function

@@ -1,0 +1,187 @@
+// Decoding a single-page DjVu or IW44 file into a djvu_halfcoded_image.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DecodedPage.h"
+#include "DjVuMessage.h"
+#include "GPixmap.h"
+#include "IOSubByteStream.h"
+#include "IW44Image.h"
+#include "JB2Image.h"
+#include "djvu_error.h"
+
+namespace djvu {
+
+namespace {
+
+constexpr size_t kHeaderSize = 16;
+
+uint32_t BigEndian32(const unsigned char* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// The header refusals; null when the form can be decoded.
+const char* HeaderRefusal(const unsigned char* header) {
+  if (std::memcmp(header, "AT&TFORM", 8) != 0) return "Not a DjVu document.";
+  const char* form = reinterpret_cast<const char*>(header + 12);
+  if (!std::memcmp(form, "DJVU", 4) || !std::memcmp(form, "PM44", 4) ||
+      !std::memcmp(form, "BM44", 4)) {
+    return nullptr;
+  }
+  if (!std::memcmp(form, "DJVM", 4))
+    return "Multipage Bundled DjVu Documents Are Not Supported Yet.";
+  if (!std::memcmp(form, "DJVI", 4)) return "DjVu Index Files Are Not Supported Yet.";
+  return "This DjVu Files Is Not A Recognized Format.";
+}
+
+// What the top-level chunks of a FORM:DJVU say before the codec sees them.
+struct ChunkSummary {
+  bool includesOtherFiles = false;
+  int sizeFactor = 1;  // INFO byte 9, when 2 or 3
+};
+
+ChunkSummary SummariseChunks(const std::vector<unsigned char>& file) {
+  ChunkSummary summary;
+  if (file.size() < kHeaderSize || std::memcmp(&file[12], "DJVU", 4) != 0) return summary;
+  const size_t formEnd = std::min<size_t>(file.size(), 12 + size_t{BigEndian32(&file[8])});
+  for (size_t at = kHeaderSize; at + 8 <= formEnd;) {
+    const unsigned char* chunk = &file[at];
+    const size_t length = BigEndian32(chunk + 4);
+    if (!std::memcmp(chunk, "INCL", 4)) summary.includesOtherFiles = true;
+    if (!std::memcmp(chunk, "INFO", 4) && length > 9 && at + 8 + 9 < formEnd) {
+      const int factor = chunk[8 + 9];
+      if (factor == 2 || factor == 3) summary.sizeFactor = factor;
+    }
+    if (length > formEnd - at - 8) break;
+    at += 8 + length + (length & 1);
+  }
+  return summary;
+}
+
+std::vector<unsigned char> ReadAll(ByteStream& stream) {
+  std::vector<unsigned char> bytes;
+  unsigned char buffer[65536];
+  for (size_t n; (n = stream.read(buffer, sizeof buffer)) > 0;) {
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  }
+  return bytes;
+}
+
+// The codec's chunk lines ("  4.0 Kb 'Sjbz' JB2 foreground mask ..."),
+// translated and lined up: size, identifier, what it is.
+std::string DescribeChunks(const DjVuImage& page) {
+  const GUTF8String text = DjVuMessage::LookUpUTF8(page.get_long_description());
+  std::string out;
+  const char* p = text;
+  while (*p) {
+    const char* end = std::strchr(p, '\n');
+    const std::string line(p, end ? end : p + std::strlen(p));
+    p = end ? end + 1 : p + std::strlen(p);
+    double kilobytes;
+    char id[5];
+    int consumed = 0;
+    if (std::sscanf(line.c_str(), " %lf Kb '%4[^']'%n", &kilobytes, id, &consumed) != 2 ||
+        consumed == 0) {
+      continue;
+    }
+    std::string what = line.substr(static_cast<size_t>(consumed));
+    what.erase(0, what.find_first_not_of(' '));
+    char row[64];
+    std::snprintf(row, sizeof row, "%7.1f Kb  %-4s  ", kilobytes, id);
+    out += row + what + "\n";
+  }
+  return out;
+}
+
+unsigned CodedSize(const DjVuImage& page) {
+  size_t size = 92;
+  const GP<DjVuFile> file = page.get_djvu_file();
+  if (file) {
+    if (file->fgjb) size += file->fgjb->get_memory_usage();
+    if (file->fgjd) size += file->fgjd->get_memory_usage();
+    if (file->bg44) size += file->bg44->get_memory_usage();
+    if (file->bgpm) size += file->bgpm->get_memory_usage();
+    if (file->fgpm) size += file->fgpm->get_memory_usage();
+    if (file->anno) size += static_cast<size_t>(file->anno->size());
+  }
+  return static_cast<unsigned>(std::min<size_t>(size, UINT32_MAX));
+}
+
+struct HalfCodedDeleter {
+  void operator()(djvu_halfcoded_image* image) const { djvu_halfcoded_image_free(image); }
+};
+
+djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
+  const GP<DjVu_IOSubByteStream> input = DjVu_IOSubByteStream::create(read, nullptr, context);
+  unsigned char header[kHeaderSize];
+  if (input->readall(header, kHeaderSize) != kHeaderSize) {
+    ReportError("Failed to read DjVu file header", kLibdjvuSource, __LINE__);
+    return nullptr;
+  }
+  if (const char* refusal = HeaderRefusal(header)) {
+    ReportError(refusal, kLibdjvuSource, __LINE__);
+    return nullptr;
+  }
+  input->unread(header, kHeaderSize);
+  const std::vector<unsigned char> file = ReadAll(*input);
+  const ChunkSummary summary = SummariseChunks(file);
+  if (summary.includesOtherFiles) {
+    ReportError("DjVu Pages Including Other Files Are Not Supported Yet.", kLibdjvuSource,
+                __LINE__);
+    return nullptr;
+  }
+
+  std::unique_ptr<djvu_halfcoded_image, HalfCodedDeleter> result(new djvu_halfcoded_image{});
+  result->page = new djvu_decoded_page{DjVuImage::create()};
+  DjVuImage& page = *result->page->image;
+  const GP<ByteStream> memory = ByteStream::create(file.data(), file.size());
+  page.decode(*memory);
+  const int width = page.get_width(), height = page.get_height();
+  if (width <= 0 || height <= 0) {
+    Throw("DejaVu decoder: a DJVU or IW44 image was expected", kLibdjvuSource, __LINE__);
+  }
+  result->page_width = static_cast<unsigned>(width);
+  result->page_height = static_cast<unsigned>(height);
+  result->image_width = result->page_width / static_cast<unsigned>(summary.sizeFactor);
+  result->image_height = result->page_height / static_cast<unsigned>(summary.sizeFactor);
+  result->coded_size = CodedSize(page);
+  result->resolution = static_cast<unsigned>(std::max(0, page.get_dpi()));
+  const GP<DjVuInfo> info = page.get_info();
+  result->gamma = info ? static_cast<float>(info->gamma) : 2.2f;
+  const std::string description = DescribeChunks(page);
+  result->description = static_cast<char*>(_djvu_malloc(description.size() + 1));
+  if (!result->description) Throw("Failed to allocate memory", kLibdjvuSource, __LINE__);
+  std::memcpy(result->description, description.c_str(), description.size() + 1);
+  return result.release();
+}
+
+}  // namespace
+
+}  // namespace djvu
+
+djvu_halfcoded_image* djvu_decode(djvu_read_routine read, void* context) {
+  return djvu::Guard<djvu_halfcoded_image*>(nullptr, [&] { return djvu::Decode(read, context); });
+}
+
+void djvu_halfcoded_image_free(djvu_halfcoded_image* image) {
+  if (!image) return;
+  djvu::Guard(0, [&] {
+    // Whatever the codec raises while letting go of the page, the record goes.
+    struct Release {
+      djvu_halfcoded_image* image;
+      ~Release() {
+        _djvu_free(image->description);
+        delete image;
+      }
+    } release{image};
+    djvu_decoded_page* page = image->page;
+    image->page = nullptr;
+    delete page;
+    return 0;
+  });
+}
