@@ -23,9 +23,15 @@ struct Command {
 int RunInfo(Context& context, Args& args);
 int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
+int RunRender(Context& context, Args& args);
+
+// Prints the probe and page description of a DjVu or IW44 file; false (with
+// the message buffer set) when the file cannot be probed or decoded.
+bool PrintDjvuInfo(const std::string& path);
 
 extern const char kInfoUsage[];
 extern const char kSettingsUsage[];
+extern const char kRenderUsage[];
 // Built from the convert option groups.
 std::string ConvertUsage();
 

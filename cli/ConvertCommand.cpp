@@ -24,6 +24,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   const std::vector<ConvertOptionGroup> groups = ConvertOptionGroups();
   ConvertJob job;
   job.settings = context.settings;
+  job.read.gamma = context.settings.displayGamma;  // DjVu and IW44 pages render for the display
   std::vector<std::string> positional;
   while (!args.empty()) {
     const std::string item = args.next();

@@ -9,7 +9,9 @@ namespace leaf::cli {
 const char kInfoUsage[] =
     "usage: leafsmith-cli info FILE...\n\n"
     "Shows each file's type, size, depth, resolution, page count and photometric\n"
-    "interpretation.\n";
+    "interpretation. For DjVu and IW44 files: the form, the INFO chunk's size,\n"
+    "version, resolution and gamma, the layers the page has, its header kind and\n"
+    "the decoded page's description.\n";
 
 namespace {
 
@@ -58,6 +60,12 @@ int RunInfo(Context& /*context*/, Args& args) {
       std::fprintf(stderr, "leafsmith-cli: %s: cannot tell the file type from its name\n",
                    path.c_str());
       status = kExitFailure;
+    } else if (type == kFileDjvu || type == kFileIw44) {
+      if (!PrintDjvuInfo(path)) {
+        std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
+                     *LastMessage() ? LastMessage() : "Failed to open the image!");
+        status = kExitFailure;
+      }
     } else if (!ReadImageFile(image, path, type)) {
       std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
                    *LastMessage() ? LastMessage() : "Failed to open the image!");

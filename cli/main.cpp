@@ -15,6 +15,7 @@ namespace {
 const Command kCommands[] = {
     {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
     {"convert", "convert an image file to another format, with edits", nullptr, RunConvert},
+    {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
     {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
 };
 

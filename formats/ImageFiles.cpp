@@ -1,6 +1,7 @@
 #include "ImageFiles.h"
 
 #include "Bmp.h"
+#include "DjvuReader.h"
 #include "Pnm.h"
 
 namespace leaf {
@@ -8,8 +9,11 @@ namespace leaf {
 FileTypeCode FileTypeForReading(const std::string& path) { return FileTypeFromName(path); }
 
 bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
-                   const ReadOptions& /*options*/) {
+                   const ReadOptions& options) {
   switch (type) {
+    case kFileDjvu:
+    case kFileIw44:
+      return ReadDjvu(image, path, options.layer, options.depth, options.zoom, options.gamma);
     case kFileBmp: return ReadBmp(image, path);
     case kFilePnm: return ReadPnm(image, path);
     default:

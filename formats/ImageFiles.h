@@ -10,6 +10,11 @@ namespace leaf {
 
 struct ReadOptions {
   int page = 0;  // zero-based page of a multipage file
+  // DjVu and IW44 pages are rendered with these.
+  int layer = 0;        // 0 colour, 1 black and white (mask), 2 background, 3 foreground
+  int zoom = 0;         // zoom level: z < 0 reduces by 1 - z
+  int depth = 24;       // bits per pixel of the display; below 24 dithers
+  double gamma = 2.2;   // of the display
 };
 
 // The type of a file to open: from its name.

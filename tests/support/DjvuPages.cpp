@@ -31,12 +31,16 @@ std::vector<uint8_t> MakeSharedDictionaryPage(int width, int height, int dpi) {
   GP<JB2Image> page = JB2Image::create();
   page->set_dimension(width, height);
   page->set_inherited_dict(dictionary);
-  for (int i = 0; i < 6; ++i) {
-    JB2Blit blit;
-    blit.left = static_cast<unsigned short>(5 + 17 * i);
-    blit.bottom = static_cast<unsigned short>(5 + 9 * (i % 3));
-    blit.shapeno = static_cast<unsigned>(i % 3);
-    page->add_blit(blit);
+  // Shapes spread over the whole page, so that every strip has ink.
+  int i = 0;
+  for (int y = 3; y + 14 < height; y += 23) {
+    for (int x = 2 + (y % 7); x + 18 < width; x += 31, ++i) {
+      JB2Blit blit;
+      blit.left = static_cast<unsigned short>(x);
+      blit.bottom = static_cast<unsigned short>(y);
+      blit.shapeno = static_cast<unsigned>(i % 3);
+      page->add_blit(blit);
+    }
   }
 
   GP<ByteStream> bytes = ByteStream::create();

@@ -9,7 +9,7 @@
 namespace leaf::test {
 
 // A bilevel page (INFO, Djbz, Sjbz) whose shapes live in a shape dictionary
-// inside the page: three shapes, each placed twice.
+// inside the page: three shapes placed all over the page.
 std::vector<uint8_t> MakeSharedDictionaryPage(int width, int height, int dpi);
 
 }  // namespace leaf::test

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "formats/Bmp.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/RunCli.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::Quote;
+using test::RunCli;
+
+std::string Fixture(const std::string& name) {
+  return Quote(std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(DjvuCliTest, InfoShowsTheProbeAndThePageDescription) {
+  auto r = RunCli("info " + Fixture("compound.djvu") + " " + Fixture("gray.iw44"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "form:        DJVU"));
+  EXPECT_TRUE(Contains(r.out, "size:        120 x 90"));
+  EXPECT_TRUE(Contains(r.out, "resolution:  300 dpi"));
+  EXPECT_TRUE(Contains(r.out, "chunks:      mask background foreground (flags 7)"));
+  EXPECT_TRUE(Contains(r.out, "header kind: 1"));
+  EXPECT_TRUE(Contains(r.out, "FG44  IW44 foreground colors"));
+  EXPECT_TRUE(Contains(r.out, "form:        BM44"));
+  EXPECT_TRUE(Contains(r.out, "header kind: 2"));
+
+  r = RunCli("info " + Fixture("bundle.djvu"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Unknown secondary identifier: DJVM")) << r.err;
+}
+
+TEST(DjvuCliTest, RenderWritesTheChosenLayerAtTheZoomLevel) {
+  test::TempDir dir;
+  const std::string out = dir.file("page.bmp");
+  auto r = RunCli("render " + Fixture("compound.djvu") + " " + Quote(out) + " --zoom -1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "bmp, 60 x 45, 24 bits")) << r.out;
+
+  r = RunCli("render " + Fixture("compound.djvu") + " " + Quote(out) + " --layer mask --depth 8");
+  ASSERT_EQ(r.status, 0) << r.err;
+  DibImage image;
+  ASSERT_TRUE(ReadBmp(image, out));
+  EXPECT_EQ(image.raster.bitsPerPixel, 8);
+  EXPECT_EQ(test::PixelAt(image.raster, 15, 15), 0u);  // ink of the mask
+  EXPECT_EQ(test::PixelAt(image.raster, 0, 0), 255u);
+
+  r = RunCli("convert " + Fixture("colour.iw44") + " " + Quote(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "bmp, 120 x 90, 24 bits")) << r.out;
+
+  EXPECT_EQ(RunCli("render " + Fixture("compound.djvu") + " " + Quote(out) + " --layer x").status,
+            2);
+  EXPECT_EQ(RunCli("render " + Fixture("compound.djvu") + " " + Quote(out) + " --zoom -100").status,
+            2);
+  EXPECT_EQ(RunCli("render " + Quote(out) + " " + Quote(out)).status, 2);
+  r = RunCli("render " + Fixture("incl.djvu") + " " + Quote(out));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Failed to load half coded image.")) << r.err;
+}
+
+}  // namespace
+}  // namespace leaf

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "formats/DjvuReader.h"
+#include "formats/ImageFiles.h"
+#include "image/Messages.h"
+#include "image/RasterChecks.h"
+#include "libAPI/djvu_render.h"
+#include "tests/support/DjvuPages.h"
+#include "tests/support/DjvuReference.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::ReferenceImage;
+using test::ReferenceMode;
+
+std::string Fixture(const std::string& name) {
+  return std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name;
+}
+
+// Every pixel of the raster against the codec's rendering (gray rasters
+// against gray references; colour as red, green, blue).
+void ExpectRasterMatches(const DibRaster& r, const ReferenceImage& reference, int tolerance = 0) {
+  ASSERT_EQ(r.width, reference.width);
+  ASSERT_EQ(r.height, reference.height);
+  int mismatches = 0;
+  for (int y = 0; y < r.height; ++y) {
+    for (int x = 0; x < r.width; ++x) {
+      const uint32_t pixel = test::PixelAt(r, x, y);
+      for (int c = 0; c < reference.channels; ++c) {
+        const int ours = r.bitsPerPixel == 8 ? static_cast<int>(pixel)
+                                             : static_cast<int>(pixel >> (16 - 8 * c)) & 255;
+        if (std::abs(ours - reference.at(x, y, c)) > tolerance && ++mismatches < 5) {
+          ADD_FAILURE() << "at " << x << "," << y << ": " << ours << " vs "
+                        << int{reference.at(x, y, c)};
+        }
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+class DjvuReaderTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  DibImage image_;
+};
+
+TEST_F(DjvuReaderTest, ProbeSummarisesWhatEachPageHas) {
+  struct Case {
+    const char* file;
+    int flags;
+    int kind;
+    FileTypeCode type;
+  };
+  const Case cases[] = {
+      {"compound.djvu", 7, kDjvuKindCompound, kFileDjvu},
+      {"bilevel.djvu", 1, kDjvuKindBilevel, kFileDjvu},
+      {"photo.djvu", 2, kDjvuKindBackground, kFileDjvu},
+      {"colour.iw44", 8, kDjvuKindCompound, kFileIw44},
+      {"gray.iw44", 16, kDjvuKindBilevel, kFileIw44},
+      // Chunks the probe does not know are stepped over; JB2 colours are a foreground.
+      {"annotated.djvu", 1, kDjvuKindBilevel, kFileDjvu},
+      {"fgbz.djvu", 7, kDjvuKindCompound, kFileDjvu},
+      {"maskcolours.djvu", 5, kDjvuKindCompound, kFileDjvu},
+  };
+  for (const Case& c : cases) {
+    DjvuFileInfo info;
+    ASSERT_TRUE(ProbeDjvuFile(image_, Fixture(c.file), info)) << c.file << LastMessage();
+    EXPECT_EQ(info.chunkFlags, c.flags) << c.file;
+    EXPECT_EQ(DjvuHeaderKind(info), c.kind) << c.file;
+    EXPECT_EQ(DjvuFileType(info), c.type) << c.file;
+  }
+  DjvuFileInfo info;
+  ASSERT_TRUE(ProbeDjvuFile(image_, Fixture("compound.djvu"), info));
+  EXPECT_EQ(DjvuFormName(info.formType), "DJVU");
+  EXPECT_EQ(info.width, 120);
+  EXPECT_EQ(info.height, 90);
+  EXPECT_EQ(info.minorVersion, 24);
+  EXPECT_EQ(info.resolution, 300);
+  EXPECT_EQ(info.gamma, 22);
+  EXPECT_EQ(DjvuHeaderKind(DjvuFileInfo{}), kDjvuKindNone);
+}
+
+TEST_F(DjvuReaderTest, ProbeRefusesBrokenStructure) {
+  std::vector<uint8_t> bytes = test::ReadBytes(Fixture("bilevel.djvu"));
+  const std::string path = dir_.file("page.djvu");
+  const auto probe = [&](const std::vector<uint8_t>& content) {
+    test::WriteBytes(path, content);
+    DjvuFileInfo info;
+    EXPECT_FALSE(ProbeDjvuFile(image_, path, info));
+    return std::string(LastMessage());
+  };
+  std::vector<uint8_t> longer = bytes;
+  longer.push_back(0);
+  EXPECT_EQ(probe(longer), "Error! Stored FORM chunk size is 88, but actual file chunk is 89.\n");
+  EXPECT_EQ(probe(test::ReadBytes(Fixture("bundle.djvu"))),
+            "Error! Unknown secondary identifier: DJVM\n");
+  std::vector<uint8_t> noInfo = bytes;
+  std::copy_n("INFX", 4, noInfo.begin() + 16);
+  EXPECT_EQ(probe(noInfo), "Error! No INFO chunk in " + path + "!\n");
+  std::vector<uint8_t> noForm = bytes;
+  noForm[4] = 'X';
+  EXPECT_EQ(probe(noForm), "No FORM chunk found!\n");
+  EXPECT_EQ(probe({'P', '4', '\n'}),
+            "No preamble. " + path + " is not a valid DjVu or IW44 file!\n");
+  DjvuFileInfo info;
+  EXPECT_FALSE(ProbeDjvuFile(image_, dir_.file("missing.djvu"), info));
+  EXPECT_EQ(std::string(LastMessage()), "Could not open " + dir_.file("missing.djvu") + "!\n");
+}
+
+TEST_F(DjvuReaderTest, LoadKeepsTheDecodedPageSharedWithClones) {
+  ASSERT_TRUE(LoadHalfCoded(image_, Fixture("compound.djvu")));
+  EXPECT_TRUE(image_.raster.empty());
+  EXPECT_EQ(image_.raster.width, 120);
+  EXPECT_EQ(image_.raster.height, 90);
+  ASSERT_NE(image_.raster.pageLink, nullptr);
+  {
+    DibImage copy;
+    ASSERT_TRUE(copy.Clone(image_));
+    EXPECT_EQ(copy.raster.pageLink, image_.raster.pageLink);
+    copy.Release(false);
+  }
+  ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, 0, 2.2));
+  EXPECT_EQ(image_.raster.pageLink.use_count(), 1);
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(LoadHalfCoded(image_, Fixture("bundle.djvu")));
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_STREQ(LastMessage(), "Failed to load half coded image.");
+  EXPECT_NE(report.find("DjVu Error: 'Multipage Bundled DjVu Documents Are Not Supported Yet.'"),
+            std::string::npos);
+  EXPECT_EQ(image_.raster.pageLink, nullptr);
+}
+
+TEST_F(DjvuReaderTest, RendersEveryKindOfPageLikeTheCodec) {
+  struct Case {
+    const char* file;
+    int zoom;
+    int bits;
+  };
+  for (const Case& c :
+       {Case{"compound.djvu", 0, 24}, Case{"compound.djvu", -2, 24}, Case{"photo.djvu", -1, 24},
+        Case{"colour.iw44", 0, 24}, Case{"bilevel.djvu", 0, 8}}) {
+    SCOPED_TRACE(std::string(c.file) + " zoom " + std::to_string(c.zoom));
+    ReadOptions options;
+    options.zoom = c.zoom;
+    ASSERT_TRUE(ReadImageFile(image_, Fixture(c.file), kFileDjvu, options)) << LastMessage();
+    const DibRaster& r = image_.raster;
+    EXPECT_TRUE(CheckRaster(image_, r));
+    EXPECT_EQ(r.bitsPerPixel, c.bits);
+    EXPECT_EQ(r.fullWidth, 120);
+    EXPECT_EQ(r.width, 120 / (1 - std::min(c.zoom, 0)));
+    EXPECT_EQ(r.rowOrder, kRowOrderBottomUp);
+    EXPECT_EQ(r.grayFlag, c.bits == 8 ? 1 : 0);
+    const int s = 1 - std::min(c.zoom, 0);
+    const bool gray = c.bits == 8;
+    ExpectRasterMatches(
+        r, test::RenderReference(Fixture(c.file), s,
+                                 gray ? ReferenceMode::kMask : ReferenceMode::kColor, gray));
+  }
+  // The page's resolution, whatever the reduction.
+  EXPECT_EQ(image_.raster.xResolution, 300);
+}
+
+TEST_F(DjvuReaderTest, LayersRenderThroughTheScaledRenderer) {
+  ASSERT_TRUE(LoadHalfCoded(image_, Fixture("compound.djvu")));
+  ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerBackground, 24, -1, 2.2));
+  ExpectRasterMatches(image_.raster, test::RenderReference(Fixture("compound.djvu"), 2,
+                                                           ReferenceMode::kBackground));
+  ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerMask, 8, 0, 2.2));
+  EXPECT_EQ(image_.raster.bitsPerPixel, 8);
+  const ReferenceImage mask =
+      test::RenderReference(Fixture("compound.djvu"), 1, ReferenceMode::kMask, true);
+  ExpectRasterMatches(image_.raster, mask);
+  // The foreground at a reduction beyond the codec's: 13 renders at 13, 24 at 12 then by 2.
+  for (int zoom : {-12, -23}) {
+    ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, zoom, 2.2)) << LastMessage();
+    EXPECT_EQ(image_.raster.width, 120 / (1 - zoom));
+    EXPECT_EQ(image_.raster.height, 90 / (1 - zoom));
+  }
+}
+
+TEST_F(DjvuReaderTest, StripsCoverTallPagesExactly) {
+  const std::string path = dir_.file("tall.djvu");
+  test::WriteBytes(path, test::MakeSharedDictionaryPage(64, 3301, 300));
+  ASSERT_TRUE(LoadHalfCoded(image_, path));
+  // Direct: 33 strips of 100 rows and a last strip of rows 3299-3300.
+  ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, 0, 2.2)) << LastMessage();
+  ExpectRasterMatches(image_.raster, test::RenderReference(path, 1, ReferenceMode::kMask, true));
+  for (int zoom : {-1, -2, -4}) {
+    SCOPED_TRACE(zoom);
+    const int s = 1 - zoom;
+    ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, zoom, 2.2)) << LastMessage();
+    const ReferenceImage reference = test::RenderReference(path, s, ReferenceMode::kMask, true);
+    // The raster keeps whole reduced pixels only; the partial top row of a
+    // bottom-up page is the one it loses, and references count from the top.
+    ReferenceImage cropped;
+    cropped.width = 64 / s;
+    cropped.height = 3301 / s;
+    cropped.channels = 1;
+    for (int y = 0; y < cropped.height; ++y) {
+      const int from = y + (reference.height - cropped.height);
+      for (int x = 0; x < cropped.width; ++x) cropped.rows.push_back(reference.at(x, from));
+    }
+    ExpectRasterMatches(image_.raster, cropped, 1);
+    // Scaled: the black-and-white layer keeps only fully black pixels.
+    ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerMask, 24, zoom, 2.2)) << LastMessage();
+    ASSERT_EQ(image_.raster.height, 3301 / s);
+    for (int y = 0; y < cropped.height; ++y) {
+      for (int x = 0; x < cropped.width; ++x) {
+        const int expected = cropped.at(x, y) == 0 ? 0 : 255;
+        ASSERT_EQ(static_cast<int>(test::PixelAt(image_.raster, x, y)), expected) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(DjvuReaderTest, RenderFailuresAreReported) {
+  EXPECT_FALSE(RenderDjvu(image_, kDjvuLayerColor, 24, 0, 2.2));
+  EXPECT_STREQ(LastMessage(), "Failed to render sample area.");
+  test::WriteBytes(dir_.file("empty.djvu"),
+                   {'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0, 0, 0, 22, 'D', 'J', 'V', 'U', 'I',
+                    'N', 'F', 'O', 0,   0,   0,   10,  0,   9, 0, 9, 24, 0,   100, 0,   22,  1});
+  EXPECT_FALSE(ReadImageFile(image_, dir_.file("empty.djvu"), kFileDjvu));
+  EXPECT_EQ(std::string(LastMessage()),
+            dir_.file("empty.djvu") + " has no mask, background or colour image to show.");
+}
+
+}  // namespace
+}  // namespace leaf
