@@ -1,0 +1,426 @@
+#include "MaskSub.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "GRect.h"
+#include "PageView.h"
+#include "djvu_error.h"
+
+namespace djvu {
+
+namespace {
+
+constexpr const char* kSource = "libAPI/MaskSub";
+
+// Small shapes keep their place only when their colour is this close to the
+// foreground around them.
+constexpr double kShapeColourTolerance = 50.0;
+constexpr int kSmallShapePixels = 200;
+
+struct Colour {
+  int r = 0;
+  int g = 0;
+  int b = 0;
+};
+
+double Distance(const Colour& a, const Colour& b) {
+  return 0.299 * std::abs(a.r - b.r) + 0.587 * std::abs(a.g - b.g) +
+         0.114 * std::abs(a.b - b.b);
+}
+
+Colour PixelColour(const PageView& page, const unsigned char* pixel) {
+  return Colour{pixel[page.red()], pixel[page.green()], pixel[page.blue()]};
+}
+
+int CellCount(int size, int reduction) { return (size + reduction - 1) / reduction; }
+
+void CheckStencilCoversPage(const PageView& page, const JB2Image& stencil) {
+  if (stencil.get_width() < page.width() || stencil.get_height() < page.height()) {
+    Throw("Stencil smaller than the page", kSource, __LINE__);
+  }
+}
+
+// Mean colour of the coloured cells in the box of cells [x0, x1] x [y0, y1],
+// the box growing by a cell on every side until it holds one.
+Colour ReferenceColour(const ColorLayer& layer, int x0, int y0, int x1, int y1) {
+  const GPixmap& pixmap = *layer.pixmap;
+  const GBitmap& mask = *layer.mask;
+  const int columns = static_cast<int>(pixmap.columns());
+  const int rows = static_cast<int>(pixmap.rows());
+  if (columns == 0 || rows == 0) return Colour{};
+  x0 = std::clamp(x0, 0, columns - 1);
+  x1 = std::clamp(x1, 0, columns - 1);
+  y0 = std::clamp(y0, 0, rows - 1);
+  y1 = std::clamp(y1, 0, rows - 1);
+  while (true) {
+    long long r = 0, g = 0, b = 0, n = 0;
+    for (int y = y0; y <= y1; ++y) {
+      const GPixel* row = pixmap[y];
+      const unsigned char* care = mask[y];
+      for (int x = x0; x <= x1; ++x) {
+        if (care[x]) continue;
+        r += row[x].r;
+        g += row[x].g;
+        b += row[x].b;
+        ++n;
+      }
+    }
+    if (n > 0) {
+      return Colour{static_cast<int>((r + n / 2) / n), static_cast<int>((g + n / 2) / n),
+                    static_cast<int>((b + n / 2) / n)};
+    }
+    if (x0 == 0 && y0 == 0 && x1 == columns - 1 && y1 == rows - 1) return Colour{};
+    x0 = std::max(0, x0 - 1);
+    y0 = std::max(0, y0 - 1);
+    x1 = std::min(columns - 1, x1 + 1);
+    y1 = std::min(rows - 1, y1 + 1);
+  }
+}
+
+// The mean of the two page pixels under the shape's ink nearest to the
+// reference colour.
+Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+                     const Colour& reference) {
+  double best[2] = {256.0, 256.0};
+  Colour colours[2];
+  const int rows = static_cast<int>(bits.rows());
+  const int columns = static_cast<int>(bits.columns());
+  for (int r = 0; r < rows; ++r) {
+    const int y = blit.bottom + r;
+    if (y >= page.height()) break;
+    const unsigned char* ink = bits[r];
+    const unsigned char* pageRow = page.row(y);
+    for (int c = 0; c < columns; ++c) {
+      const int x = blit.left + c;
+      if (x >= page.width()) break;
+      if (!ink[c]) continue;
+      const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
+      const double d = Distance(colour, reference);
+      if (d < best[0]) {
+        best[1] = best[0];
+        colours[1] = colours[0];
+        best[0] = d;
+        colours[0] = colour;
+      } else if (d < best[1]) {
+        best[1] = d;
+        colours[1] = colour;
+      }
+    }
+  }
+  if (best[0] >= 256.0) Throw("GetNearestColor: must have at least one pixel", kSource, __LINE__);
+  if (best[1] >= 256.0) return colours[0];
+  return Colour{(colours[0].r + colours[1].r) / 2, (colours[0].g + colours[1].g) / 2,
+                (colours[0].b + colours[1].b) / 2};
+}
+
+}  // namespace
+
+namespace {
+
+// The stencil's ink for a band of page rows, optionally grown by one pixel
+// in every direction (the halo of anti-aliased pixels around text).
+class InkBand {
+ public:
+  InkBand(const JB2Image& stencil, int width, int height, int y0, int y1, bool grow)
+      : width_(width), grow_(grow) {
+    first_ = grow ? std::max(0, y0 - 1) : y0;
+    const int last = grow ? std::min(height, y1 + 1) : y1;
+    bits_ = stencil.get_bitmap(GRect(0, first_, width, last - first_));
+    rows_ = last - first_;
+    if (grow_) {
+      wide_.assign(static_cast<size_t>(rows_) * width, 0);
+      for (int r = 0; r < rows_; ++r) {
+        const unsigned char* in = (*bits_)[r];
+        unsigned char* out = &wide_[static_cast<size_t>(r) * width];
+        for (int x = 0; x < width; ++x) {
+          if (!in[x]) continue;
+          out[x] = 1;
+          if (x > 0) out[x - 1] = 1;
+          if (x + 1 < width) out[x + 1] = 1;
+        }
+      }
+      row_.resize(width);
+    }
+  }
+
+  // Ink (non-zero) of page row y.
+  const unsigned char* row(int y) {
+    if (!grow_) return (*bits_)[y - first_];
+    const int r = y - first_;
+    const unsigned char* mid = &wide_[static_cast<size_t>(r) * width_];
+    const unsigned char* below = r > 0 ? mid - width_ : mid;
+    const unsigned char* above = r + 1 < rows_ ? mid + width_ : mid;
+    for (int x = 0; x < width_; ++x) row_[x] = below[x] | mid[x] | above[x];
+    return row_.data();
+  }
+
+ private:
+  int width_;
+  bool grow_;
+  int first_ = 0;
+  int rows_ = 0;
+  GP<GBitmap> bits_;
+  std::vector<unsigned char> wide_;
+  std::vector<unsigned char> row_;
+};
+
+// Cell means of the pixels under ink (polarity 1) or away from it; with
+// halo, pixels next to ink do not count as away from it.
+bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
+              int polarity, int minimumCount, size_t budget, bool halo) {
+  CheckStencilCoversPage(page, stencil);
+  const int w = page.width();
+  const int h = page.height();
+  const int r = std::max(1, reduction);
+  const int columns = CellCount(w, r);
+  const int rows = CellCount(h, r);
+  layer.pixmap->init(rows, columns);
+  layer.mask->init(rows, columns);
+  if (w == 0 || h == 0) return false;
+
+  const bool wantInk = polarity != 0;
+  const uint32_t least = static_cast<uint32_t>(std::max(1, minimumCount));
+  const int bandCells = static_cast<int>(
+      std::max<size_t>(1, budget / (static_cast<size_t>(w) * static_cast<size_t>(r))));
+  std::vector<uint32_t> sums(static_cast<size_t>(columns) * 4);
+  bool coloured = false;
+  for (int bandStart = 0; bandStart < rows; bandStart += bandCells) {
+    const int bandEnd = std::min(rows, bandStart + bandCells);
+    const int y0 = bandStart * r;
+    const int y1 = std::min(h, bandEnd * r);
+    InkBand ink(stencil, w, h, y0, y1, halo);
+    for (int cy = bandStart; cy < bandEnd; ++cy) {
+      std::fill(sums.begin(), sums.end(), 0);
+      const int rowEnd = std::min(h, (cy + 1) * r);
+      for (int y = cy * r; y < rowEnd; ++y) {
+        const unsigned char* inkRow = ink.row(y);
+        const unsigned char* pixel = page.row(y);
+        const unsigned step = page.pixsize();
+        uint32_t* cell = sums.data();
+        for (int x0 = 0; x0 < w; x0 += r, cell += 4) {
+          const int x1 = std::min(w, x0 + r);
+          for (int x = x0; x < x1; ++x, pixel += step) {
+            if ((inkRow[x] != 0) != wantInk) continue;
+            cell[0] += pixel[page.red()];
+            cell[1] += pixel[page.green()];
+            cell[2] += pixel[page.blue()];
+            cell[3] += 1;
+          }
+        }
+      }
+      GPixel* out = (*layer.pixmap)[cy];
+      unsigned char* care = (*layer.mask)[cy];
+      for (int cx = 0; cx < columns; ++cx) {
+        const uint32_t* cell = &sums[static_cast<size_t>(cx) * 4];
+        const uint32_t n = cell[3];
+        if (n < least) {
+          out[cx] = GPixel{0, 0, 0};
+          care[cx] = 1;
+        } else {
+          out[cx].r = static_cast<unsigned char>(cell[0] / n);
+          out[cx].g = static_cast<unsigned char>(cell[1] / n);
+          out[cx].b = static_cast<unsigned char>(cell[2] / n);
+          care[cx] = 0;
+          coloured = true;
+        }
+      }
+    }
+  }
+  return coloured;
+}
+
+}  // namespace
+
+bool EstimateCells(const djvu_pixel_image& image, const JB2Image& stencil, ColorLayer& layer,
+                   int reduction, int polarity, int minimumCount, size_t budget) {
+  return Estimate(PageView(image), stencil, layer, reduction, polarity, minimumCount, budget,
+                  false);
+}
+
+bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil,
+                    ColorLayer& foreground, int f) {
+  return EstimateCells(page, stencil, foreground, f, 1);
+}
+
+GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& image, const JB2Image& stencil,
+                                 const ColorLayer& foreground, int f) {
+  const PageView page(image);
+  GP<JB2Image> result = JB2Image::create();
+  result->set_dimension(stencil.get_width(), stencil.get_height());
+  const int cells = std::max(1, f);
+  for (int i = 0; i < stencil.get_blit_count(); ++i) {
+    const JB2Blit& blit = *stencil.get_blit(i);
+    const JB2Shape& shape = stencil.get_shape(static_cast<int>(blit.shapeno));
+    if (shape.parent >= 0) Throw("orphan shape only!", kSource, __LINE__);
+    if (!shape.bits) continue;
+    const int rows = static_cast<int>(shape.bits->rows());
+    const int columns = static_cast<int>(shape.bits->columns());
+    bool keep = rows * columns >= kSmallShapePixels;
+    if (!keep) {
+      const Colour reference =
+          ReferenceColour(foreground, blit.left / cells, blit.bottom / cells,
+                          (blit.left + columns - 1) / cells, (blit.bottom + rows - 1) / cells);
+      const Colour nearest = NearestColour(page, *shape.bits, blit, reference);
+      keep = Distance(reference, nearest) <= kShapeColourTolerance;
+    }
+    if (!keep) continue;
+    JB2Shape copy;
+    copy.parent = -1;
+    copy.bits = shape.bits;
+    copy.userdata = 0;
+    JB2Blit placed = blit;
+    placed.shapeno = static_cast<unsigned>(result->add_shape(copy));
+    result->add_blit(placed);
+  }
+  return result;
+}
+
+namespace {
+
+// A page pixel counts toward a shape's colour when it stands this far from
+// the background around it: anti-aliased edge pixels, nearly paper, would
+// only wash the colour out.
+constexpr double kDiffersFromBackground = 32.0;
+
+void CheckForegroundCoversPage(const PageView& page, const ColorLayer& foreground, int f) {
+  const long long w = page.width();
+  const long long h = page.height();
+  if (static_cast<long long>(foreground.pixmap->columns()) * f < w) {
+    Throw("Image FG width too small", kSource, __LINE__);
+  }
+  if (static_cast<long long>(foreground.mask->columns()) * f < w) {
+    Throw("Mask FG width too small", kSource, __LINE__);
+  }
+  if (static_cast<long long>(foreground.pixmap->rows()) * f < h) {
+    Throw("Image FG height too small", kSource, __LINE__);
+  }
+  if (static_cast<long long>(foreground.mask->rows()) * f < h) {
+    Throw("Mask FG height too small", kSource, __LINE__);
+  }
+}
+
+// Cells of the background whose only paper pixels border the ink hold the
+// blend of ink and paper along letter edges; averaged in, they leave a dark
+// ghost of the text in the background. Such cells are recomputed from the
+// pixels clear of the ink's border, and become don't care when none is.
+void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer& background,
+                      int s) {
+  ColorLayer clear;
+  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, true);
+  const int rows = static_cast<int>(background.pixmap->rows());
+  const int columns = static_cast<int>(background.pixmap->columns());
+  for (int y = 0; y < rows; ++y) {
+    GPixel* out = (*background.pixmap)[y];
+    unsigned char* care = (*background.mask)[y];
+    const GPixel* in = (*clear.pixmap)[y];
+    const unsigned char* clearCare = (*clear.mask)[y];
+    for (int x = 0; x < columns; ++x) {
+      out[x] = in[x];
+      care[x] = clearCare[x];
+    }
+  }
+}
+
+// The colour of a shape: the mean of the page pixels under its ink that
+// stand out from the background; all of them when none does.
+Colour ShapeColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+                   const ColorLayer& background, int s) {
+  long long sums[2][3] = {};
+  long long counts[2] = {};
+  const int rows = static_cast<int>(bits.rows());
+  const int columns = static_cast<int>(bits.columns());
+  const int backgroundRows = static_cast<int>(background.pixmap->rows());
+  const int backgroundColumns = static_cast<int>(background.pixmap->columns());
+  for (int r = 0; r < rows; ++r) {
+    const int y = blit.bottom + r;
+    if (y >= page.height()) break;
+    const unsigned char* ink = bits[r];
+    const unsigned char* pageRow = page.row(y);
+    const int cy = std::min(y / s, backgroundRows - 1);
+    for (int c = 0; c < columns; ++c) {
+      const int x = blit.left + c;
+      if (x >= page.width()) break;
+      if (!ink[c]) continue;
+      const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
+      const int cx = std::min(x / s, backgroundColumns - 1);
+      bool differs = true;
+      if (cy >= 0 && cx >= 0 && !(*background.mask)[cy][cx]) {
+        const GPixel& paper = (*background.pixmap)[cy][cx];
+        differs = Distance(colour, Colour{paper.r, paper.g, paper.b}) > kDiffersFromBackground;
+      }
+      for (int k = differs ? 0 : 1; k < 2; ++k) {
+        sums[k][0] += colour.r;
+        sums[k][1] += colour.g;
+        sums[k][2] += colour.b;
+        ++counts[k];
+      }
+    }
+  }
+  const int k = counts[0] > 0 ? 0 : 1;
+  const long long n = counts[k];
+  if (n == 0) {
+    Throw("GetColor2Pix: must have at least one pixel which differs from background", kSource,
+          __LINE__);
+  }
+  return Colour{static_cast<int>(sums[k][0] / n), static_cast<int>(sums[k][1] / n),
+                static_cast<int>(sums[k][2] / n)};
+}
+
+// Gives foreground cells still don't care under a shape's ink the shape's
+// colour (cells that already have one keep it).
+void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer& background,
+                 ColorLayer& foreground, int f, int s) {
+  GPixmap& pixmap = *foreground.pixmap;
+  GBitmap& mask = *foreground.mask;
+  for (int i = 0; i < stencil.get_blit_count(); ++i) {
+    const JB2Blit& blit = *stencil.get_blit(i);
+    const JB2Shape& shape = stencil.get_shape(static_cast<int>(blit.shapeno));
+    if (!shape.bits) continue;
+    const GBitmap& bits = *shape.bits;
+    const int rows = static_cast<int>(bits.rows());
+    const int columns = static_cast<int>(bits.columns());
+    bool haveColour = false;
+    GPixel paint{0, 0, 0};
+    for (int r = 0; r < rows; ++r) {
+      const int y = blit.bottom + r;
+      if (y >= page.height()) break;
+      const unsigned char* ink = bits[r];
+      unsigned char* care = mask[y / f];
+      GPixel* out = pixmap[y / f];
+      for (int c = 0; c < columns; ++c) {
+        const int x = blit.left + c;
+        if (x >= page.width()) break;
+        if (!ink[c] || !care[x / f]) continue;
+        if (!haveColour) {
+          const Colour colour = ShapeColour(page, bits, blit, background, s);
+          paint.r = static_cast<unsigned char>(colour.r);
+          paint.g = static_cast<unsigned char>(colour.g);
+          paint.b = static_cast<unsigned char>(colour.b);
+          haveColour = true;
+        }
+        out[x / f] = paint;
+        care[x / f] = 0;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool FillColourLayers(const djvu_pixel_image& image, const JB2Image& stencil,
+                      ColorLayer& background, ColorLayer& foreground, int f, int s) {
+  const PageView page(image);
+  f = std::max(1, f);
+  s = std::max(1, s);
+  const bool coloured = Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, false);
+  if (background.mask->rows() == 0 || foreground.mask->rows() == 0) return coloured;
+  CheckForegroundCoversPage(page, foreground, f);
+  RefineBackground(page, stencil, background, s);
+  if (coloured) PaintShapes(page, stencil, background, foreground, f, s);
+  return coloured;
+}
+
+}  // namespace djvu

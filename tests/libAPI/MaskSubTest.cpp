@@ -1,0 +1,318 @@
+#include "libAPI/MaskSub.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GException.h"
+
+namespace {
+
+using djvu::ColorLayer;
+
+// A page held in a vector: RGB, top row first, 3 bytes per pixel.
+struct Page {
+  int w;
+  int h;
+  std::vector<unsigned char> bytes;
+  djvu_pixel_image image{};
+
+  Page(int width, int height, unsigned char r, unsigned char g, unsigned char b)
+      : w(width), h(height), bytes(static_cast<size_t>(width) * height * 3) {
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+      bytes[i] = r;
+      bytes[i + 1] = g;
+      bytes[i + 2] = b;
+    }
+    image.flags = DJVU_TOPDOWN | DJVU_RGB;
+    image.w = w;
+    image.h = h;
+    image.rowsize = 3 * w;
+    image.pixsize = 3;
+    image.data = bytes.data();
+  }
+  // (x, y) with y counted from the bottom, as DjVu does.
+  void Set(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
+    unsigned char* p = &bytes[(static_cast<size_t>(h - 1 - y) * w + x) * 3];
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+  }
+};
+
+// Adds a w x h solid shape at (left, bottom).
+void AddBox(JB2Image& stencil, int left, int bottom, int w, int h) {
+  JB2Shape shape;
+  shape.parent = -1;
+  shape.bits = GBitmap::create(h, w);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) (*shape.bits)[y][x] = 1;
+  }
+  JB2Blit blit;
+  blit.left = static_cast<unsigned short>(left);
+  blit.bottom = static_cast<unsigned short>(bottom);
+  blit.shapeno = static_cast<unsigned>(stencil.add_shape(shape));
+  stencil.add_blit(blit);
+}
+
+GP<JB2Image> Stencil(int w, int h) {
+  GP<JB2Image> stencil = JB2Image::create();
+  stencil->set_dimension(w, h);
+  return stencil;
+}
+
+std::string ThrownMessage(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const GException& exception) {
+    return exception.get_cause();
+  }
+  return "";
+}
+
+TEST(MaskSubTest, AtReductionOneTheForegroundIsThePageUnderInk) {
+  Page page(6, 4, 255, 255, 255);
+  page.Set(1, 1, 10, 20, 30);
+  page.Set(2, 1, 40, 50, 60);
+  GP<JB2Image> stencil = Stencil(6, 4);
+  AddBox(*stencil, 1, 1, 2, 1);
+  ColorLayer fg;
+  EXPECT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 1));
+  ASSERT_EQ(fg.pixmap->columns(), 6u);
+  ASSERT_EQ(fg.pixmap->rows(), 4u);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const bool ink = y == 1 && (x == 1 || x == 2);
+      EXPECT_EQ((*fg.mask)[y][x], ink ? 0 : 1) << x << "," << y;
+      if (!ink) {
+        EXPECT_EQ((*fg.pixmap)[y][x].r + (*fg.pixmap)[y][x].g + (*fg.pixmap)[y][x].b, 0);
+      }
+    }
+  }
+  EXPECT_EQ((*fg.pixmap)[1][1].r, 10);
+  EXPECT_EQ((*fg.pixmap)[1][1].g, 20);
+  EXPECT_EQ((*fg.pixmap)[1][1].b, 30);
+  EXPECT_EQ((*fg.pixmap)[1][2].b, 60);
+}
+
+TEST(MaskSubTest, CellMeansAreTruncatedAverages) {
+  Page page(12, 6, 255, 255, 255);
+  page.Set(0, 0, 200, 10, 10);
+  page.Set(7, 0, 200, 10, 10);
+  page.Set(8, 1, 100, 0, 0);
+  GP<JB2Image> stencil = Stencil(12, 6);
+  AddBox(*stencil, 0, 0, 1, 1);
+  AddBox(*stencil, 7, 0, 1, 1);
+  AddBox(*stencil, 8, 1, 1, 1);
+  ColorLayer fg;
+  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6));
+  ASSERT_EQ(fg.pixmap->columns(), 2u);
+  ASSERT_EQ(fg.pixmap->rows(), 1u);
+  EXPECT_EQ((*fg.pixmap)[0][0].r, 200);
+  EXPECT_EQ((*fg.pixmap)[0][0].g, 10);
+  EXPECT_EQ((*fg.pixmap)[0][1].r, 150);
+  EXPECT_EQ((*fg.pixmap)[0][1].g, 5);
+  EXPECT_EQ((*fg.pixmap)[0][1].b, 5);
+}
+
+TEST(MaskSubTest, PageWithoutInkLeavesEveryForegroundCellDontCare) {
+  Page page(20, 10, 90, 90, 90);
+  GP<JB2Image> stencil = Stencil(20, 10);
+  ColorLayer fg;
+  EXPECT_FALSE(djvu::FillForeground(page.image, *stencil, fg, 3));
+  for (unsigned y = 0; y < fg.mask->rows(); ++y) {
+    for (unsigned x = 0; x < fg.mask->columns(); ++x) EXPECT_EQ((*fg.mask)[y][x], 1);
+  }
+  ColorLayer bg;
+  EXPECT_TRUE(djvu::EstimateCells(page.image, *stencil, bg, 3, 0));
+  EXPECT_EQ((*bg.pixmap)[0][0].g, 90);
+}
+
+TEST(MaskSubTest, GrayBottomUpPageGivesGrayCells) {
+  // 4 x 2 gray page stored bottom row first: bottom row 10, top row 30.
+  std::vector<unsigned char> bytes{10, 10, 10, 10, 30, 30, 30, 30};
+  djvu_pixel_image image{};
+  image.flags = DJVU_BOTTOMUP | DJVU_GRAY;
+  image.w = 4;
+  image.h = 2;
+  image.rowsize = 4;
+  image.pixsize = 1;
+  image.data = bytes.data();
+  GP<JB2Image> stencil = Stencil(4, 2);
+  ColorLayer bg;
+  ASSERT_TRUE(djvu::EstimateCells(image, *stencil, bg, 1, 0));
+  EXPECT_EQ((*bg.pixmap)[0][0].r, 10);
+  EXPECT_EQ((*bg.pixmap)[1][3].g, 30);
+  EXPECT_EQ((*bg.pixmap)[1][3].b, 30);
+  image.flags = DJVU_BOTTOMUP;
+  EXPECT_EQ(ThrownMessage([&] { djvu::EstimateCells(image, *stencil, bg, 1, 0); }),
+            "Unknown image Flags");
+}
+
+TEST(MaskSubTest, LastCellColumnAveragesTheNarrowRemainder) {
+  Page page(301, 6, 0, 0, 0);
+  for (int y = 0; y < 6; ++y) page.Set(300, y, 60, 60, 60);
+  GP<JB2Image> stencil = Stencil(301, 6);
+  ColorLayer bg;
+  ASSERT_TRUE(djvu::EstimateCells(page.image, *stencil, bg, 6, 0));
+  ASSERT_EQ(bg.pixmap->columns(), 51u);
+  EXPECT_EQ((*bg.pixmap)[0][50].r, 60);
+  EXPECT_EQ((*bg.pixmap)[0][49].r, 0);
+}
+
+TEST(MaskSubTest, NarrowBandsGiveTheSameCellsAsOneBand) {
+  Page page(40, 37, 200, 180, 160);
+  GP<JB2Image> stencil = Stencil(40, 37);
+  for (int i = 0; i < 8; ++i) {
+    page.Set(i * 4 + 1, i * 4 + 2, static_cast<unsigned char>(i * 20), 5, 9);
+    AddBox(*stencil, i * 4, i * 4 + 1, 3, 3);
+  }
+  ColorLayer wide, narrow;
+  djvu::EstimateCells(page.image, *stencil, wide, 3, 0);
+  djvu::EstimateCells(page.image, *stencil, narrow, 3, 0, 1, 40 * 3);  // one cell row a band
+  ASSERT_EQ(wide.pixmap->rows(), narrow.pixmap->rows());
+  for (unsigned y = 0; y < wide.pixmap->rows(); ++y) {
+    for (unsigned x = 0; x < wide.pixmap->columns(); ++x) {
+      EXPECT_EQ((*wide.pixmap)[y][x].r, (*narrow.pixmap)[y][x].r);
+      EXPECT_EQ((*wide.mask)[y][x], (*narrow.mask)[y][x]);
+    }
+  }
+}
+
+TEST(MaskSubTest, SmallShapesOffTheForegroundColourAreDropped) {
+  Page page(60, 30, 255, 255, 255);
+  GP<JB2Image> stencil = Stencil(60, 30);
+  // A large black letter colours the foreground cells around the specks.
+  AddBox(*stencil, 0, 0, 10, 20);
+  AddBox(*stencil, 20, 5, 3, 3);  // light speck: dropped
+  AddBox(*stencil, 30, 5, 3, 3);  // dark gray speck: kept
+  AddBox(*stencil, 40, 5, 10, 20);  // 200 pixels: kept whatever its colour
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      if (x < 10 && y < 20) page.Set(x, y, 0, 0, 0);
+      if (x >= 20 && x < 23 && y >= 5 && y < 8) page.Set(x, y, 250, 250, 250);
+      if (x >= 30 && x < 33 && y >= 5 && y < 8) page.Set(x, y, 30, 30, 30);
+      if (x >= 40 && x < 50 && y >= 5 && y < 25) page.Set(x, y, 250, 250, 250);
+    }
+  }
+  ColorLayer fg;
+  // A foreground whose only coloured cells are black.
+  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 60));
+  for (unsigned y = 0; y < fg.pixmap->rows(); ++y) {
+    for (unsigned x = 0; x < fg.pixmap->columns(); ++x) (*fg.pixmap)[y][x] = GPixel{0, 0, 0};
+  }
+  GP<JB2Image> kept = djvu::DropOffColourShapes(page.image, *stencil, fg, 60);
+  ASSERT_EQ(kept->get_blit_count(), 3);
+  EXPECT_EQ(kept->get_blit(0)->left, 0);
+  EXPECT_EQ(kept->get_blit(1)->left, 30);
+  EXPECT_EQ(kept->get_blit(2)->left, 40);
+  EXPECT_EQ(kept->get_width(), 60);
+  for (int i = 0; i < kept->get_shape_count(); ++i) EXPECT_EQ(kept->get_shape(i).parent, -1);
+
+  JB2Shape child;
+  child.parent = 0;
+  child.bits = GBitmap::create(2, 2);
+  JB2Blit blit{1, 1, static_cast<unsigned>(stencil->add_shape(child))};
+  stencil->add_blit(blit);
+  EXPECT_EQ(ThrownMessage([&] { djvu::DropOffColourShapes(page.image, *stencil, fg, 60); }),
+            "orphan shape only!");
+}
+
+TEST(MaskSubTest, ReferenceColourWindowGrowsToTheNearestColouredCell) {
+  // Cells of 4 pixels; the speck's own cell has no colour, a neighbour
+  // two cells away is red: a red speck stays, a white one goes.
+  Page page(40, 8, 255, 255, 255);
+  GP<JB2Image> stencil = Stencil(40, 8);
+  AddBox(*stencil, 20, 0, 2, 2);
+  page.Set(20, 0, 250, 0, 0);
+  page.Set(21, 0, 250, 0, 0);
+  page.Set(20, 1, 240, 0, 0);
+  page.Set(21, 1, 255, 255, 255);
+  ColorLayer fg;
+  fg.pixmap->init(2, 10);
+  fg.mask->init(2, 10);
+  fg.mask->fill(1);
+  (*fg.mask)[0][7] = 0;
+  (*fg.pixmap)[0][7] = GPixel{0, 0, 255};
+  GP<JB2Image> kept = djvu::DropOffColourShapes(page.image, *stencil, fg, 4);
+  EXPECT_EQ(kept->get_blit_count(), 1);
+  (*fg.pixmap)[0][7] = GPixel{255, 255, 0};  // cyan: far from every pixel
+  kept = djvu::DropOffColourShapes(page.image, *stencil, fg, 4);
+  EXPECT_EQ(kept->get_blit_count(), 0);
+}
+
+TEST(MaskSubTest, ForegroundTooSmallForThePageIsRefused) {
+  Page page(30, 12, 255, 255, 255);
+  GP<JB2Image> stencil = Stencil(30, 12);
+  ColorLayer bg;
+  ColorLayer fg;
+  fg.pixmap->init(2, 4);  // 4 x 6 = 24 < 30 columns
+  fg.mask->init(2, 5);
+  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
+            "Image FG width too small");
+  fg.pixmap->init(2, 5);
+  fg.mask->init(2, 4);
+  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
+            "Mask FG width too small");
+  fg.pixmap->init(1, 5);
+  fg.mask->init(2, 5);
+  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
+            "Image FG height too small");
+  fg.pixmap->init(2, 5);
+  fg.mask->init(1, 5);
+  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
+            "Mask FG height too small");
+}
+
+TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInk) {
+  // Paper 200, a dark bar with a mid-gray anti-aliased edge around it.
+  Page page(12, 12, 200, 200, 200);
+  GP<JB2Image> stencil = Stencil(12, 12);
+  AddBox(*stencil, 4, 0, 2, 12);
+  for (int y = 0; y < 12; ++y) {
+    page.Set(4, y, 0, 0, 0);
+    page.Set(5, y, 0, 0, 0);
+    page.Set(3, y, 100, 100, 100);
+    page.Set(6, y, 100, 100, 100);
+  }
+  ColorLayer fg;
+  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6));
+  ColorLayer bg;
+  ASSERT_TRUE(djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3));
+  ASSERT_EQ(bg.pixmap->columns(), 4u);
+  // Cell 1 (columns 3..5) holds only edge pixels: don't care. Cell 0 and 2
+  // keep plain paper, without the edge pixel at columns 3 / 6.
+  EXPECT_EQ((*bg.mask)[0][1], 1);
+  EXPECT_EQ((*bg.mask)[0][0], 0);
+  EXPECT_EQ((*bg.pixmap)[0][0].r, 200);
+  EXPECT_EQ((*bg.pixmap)[0][2].r, 200);
+  EXPECT_EQ((*bg.pixmap)[0][3].r, 200);
+}
+
+TEST(MaskSubTest, PaintingColoursForegroundCellsLeftEmpty) {
+  // The foreground was estimated before the shape grew into a new cell.
+  Page page(12, 6, 255, 255, 255);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) page.Set(x, y, 0, 0, 200);
+  }
+  GP<JB2Image> before = Stencil(12, 6);
+  AddBox(*before, 0, 0, 6, 6);
+  ColorLayer fg;
+  ASSERT_TRUE(djvu::FillForeground(page.image, *before, fg, 6));
+  EXPECT_EQ((*fg.mask)[0][1], 1);
+  // The new column is paper-white on the page: it does not count toward the
+  // colour, which comes from the blue pixels alone.
+  GP<JB2Image> after = Stencil(12, 6);
+  AddBox(*after, 0, 0, 7, 6);
+  ColorLayer bg;
+  ASSERT_TRUE(djvu::FillColourLayers(page.image, *after, bg, fg, 6, 3));
+  EXPECT_EQ((*fg.mask)[0][1], 0);
+  const GPixel painted = (*fg.pixmap)[0][1];
+  EXPECT_EQ(painted.r, 0);
+  EXPECT_EQ(painted.g, 0);
+  EXPECT_EQ(painted.b, 200);
+}
+
+}  // namespace
