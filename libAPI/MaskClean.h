@@ -20,7 +20,12 @@ inline constexpr unsigned kCleanLossless = 8;
 inline constexpr unsigned kCleanNormal = 15;
 inline constexpr unsigned kCleanAggressive = 31;
 
-// Runs the passes the set selects, then the reading-order and final passes.
+// Widens every shape by a column: in each row with ink, the pixel right of
+// the row's last ink pixel becomes ink. Positions are kept.
+void ThickenShapes(JB2Image& image);
+
+// Runs the passes the set selects, then the reading-order pass and the
+// final (sharing) pass.
 GP<JB2Image> CleanMask(const JB2Image& image, unsigned set);
 
 // Largest speck (width and height both at most this) for a page size.
@@ -31,7 +36,15 @@ int TileSize(int width);
 // Drops specks (kCleanSpecks) and tiles large shapes (kCleanTiles).
 GP<JB2Image> SizePass(const JB2Image& image, unsigned set);
 
+// Smooths ragged outlines: pixels sticking out of an edge go, pinholes in
+// strokes are filled; shapes are cropped to their ink.
+GP<JB2Image> SmoothingPass(const JB2Image& image);
+
 // Blits ordered line by line from the top, each line left to right.
 GP<JB2Image> ReadingOrderPass(const JB2Image& image);
+
+// Blits whose shapes have exactly the same pixels share one shape, which
+// JB2 then codes once.
+GP<JB2Image> SharingPass(const JB2Image& image);
 
 }  // namespace djvu

@@ -27,8 +27,7 @@ struct Colour {
 };
 
 double Distance(const Colour& a, const Colour& b) {
-  return 0.299 * std::abs(a.r - b.r) + 0.587 * std::abs(a.g - b.g) +
-         0.114 * std::abs(a.b - b.b);
+  return 0.299 * std::abs(a.r - b.r) + 0.587 * std::abs(a.g - b.g) + 0.114 * std::abs(a.b - b.b);
 }
 
 Colour PixelColour(const PageView& page, const unsigned char* pixel) {
@@ -240,8 +239,8 @@ bool EstimateCells(const djvu_pixel_image& image, const JB2Image& stencil, Color
                   false);
 }
 
-bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil,
-                    ColorLayer& foreground, int f) {
+bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& foreground,
+                    int f) {
   return EstimateCells(page, stencil, foreground, f, 1);
 }
 

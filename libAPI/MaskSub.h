@@ -8,11 +8,11 @@
 
 #include <cstddef>
 
-#include "djvu_image.h"
 #include "GBitmap.h"
 #include "GPixmap.h"
 #include "GSmartPointer.h"
 #include "JB2Image.h"
+#include "djvu_image.h"
 
 namespace djvu {
 
@@ -33,8 +33,8 @@ bool EstimateCells(const djvu_pixel_image& page, const JB2Image& stencil, ColorL
                    size_t budget = kCellBandBudget);
 
 // The foreground at reduction f; true when some cell got a colour.
-bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil,
-                    ColorLayer& foreground, int f);
+bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& foreground,
+                    int f);
 
 // A new stencil without the small shapes (under 200 pixels of bitmap) whose
 // ink is not near the foreground colour around them. Shapes must be orphans.
@@ -44,7 +44,7 @@ GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& page, const JB2Image& s
 // Fills the background at reduction s, refines it, and paints foreground
 // cells still left empty under the stencil's ink. True when some background
 // cell got a colour.
-bool FillColourLayers(const djvu_pixel_image& page, const JB2Image& stencil,
-                      ColorLayer& background, ColorLayer& foreground, int f, int s);
+bool FillColourLayers(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& background,
+                      ColorLayer& foreground, int f, int s);
 
 }  // namespace djvu

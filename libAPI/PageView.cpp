@@ -6,13 +6,7 @@
 
 namespace djvu {
 
-namespace {
-
-constexpr const char* kSource = "libAPI/MaskSub";
-
-}  // namespace
-
-PageView::PageView(const djvu_pixel_image& page)
+PageView::PageView(const djvu_pixel_image& page, const char* source)
     : data_(page.data + page.offset),
       width_(static_cast<int>(page.w)),
       height_(static_cast<int>(page.h)),
@@ -31,18 +25,18 @@ PageView::PageView(const djvu_pixel_image& page)
     green_ = 1;
     blue_ = 0;
   } else {
-    Throw("Unknown image Flags", kSource, __LINE__);
+    Throw("Unknown image Flags", source, __LINE__);
   }
   if (page.pixsize < needed) {
     Throw(needed == 1 ? "Gray Pixel images must have pixsize greater than 0"
                       : "Color Pixel images must have pixsize greater than 2",
-          kSource, __LINE__);
+          source, __LINE__);
   }
   if (page.w > INT_MAX || page.h > INT_MAX ||
       page.rowsize < static_cast<unsigned long long>(page.w) * page.pixsize) {
-    Throw("Rowsize must be at least w*pixsize.", kSource, __LINE__);
+    Throw("Rowsize must be at least w*pixsize.", source, __LINE__);
   }
-  if (page.w && page.h && !page.data) Throw("No Pixel Image Data Is Present", kSource, __LINE__);
+  if (page.w && page.h && !page.data) Throw("No Pixel Image Data Is Present", source, __LINE__);
 }
 
 }  // namespace djvu

@@ -10,10 +10,10 @@ namespace djvu {
 
 class PageView {
  public:
-  // Raises "Unknown image Flags" (source libAPI/MaskSub) for a page that is
-  // neither gray nor RGB nor BGR, and refuses pages whose pixels or data do
-  // not fit the layout their fields describe.
-  explicit PageView(const djvu_pixel_image& page);
+  // Raises "Unknown image Flags" for a page that is neither gray nor RGB
+  // nor BGR, and refuses pages whose pixels or data do not fit the layout
+  // their fields describe; source names the reporting part of the layer.
+  explicit PageView(const djvu_pixel_image& page, const char* source = "libAPI/MaskSub");
 
   int width() const { return width_; }
   int height() const { return height_; }

@@ -1,11 +1,11 @@
-#include "libAPI/MaskClean.h"
-
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "GBitmap.h"
 #include "libAPI/Iw44Schedule.h"
+#include "libAPI/MaskClean.h"
 
 namespace {
 
@@ -124,6 +124,69 @@ TEST(MaskCleanTest, TallMarkDoesNotSwallowTheNextLine) {
   GP<JB2Image> ordered = djvu::ReadingOrderPass(*page);
   const int expected[] = {10, 100, 200, 50, 150};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(ordered->get_blit(i)->left, expected[i]) << i;
+}
+
+// A shape drawn from text rows, top row first ('#' = ink).
+void AddPicture(JB2Image& image, int left, int bottom, const std::vector<std::string>& rows) {
+  JB2Shape shape;
+  shape.parent = -1;
+  const int h = static_cast<int>(rows.size());
+  const int w = static_cast<int>(rows[0].size());
+  shape.bits = GBitmap::create(h, w);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) (*shape.bits)[h - 1 - y][x] = rows[y][x] == '#';
+  }
+  JB2Blit blit;
+  blit.left = static_cast<unsigned short>(left);
+  blit.bottom = static_cast<unsigned short>(bottom);
+  blit.shapeno = static_cast<unsigned>(image.add_shape(shape));
+  image.add_blit(blit);
+}
+
+TEST(MaskCleanTest, SmoothingRemovesBumpsAndFillsPinholes) {
+  GP<JB2Image> page = Page(100, 100);
+  AddPicture(*page, 10, 20,
+             {
+                 "....#...",  // a bump on the top edge: cropped away
+                 "######..",
+                 "######..",
+                 "###.####",  // a pinhole, and a one-pixel spur to the right
+                 "######..",
+                 "######..",
+             });
+  AddPicture(*page, 50, 50, {"#"});  // a lone pixel: nothing left
+  GP<JB2Image> smooth = djvu::SmoothingPass(*page);
+  ASSERT_EQ(smooth->get_blit_count(), 1);
+  const JB2Blit& blit = *smooth->get_blit(0);
+  EXPECT_EQ(blit.left, 10);
+  EXPECT_EQ(blit.bottom, 20);
+  const GBitmap& bits = *smooth->get_shape(blit.shapeno).bits;
+  ASSERT_EQ(bits.rows(), 5u);
+  ASSERT_EQ(bits.columns(), 7u);  // the spur's second pixel stays: it has two side neighbours
+  EXPECT_EQ(InkCount(*smooth), 30 + 1);
+  EXPECT_TRUE(bits[2][3]);  // the pinhole
+}
+
+TEST(MaskCleanTest, OnlyLossyCleaningSmooths) {
+  GP<JB2Image> page = Page(100, 100);
+  AddPicture(*page, 10, 20, {"#####.", "######", "#####."});
+  EXPECT_EQ(InkCount(*djvu::CleanMask(*page, djvu::kCleanLossless)), 16);
+  EXPECT_EQ(InkCount(*djvu::CleanMask(*page, djvu::kCleanNormal)), 15);
+}
+
+TEST(MaskCleanTest, IdenticalShapesAreShared) {
+  GP<JB2Image> page = Page(200, 100);
+  AddPicture(*page, 10, 10, {"##", "#."});
+  AddPicture(*page, 40, 10, {"##", ".#"});
+  AddPicture(*page, 70, 10, {"##", "#."});
+  GP<JB2Image> shared = djvu::SharingPass(*page);
+  EXPECT_EQ(shared->get_shape_count(), 2);
+  ASSERT_EQ(shared->get_blit_count(), 3);
+  EXPECT_EQ(shared->get_blit(0)->shapeno, shared->get_blit(2)->shapeno);
+  EXPECT_NE(shared->get_blit(0)->shapeno, shared->get_blit(1)->shapeno);
+  EXPECT_EQ(shared->get_blit(2)->left, 70);
+  // Cleaning always ends with the sharing pass.
+  EXPECT_EQ(djvu::CleanMask(*page, djvu::kCleanLossless)->get_shape_count(), 2);
 }
 
 TEST(Iw44ScheduleTest, SlicesFollowQualityAndSubsampling) {

@@ -1,5 +1,3 @@
-#include "libAPI/MaskSub.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "GException.h"
+#include "libAPI/MaskSub.h"
 
 namespace {
 
@@ -186,8 +185,8 @@ TEST(MaskSubTest, SmallShapesOffTheForegroundColourAreDropped) {
   GP<JB2Image> stencil = Stencil(60, 30);
   // A large black letter colours the foreground cells around the specks.
   AddBox(*stencil, 0, 0, 10, 20);
-  AddBox(*stencil, 20, 5, 3, 3);  // light speck: dropped
-  AddBox(*stencil, 30, 5, 3, 3);  // dark gray speck: kept
+  AddBox(*stencil, 20, 5, 3, 3);    // light speck: dropped
+  AddBox(*stencil, 30, 5, 3, 3);    // dark gray speck: kept
   AddBox(*stencil, 40, 5, 10, 20);  // 200 pixels: kept whatever its colour
   for (int y = 0; y < 30; ++y) {
     for (int x = 0; x < 60; ++x) {

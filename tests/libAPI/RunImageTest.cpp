@@ -1,5 +1,3 @@
-#include "libAPI/RunImage.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +6,7 @@
 
 #include "GBitmap.h"
 #include "GException.h"
+#include "libAPI/RunImage.h"
 
 namespace {
 

@@ -1,0 +1,227 @@
+// djvu_encode: one DjVu page from a mask and, optionally, its colour page.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "ByteStream.h"
+#include "DjvuOutput.h"
+#include "IFFByteStream.h"
+#include "IW44Image.h"
+#include "Iw44Schedule.h"
+#include "MaskClean.h"
+#include "MaskSub.h"
+#include "OptionRecords.h"
+#include "RunImage.h"
+#include "djvu_encode.h"
+#include "djvu_error.h"
+
+namespace {
+
+constexpr const char* kSource = "libAPI/libdjvu";
+
+// The lowest mask resolution the encoder accepts.
+constexpr unsigned kLowestMaskDpi = 25;
+// The largest page side an INFO chunk and the JB2 coder can carry.
+constexpr unsigned kLargestSide = 65535;
+// The first background chunk stays small so that a viewer shows a coarse
+// background early.
+constexpr int kFirstChunkBytes = 10000;
+constexpr int kForegroundSlices = 100;
+
+struct PixelImageDeleter {
+  void operator()(djvu_pixel_image* image) const { djvu_pixel_image_free(image); }
+};
+using OwnedPixelImage = std::unique_ptr<djvu_pixel_image, PixelImageDeleter>;
+
+bool HasPixels(const djvu_pixel_image* page) { return page && page->w > 0 && page->h > 0; }
+
+// Rounded a * b / c for non-negative values.
+long long ScaledRounded(long long a, long long b, long long c) { return (2 * a * b + c) / (2 * c); }
+
+// The mask's resolution: its own, or derived from the colour page's, or
+// three times the background's target.
+unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page, unsigned bgDpi) {
+  if (mask.xres != mask.yres) {
+    djvu::Throw("Masks must have the same horizontal and vertical resolutions!", kSource, __LINE__);
+  }
+  unsigned r = mask.xres;
+  if (r == 0 && HasPixels(page) && (page->flags & DJVU_HAS_DPI)) {
+    // The page's resolution scaled by the size ratio; both directions must
+    // agree (within one percent) on what the mask's resolution is.
+    const long long ry = ScaledRounded(page->yres, mask.h, page->h);
+    const long long rx = ScaledRounded(page->xres, mask.w, page->w);
+    if (rx <= 0 || ry <= 0 || std::llabs(rx - ry) * 100 > std::max(rx, ry)) {
+      djvu::Throw("Unknown mask resolution", kSource, __LINE__);
+    }
+    r = static_cast<unsigned>(std::min<long long>((rx + ry + 1) / 2, kLargestSide));
+  } else if (r == 0) {
+    r = 3 * bgDpi;
+  }
+  if (r < kLowestMaskDpi) djvu::Throw("Can not process masks lower than 72 DPI", kSource, __LINE__);
+  return r;
+}
+
+// Reduction of a layer from its target resolution t at mask resolution r.
+int Reduction(unsigned t, unsigned r) {
+  if (static_cast<unsigned long long>(t) * 12 < r) return 12;
+  if (t > r) return 1;
+  return static_cast<int>((t + 2ULL * r) / (2ULL * t));
+}
+
+int SizeFactor(unsigned w, unsigned h, const djvu_pixel_image* page) {
+  if (!HasPixels(page)) return 1;
+  return static_cast<int>(std::clamp(std::min(w / page->w, h / page->h), 1U, 3U));
+}
+
+void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float gamma,
+               int sizeFactor) {
+  const int gammaByte = std::clamp(static_cast<int>(std::floor(gamma * 10 + 0.5)), 0, 255);
+  const unsigned char info[10] = {
+      static_cast<unsigned char>(w >> 8),
+      static_cast<unsigned char>(w & 0xFF),
+      static_cast<unsigned char>(h >> 8),
+      static_cast<unsigned char>(h & 0xFF),
+      18,
+      0,
+      static_cast<unsigned char>(dpi & 0xFF),
+      static_cast<unsigned char>((dpi >> 8) & 0xFF),
+      static_cast<unsigned char>(gammaByte),
+      static_cast<unsigned char>(sizeFactor),
+  };
+  iff.put_chunk("INFO");
+  iff.get_bytestream()->writall(info, sizeof info);
+  iff.close_chunk();
+}
+
+GP<JB2Image> MaskStencil(const djvu_run_image& mask, bool hasPage) {
+  djvu::RunImage runs(mask, !hasPage);
+  runs.AnalyzeComponents(8);
+  runs.MergeOverlapping(85);
+  GP<JB2Image> stencil = runs.MakeJB2Image();
+  stencil->set_dimension(static_cast<int>(mask.w), static_cast<int>(mask.h));
+  return stencil;
+}
+
+unsigned CleaningSet(unsigned flags) {
+  if (flags & DJVU_LOSSLESS) return djvu::kCleanLossless;
+  if (flags & DJVU_AGGRESSIVE) return djvu::kCleanAggressive;
+  return djvu::kCleanNormal;
+}
+
+void PutWaveletChunk(IFFByteStream& iff, const char* id, IW44Image& image,
+                     const IWEncoderParms& parms) {
+  iff.put_chunk(id);
+  image.encode_chunk(iff.get_bytestream(), parms);
+  iff.close_chunk();
+}
+
+int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
+           const djvu_pixel_image* page, djvu_output_routine output, void* context) {
+  if (!mask) djvu::Throw("djvu_encode: djvu_run_image is required", kSource, __LINE__);
+  const unsigned w = mask->w;
+  const unsigned h = mask->h;
+  if (w == 0 || h == 0 || w > kLargestSide || h > kLargestSide) {
+    djvu::Throw("djvu_encode: page size must be 1 to 65535 pixels", kSource, __LINE__);
+  }
+  if (mask->nruns > 0 && !mask->runs) {
+    djvu::Throw("djvu_encode: djvu_run_image is required", kSource, __LINE__);
+  }
+  djvu_encode_options options = djvu::WithDefaults(given, djvu_encode_options_default());
+  if (!(options.gamma > 0)) options.gamma = 2.2f;
+  const double correction = std::clamp(2.2 / options.gamma, 0.1, 10.0);
+  void* const arg = options.progress_arg;
+
+  if (!HasPixels(page)) page = nullptr;
+  const int sizeFactor = SizeFactor(w, h, page);
+  const unsigned dpi = MaskResolution(*mask, page, options.bg_dpi);
+
+  // The page is read in any layout; only a page of another size than the
+  // mask needs a scaled copy.
+  OwnedPixelImage scaled;
+  if (page && (page->w != w || page->h != h)) {
+    scaled.reset(djvu_pixel_transform_copy(page, 0, static_cast<int>(w), static_cast<int>(h)));
+    if (!scaled) return -1;
+    page = scaled.get();
+  }
+  const bool gray = page && (page->flags & DJVU_GRAY);
+  const int f = Reduction(options.fg_dpi, dpi);
+  const int s = Reduction(options.bg_dpi, dpi);
+
+  djvu::ReportProgress("Encoding Mask", 0, arg);
+  GP<ByteStream> stream = ByteStream::create();
+  GP<IFFByteStream> iff = IFFByteStream::create(stream);
+  iff->put_chunk("FORM:DJVU", 1);
+  WriteInfo(*iff, w, h, dpi, options.gamma, sizeFactor);
+  GP<JB2Image> stencil = MaskStencil(*mask, page != nullptr);
+
+  djvu::ReportProgress("Applying Mask to Foreground", 10, arg);
+  djvu::ColorLayer foreground;
+  if (page && djvu::FillForeground(*page, *stencil, foreground, f)) {
+    stencil = djvu::DropOffColourShapes(*page, *stencil, foreground, f);
+  }
+  if (!(options.flags & DJVU_NO_THICKEN)) djvu::ThickenShapes(*stencil);
+
+  djvu::ReportProgress("Cleaning Mask", 20, arg);
+  stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags));
+  iff->put_chunk("Sjbz");
+  stencil->encode(iff->get_bytestream());
+  iff->close_chunk();
+
+  djvu::ReportProgress("Processing color layer", 30, arg);
+  GP<IW44Image> backgroundCoder;
+  GP<IW44Image> foregroundCoder;
+  if (page) {
+    djvu::ColorLayer background;
+    djvu::FillColourLayers(*page, *stencil, background, foreground, f, s);
+    background.pixmap->color_correct(correction);
+    foreground.pixmap->color_correct(correction);
+    backgroundCoder = IW44Image::create_encode(*background.pixmap, background.mask,
+                                               gray ? IW44Image::CRCBnone : IW44Image::CRCBnormal);
+    foregroundCoder = IW44Image::create_encode(*foreground.pixmap, foreground.mask,
+                                               gray ? IW44Image::CRCBnone : IW44Image::CRCBfull);
+  }
+
+  djvu::ReportProgress("Processing background layer", 90, arg);
+  scaled.reset();
+  page = nullptr;
+  if (backgroundCoder) {
+    djvu::Iw44Schedule schedule = djvu::MakeIw44Schedule(options.quality, s);
+    schedule.chunks[0].bytes = kFirstChunkBytes;
+    IWEncoderParms foregroundParms;
+    foregroundParms.slices = kForegroundSlices;
+    foregroundParms.bytes = 0;
+    foregroundParms.decibels = 0;
+    PutWaveletChunk(*iff, "BG44", *backgroundCoder, schedule.chunks[0]);
+    PutWaveletChunk(*iff, "FG44", *foregroundCoder, foregroundParms);
+    for (int i = 1; i < djvu::kScheduleChunks; ++i) {
+      PutWaveletChunk(*iff, "BG44", *backgroundCoder, schedule.chunks[i]);
+    }
+    backgroundCoder->close_codec();
+    foregroundCoder->close_codec();
+  }
+  iff->close_chunk();
+  iff->flush();
+
+  djvu::ReportProgress("Encoded document", 100, arg);
+  djvu::HandOver(*stream, output, context);
+  return 0;
+}
+
+}  // namespace
+
+djvu_encode_options djvu_encode_options_default() {
+  djvu_encode_options options{};
+  options.size = sizeof(djvu_encode_options);
+  options.gamma = 2.2f;
+  options.quality = 75;
+  options.flags = 0;
+  options.fg_dpi = 25;
+  options.bg_dpi = 100;
+  options.progress_arg = nullptr;
+  return options;
+}
+
+int djvu_encode(const djvu_encode_options* options, const djvu_run_image* mask,
+                const djvu_pixel_image* page, djvu_output_routine output, void* context) {
+  return djvu::Guard(-1, [&] { return Encode(options, mask, page, output, context); });
+}
