@@ -10,10 +10,10 @@
 #include "Iw44Schedule.h"
 #include "MaskClean.h"
 #include "MaskSub.h"
-#include "OptionRecords.h"
 #include "RunImage.h"
 #include "djvu_encode.h"
 #include "djvu_error.h"
+#include "djvu_options.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   if (mask->nruns > 0 && !mask->runs) {
     djvu::Throw("djvu_encode: djvu_run_image is required", kSource, __LINE__);
   }
-  djvu_encode_options options = djvu::WithDefaults(given, djvu_encode_options_default());
+  djvu_encode_options options = djvu::TakeOptions(given, djvu_encode_options_default());
   if (!(options.gamma > 0)) options.gamma = 2.2f;
   const double correction = std::clamp(2.2 / options.gamma, 0.1, 10.0);
   void* const arg = options.progress_arg;

@@ -11,10 +11,10 @@
 #include "IFFByteStream.h"
 #include "IW44Image.h"
 #include "Iw44Schedule.h"
-#include "OptionRecords.h"
 #include "PageView.h"
 #include "djvu_encode.h"
 #include "djvu_error.h"
+#include "djvu_options.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ GP<IW44Image> GrayCoder(const djvu::PageView& view) {
 int EncodePhoto(const djvu_photo_options* given, const djvu_pixel_image* image,
                 djvu_output_routine output, void* context) {
   if (!output && !context) context = stdout;
-  djvu_photo_options options = djvu::WithDefaults(given, djvu_photo_options_default());
+  djvu_photo_options options = djvu::TakeOptions(given, djvu_photo_options_default());
   if (!(options.gamma > 0)) options.gamma = 2.2f;
   if (options.quality > 100) options.quality = 100;
   const double correction = std::clamp(2.2 / options.gamma, 0.1, 10.0);
