@@ -2,7 +2,9 @@
 
 #include "Bmp.h"
 #include "DjvuReader.h"
+#include "Jpeg.h"
 #include "Pnm.h"
+#include "Tiff.h"
 
 namespace leaf {
 
@@ -16,6 +18,8 @@ bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
       return ReadDjvu(image, path, options.layer, options.depth, options.zoom, options.gamma);
     case kFileBmp: return ReadBmp(image, path);
     case kFilePnm: return ReadPnm(image, path);
+    case kFileJpeg: return ReadJpeg(image, path, options.depth, options.jpegDctMethod);
+    case kFileTiff: return ReadTiff(image, path, options.page);
     default:
       image.Release(true);
       return image.Fail("Opening %s files is not supported.", FileTypeName(type));

@@ -10,11 +10,13 @@ namespace leaf {
 
 struct ReadOptions {
   int page = 0;  // zero-based page of a multipage file
-  // DjVu and IW44 pages are rendered with these.
+  // DjVu and IW44 pages are rendered with these; a colour JPEG is reduced to
+  // 256 colours for a display depth below 24.
   int layer = 0;        // 0 colour, 1 black and white (mask), 2 background, 3 foreground
   int zoom = 0;         // zoom level: z < 0 reduces by 1 - z
   int depth = 24;       // bits per pixel of the display; below 24 dithers
   double gamma = 2.2;   // of the display
+  int jpegDctMethod = 0;  // DCT method for decoding JPEG (kJpegDct...)
 };
 
 // The type of a file to open: from its name.

@@ -1,0 +1,183 @@
+#include <algorithm>
+#include <cstring>
+
+#include "CmykPixels.h"
+#include "RasterLayout.h"
+#include "Tiff.h"
+#include "TiffHandle.h"
+#include "TiffPage.h"
+#include "TiffRgbaRows.h"
+#include "image/BitmapInfoHeader.h"
+
+namespace leaf {
+
+namespace {
+
+// No single libtiff allocation (strip buffers, tag arrays) may exceed what a
+// raster may hold.
+constexpr tmsize_t kMaxLibraryAllocation = static_cast<tmsize_t>(kMaxBlockBytes);
+
+TiffHandle OpenTiff(const std::string& path) {
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  if (!options) return nullptr;
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
+  TiffHandle tiff(TIFFOpenExt(path.c_str(), "r", options));
+  TIFFOpenOptionsFree(options);
+  return tiff;
+}
+
+// Counts the directories from the first, then makes the wanted one current
+// (the first when there is no such page). Returns the page made current, or
+// -1 when no directory can be read.
+int ChoosePage(TIFF* tiff, int wanted, int& pageCount) {
+  pageCount = 1;
+  while (TIFFReadDirectory(tiff)) ++pageCount;
+  if (wanted > 0 && wanted < pageCount && TIFFSetDirectory(tiff, static_cast<tdir_t>(wanted))) {
+    return wanted;
+  }
+  return TIFFSetDirectory(tiff, 0) ? 0 : -1;
+}
+
+// The colour map of a palette page, reduced to 8 bits: a map with any value
+// above 255 among the used entries holds 16-bit values.
+bool FillColorMap(const DibImage& image, TIFF* tiff, int bits, uint8_t* palette) {
+  uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+  if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) {
+    return image.Fail("Failed to get TIFF color map for palette image.");
+  }
+  const int entries = 1 << bits;
+  bool sixteenBit = false;
+  for (int i = 0; i < entries; ++i) {
+    sixteenBit = sixteenBit || red[i] > 255 || green[i] > 255 || blue[i] > 255;
+  }
+  const int shift = sixteenBit ? 8 : 0;
+  for (int i = 0; i < entries; ++i) {
+    uint8_t* entry = palette + i * 4;
+    entry[0] = static_cast<uint8_t>(blue[i] >> shift);
+    entry[1] = static_cast<uint8_t>(green[i] >> shift);
+    entry[2] = static_cast<uint8_t>(red[i] >> shift);
+  }
+  return true;
+}
+
+// A gray ramp of 2^bits levels: ascending for min-is-black, descending for
+// min-is-white.
+void FillGrayPalette(uint8_t* palette, int bits, bool minIsWhite) {
+  const int entries = 1 << bits;
+  for (int i = 0; i < entries; ++i) {
+    const int level = i * 255 / (entries - 1);
+    std::memset(palette + i * 4, minIsWhite ? 255 - level : level, 3);
+  }
+}
+
+bool FillPalette(const DibImage& image, TIFF* tiff, const TiffPage& page, uint8_t* palette) {
+  if (page.kind != TiffPageKind::kIndexed) return true;
+  if (page.photometric == PHOTOMETRIC_PALETTE) {
+    return FillColorMap(image, tiff, page.bitsPerSample, palette);
+  }
+  FillGrayPalette(palette, page.bitsPerSample, page.photometric == PHOTOMETRIC_MINISWHITE);
+  return true;
+}
+
+// Bytes of one file row the raster takes for the page kinds read by scanline.
+size_t RowBytes(const TiffPage& page) {
+  switch (page.kind) {
+    case TiffPageKind::kRgb: return size_t{3} * page.width;
+    case TiffPageKind::kCmyk: return size_t{4} * page.width;
+    default: return (size_t{page.width} * page.bitsPerSample + 7) / 8;
+  }
+}
+
+void StoreScanline(const TiffPage& page, const uint8_t* line, uint8_t* row) {
+  switch (page.kind) {
+    case TiffPageKind::kRgb:
+      for (uint32_t x = 0; x < page.width; ++x, line += 3, row += 3) {
+        row[0] = line[2];
+        row[1] = line[1];
+        row[2] = line[0];
+      }
+      break;
+    case TiffPageKind::kCmyk: CmykToBgr(line, row, page.width, false); break;
+    default: std::memcpy(row, line, RowBytes(page));
+  }
+}
+
+// Reads every row through a zeroed scanline buffer; a row libtiff cannot
+// decode is left blank.
+bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
+                   const RasterLayout& layout, uint8_t* pixels) {
+  const uint64_t lineSize = TIFFScanlineSize64(tiff);
+  const size_t rowBytes = RowBytes(page);
+  if (lineSize == 0 || lineSize > kMaxBlockBytes) {
+    return image.Fail("Invalid TIFF scanline size %llu.",
+                      static_cast<unsigned long long>(lineSize));
+  }
+  // libtiff writes lineSize bytes; the raster takes rowBytes of them.
+  const size_t bufferSize = std::max<size_t>(lineSize, rowBytes);
+  auto line = AllocateTiffBuffer<uint8_t>(bufferSize);
+  if (!line) return image.Fail("Failed to allocate %zu bytes for the image.", bufferSize);
+  for (uint32_t r = 0; r < page.height; ++r) {
+    if (TIFFReadScanline(tiff, line.get(), r, 0) < 0) std::memset(line.get(), 0, bufferSize);
+    const size_t stored = static_cast<size_t>(layout.height) - 1 - r;
+    StoreScanline(page, line.get(), pixels + stored * layout.rowStride);
+  }
+  return true;
+}
+
+bool PlanPage(const DibImage& image, const TiffPage& page, RasterLayout& layout) {
+  const int bits = page.rasterBits();
+  const size_t paletteSize = page.kind == TiffPageKind::kIndexed ? size_t{4} << bits : 0;
+  if (page.width == 0 || page.height == 0) {
+    return image.Fail("Invalid TIFF image size %u x %u.", page.width, page.height);
+  }
+  if (page.width > INT32_MAX || page.height > INT32_MAX ||
+      !PlanRaster(static_cast<int>(page.width), static_cast<int>(page.height), bits, paletteSize,
+                  layout)) {
+    return image.Fail("The TIFF image is too large to open (%u x %u).", page.width, page.height);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
+  image.Release(true);
+  TIFFSetErrorHandler(TiffMessageHandler);
+  TIFFSetWarningHandler(TiffMessageHandler);
+  TiffHandle tiff = OpenTiff(path);
+  if (!tiff) return image.Fail("Failed to open %s.", path.c_str());
+
+  int pageCount = 1;
+  const int page = ChoosePage(tiff.get(), pageIndex, pageCount);
+  if (page < 0) return image.Fail("Failed to open %s.", path.c_str());
+  TiffPage tags;
+  if (!ReadTiffPageTags(image, tiff.get(), tags)) return false;
+  RasterLayout layout;
+  if (!PlanPage(image, tags, layout)) return false;
+
+  const double factor = PixelsPerMetreFactor(tags.resolutionUnit);
+  PixelBlock block = AllocateRaster(layout, PixelsPerMetre(tags.xResolution, factor),
+                                    PixelsPerMetre(tags.yResolution, factor));
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
+  uint8_t* palette = block.data() + kBitmapInfoHeaderSize;
+  uint8_t* pixels = palette + layout.paletteSize;
+  if (!FillPalette(image, tiff.get(), tags, palette)) return false;
+  const bool rowsRead = tags.kind == TiffPageKind::kRgba
+                            ? ReadRgbaRows(image, tiff.get(), tags, layout, pixels)
+                            : ReadScanlines(image, tiff.get(), tags, layout, pixels);
+  if (!rowsRead) return false;
+
+  InstallRaster(image, std::move(block), layout);
+  DibRaster& r = image.raster;
+  r.sourceBitsPerPixel = tags.fileBits();
+  r.xResolution = RoundResolution(tags.xResolution);
+  r.yResolution = RoundResolution(tags.yResolution);
+  r.resolutionUnit = tags.resolutionUnit;
+  r.photometric = tags.kind == TiffPageKind::kIndexed ? tags.photometric : kPhotometricRgb;
+  r.pageCount = pageCount;
+  r.pageIndex = page;
+  r.grayFlag = image.IsGrayRamp() ? 1 : 0;
+  return true;
+}
+
+}  // namespace leaf

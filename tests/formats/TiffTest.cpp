@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include "TiffFixtures.h"
+#include "formats/Tiff.h"
+#include "image/BitmapInfoHeader.h"
+#include "image/Messages.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::PaletteColor;
+using test::PixelAt;
+using test::TiffSpec;
+
+// A page of text-like black marks on white: pixel (x, y) is black when
+// (x + y) % 3 == 0, in the file's own sense of 1.
+TiffSpec BilevelPage(int compression, int photometric) {
+  TiffSpec spec;
+  spec.width = 37;
+  spec.height = 9;
+  spec.bitsPerSample = 1;
+  spec.compression = compression;
+  spec.photometric = photometric;
+  spec.writeBitsPerSample = false;
+  spec.writeSamplesPerPixel = false;
+  spec.sample = [photometric](uint32_t x, uint32_t y, int) {
+    const bool black = (x + y) % 3 == 0;
+    return black == (photometric == PHOTOMETRIC_MINISWHITE) ? 1u : 0u;
+  };
+  return spec;
+}
+
+class TiffReadTest : public ::testing::Test {
+ protected:
+  bool Read(const std::vector<TiffSpec>& pages, int page = 0) {
+    const std::string path = dir_.file("in.tif");
+    test::WriteTiff(path, pages);
+    return ReadTiff(image_, path, page);
+  }
+  bool Read(const TiffSpec& spec) { return Read(std::vector<TiffSpec>{spec}); }
+  // True when picture pixel (x, y) shows black.
+  bool IsBlack(int x, int y) {
+    return PaletteColor(image_.raster, PixelAt(image_.raster, x, y)) == 0;
+  }
+
+  test::TempDir dir_;
+  DibImage image_;
+};
+
+TEST_F(TiffReadTest, MultipageFilesReadTheChosenPageOrTheFirst) {
+  std::vector<TiffSpec> pages(3);
+  for (int i = 0; i < 3; ++i) {
+    pages[i].width = 5 + i;
+    pages[i].sample = [i](uint32_t, uint32_t, int) { return 10u * (i + 1); };
+  }
+  ASSERT_TRUE(Read(pages, 1)) << LastMessage();
+  EXPECT_EQ(image_.raster.pageCount, 3);
+  EXPECT_EQ(image_.raster.pageIndex, 1);
+  EXPECT_EQ(image_.raster.width, 6);
+  EXPECT_EQ(PixelAt(image_.raster, 0, 0), 20u);
+
+  ASSERT_TRUE(ReadTiff(image_, dir_.file("in.tif"), 7)) << LastMessage();
+  EXPECT_EQ(image_.raster.pageIndex, 0);
+  EXPECT_EQ(image_.raster.width, 5);
+  EXPECT_EQ(PixelAt(image_.raster, 0, 0), 10u);
+}
+
+TEST_F(TiffReadTest, FaxPagesWithoutDepthTagsAreBilevel) {
+  for (int compression : {COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4}) {
+    for (int photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
+      SCOPED_TRACE(testing::Message()
+                   << "compression " << compression << " photometric " << photometric);
+      ASSERT_TRUE(Read(BilevelPage(compression, photometric))) << LastMessage();
+      const DibRaster& r = image_.raster;
+      EXPECT_EQ(r.bitsPerPixel, 1);
+      EXPECT_EQ(r.photometric, photometric);
+      EXPECT_EQ(r.rowOrder, kRowOrderBottomUp);
+      EXPECT_EQ(r.paletteEntryZeroIsWhite(), photometric == PHOTOMETRIC_MINISWHITE);
+      for (int y = 0; y < r.height; ++y) {
+        for (int x = 0; x < r.width; ++x)
+          ASSERT_EQ(IsBlack(x, y), (x + y) % 3 == 0) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(TiffReadTest, GrayPagesWithoutSamplesPerPixelFollowTheAcceptanceRules) {
+  TiffSpec spec;
+  spec.writeSamplesPerPixel = false;
+  spec.photometric = PHOTOMETRIC_MINISWHITE;
+  for (int compression : {COMPRESSION_NONE, COMPRESSION_PACKBITS}) {
+    spec.compression = compression;
+    ASSERT_TRUE(Read(spec)) << LastMessage();
+    EXPECT_EQ(image_.raster.bitsPerPixel, 8);
+    EXPECT_EQ(image_.raster.grayFlag, 1);
+    EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsWhite);
+    EXPECT_EQ(PaletteColor(image_.raster, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image_.raster, 3, 2), 7u);
+  }
+  // Only fax, uncompressed and PackBits gray pages of 4 or 8 bits may omit it.
+  spec.compression = COMPRESSION_LZW;
+  EXPECT_FALSE(Read(spec));
+  EXPECT_STREQ(LastMessage(), "Failed to get TIFF samples per pixel.");
+  TiffSpec bilevel = BilevelPage(COMPRESSION_NONE, PHOTOMETRIC_MINISWHITE);
+  bilevel.writeBitsPerSample = true;
+  EXPECT_FALSE(Read(bilevel));
+  EXPECT_STREQ(LastMessage(), "Failed to get TIFF samples per pixel.");
+  EXPECT_TRUE(image_.raster.empty());
+}
+
+TEST_F(TiffReadTest, CompressedGrayAndColourPagesKeepTheirSamples) {
+  for (int compression : {COMPRESSION_PACKBITS, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE}) {
+    TiffSpec gray;
+    gray.compression = compression;
+    ASSERT_TRUE(Read(gray)) << LastMessage();
+    EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsBlack);
+    EXPECT_EQ(image_.raster.grayFlag, 1);
+    EXPECT_EQ(PixelAt(image_.raster, 5, 3), 11u);
+
+    TiffSpec rgb = gray;
+    rgb.samplesPerPixel = 3;
+    rgb.photometric = PHOTOMETRIC_RGB;
+    rgb.sample = [](uint32_t x, uint32_t y, int s) { return s == 0 ? x : s == 1 ? y : 200u; };
+    ASSERT_TRUE(Read(rgb)) << LastMessage();
+    EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+    EXPECT_EQ(image_.raster.photometric, kPhotometricRgb);
+    EXPECT_EQ(PixelAt(image_.raster, 5, 3), 0x0503C8u);
+  }
+}
+
+TEST_F(TiffReadTest, SamplesBeyondThreeAreRefusedExceptCmyk) {
+  TiffSpec rgba;
+  rgba.samplesPerPixel = 4;
+  rgba.photometric = PHOTOMETRIC_RGB;
+  rgba.extraSamples = 1;
+  EXPECT_FALSE(Read(rgba));
+  EXPECT_STREQ(LastMessage(), "Unsupported TIFF format. (Samples/pixel = 4, Photometric = 2)");
+
+  TiffSpec cmyk;
+  cmyk.width = 2;
+  cmyk.height = 1;
+  cmyk.samplesPerPixel = 4;
+  cmyk.photometric = PHOTOMETRIC_SEPARATED;
+  cmyk.sample = [](uint32_t x, uint32_t, int s) {
+    return x == 0 ? (s == 3 ? 255u : 0u) : s == 0 ? 255u : 0u;
+  };
+  ASSERT_TRUE(Read(cmyk)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+  EXPECT_EQ(image_.raster.photometric, kPhotometricRgb);
+  EXPECT_EQ(PixelAt(image_.raster, 0, 0), 0x000000u);  // black ink
+  EXPECT_EQ(PixelAt(image_.raster, 1, 0), 0x00FFFFu);  // cyan ink
+
+  cmyk.inkSet = 2;  // not CMYK
+  EXPECT_FALSE(Read(cmyk));
+  EXPECT_STREQ(LastMessage(), "Unsupported TIFF format. (Samples/pixel = 4, Photometric = 5)");
+}
+
+TEST_F(TiffReadTest, PaletteMapsOfSixteenOrEightBitsAndGrayLevels) {
+  TiffSpec spec;
+  spec.bitsPerSample = 4;
+  spec.photometric = PHOTOMETRIC_PALETTE;
+  spec.sample = [](uint32_t x, uint32_t, int) { return x; };
+  spec.colorMap.resize(3 * 16);
+  for (int i = 0; i < 16; ++i) {
+    spec.colorMap[i] = static_cast<uint16_t>(i * 4096 + 255);  // red: 16-bit values
+    spec.colorMap[16 + i] = 0x1234;
+    spec.colorMap[32 + i] = 0;
+  }
+  ASSERT_TRUE(Read(spec)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 4);
+  EXPECT_EQ(image_.raster.photometric, kPhotometricPalette);
+  EXPECT_EQ(PixelAt(image_.raster, 3, 0), 3u);
+  EXPECT_EQ(PaletteColor(image_.raster, 3), 0x301200u);  // high bytes
+
+  for (int i = 0; i < 16; ++i) spec.colorMap[i] = static_cast<uint16_t>(i * 10);
+  for (int i = 0; i < 16; ++i) spec.colorMap[16 + i] = 255;
+  ASSERT_TRUE(Read(spec)) << LastMessage();
+  EXPECT_EQ(PaletteColor(image_.raster, 3), 0x1EFF00u);  // taken as they are
+
+  // Gray pages of 4 bits get 16 levels in the file's sense.
+  TiffSpec gray;
+  gray.bitsPerSample = 4;
+  gray.photometric = PHOTOMETRIC_MINISWHITE;
+  ASSERT_TRUE(Read(gray)) << LastMessage();
+  EXPECT_EQ(PaletteColor(image_.raster, 0), 0xFFFFFFu);
+  EXPECT_EQ(PaletteColor(image_.raster, 1), 0xEEEEEEu);
+  EXPECT_EQ(PaletteColor(image_.raster, 15), 0x000000u);
+  EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsWhite);
+}
+
+TEST_F(TiffReadTest, ResolutionIsRoundedAndConvertedToTheHeader) {
+  TiffSpec spec;
+  spec.resolutionUnit = RESUNIT_INCH;
+  spec.xResolution = 299.6f;
+  spec.yResolution = 150;
+  ASSERT_TRUE(Read(spec)) << LastMessage();
+  EXPECT_EQ(image_.raster.xResolution, 300);
+  EXPECT_EQ(image_.raster.yResolution, 150);
+  EXPECT_EQ(image_.raster.resolutionUnit, kResolutionUnitInch);
+  const BitmapInfoHeader h = BitmapInfoHeader::Read(image_.raster.header());
+  EXPECT_EQ(h.xPelsPerMeter, 11795);
+  EXPECT_EQ(h.yPelsPerMeter, 5906);
+
+  spec.resolutionUnit = RESUNIT_NONE;
+  ASSERT_TRUE(Read(spec)) << LastMessage();
+  EXPECT_EQ(image_.raster.xResolution, 300);
+  EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).xPelsPerMeter, 0);
+}
+
+// Pages the scanline path cannot represent come out as 24-bit colour.
+TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
+  TiffSpec deep;  // 16 bits per sample
+  deep.width = 20;
+  deep.height = 20;
+  deep.bitsPerSample = 16;
+  deep.samplesPerPixel = 3;
+  deep.photometric = PHOTOMETRIC_RGB;
+  deep.sample = [](uint32_t x, uint32_t y, int s) {
+    return (s == 0 ? x : s == 1 ? y : 7u) * 257u * 10;
+  };
+  ASSERT_TRUE(Read(deep)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+  EXPECT_EQ(image_.raster.sourceBitsPerPixel, 48);
+  EXPECT_EQ(image_.raster.photometric, kPhotometricRgb);
+  EXPECT_EQ(PixelAt(image_.raster, 3, 5), 0x1E3246u);
+
+  TiffSpec planes = deep;  // separate planes, several strips
+  planes.bitsPerSample = 8;
+  planes.separatePlanes = true;
+  planes.rowsPerStrip = 3;
+  planes.sample = [](uint32_t x, uint32_t y, int s) { return s == 0 ? x : s == 1 ? y : 7u; };
+  ASSERT_TRUE(Read(planes)) << LastMessage();
+  EXPECT_EQ(PixelAt(image_.raster, 3, 19), 0x031307u);
+
+  TiffSpec tiled;  // tiles that overhang the page
+  tiled.width = 40;
+  tiled.height = 35;
+  tiled.tileSize = 16;
+  tiled.compression = COMPRESSION_LZW;
+  tiled.sample = [](uint32_t x, uint32_t y, int) { return x + y; };
+  ASSERT_TRUE(Read(tiled)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+  EXPECT_EQ(PixelAt(image_.raster, 39, 34), 0x494949u);
+  EXPECT_EQ(PixelAt(image_.raster, 17, 0), 0x111111u);
+
+  TiffSpec grayAlpha;  // two samples
+  grayAlpha.samplesPerPixel = 2;
+  grayAlpha.extraSamples = 1;
+  grayAlpha.sample = [](uint32_t, uint32_t, int s) { return s == 0 ? 100u : 255u; };
+  ASSERT_TRUE(Read(grayAlpha)) << LastMessage();
+  EXPECT_EQ(PixelAt(image_.raster, 1, 1), 0x646464u);
+
+  TiffSpec ycbcr = deep;  // JPEG-compressed YCbCr, subsampled
+  ycbcr.bitsPerSample = 8;
+  ycbcr.width = ycbcr.height = 32;
+  ycbcr.rowsPerStrip = 16;
+  ycbcr.compression = COMPRESSION_JPEG;
+  ycbcr.photometric = PHOTOMETRIC_YCBCR;
+  ycbcr.sample = [](uint32_t, uint32_t y, int s) { return y < 16 ? (s == 0 ? 250u : 10u) : 128u; };
+  ASSERT_TRUE(Read(ycbcr)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+  const uint32_t red = PixelAt(image_.raster, 4, 4), gray = PixelAt(image_.raster, 4, 28);
+  EXPECT_GT(red >> 16, 230u) << std::hex << red;
+  EXPECT_LT(red & 0xFF, 40u) << std::hex << red;
+  EXPECT_NEAR(static_cast<int>(gray & 0xFF), 128, 4) << std::hex << gray;
+
+  TiffSpec twoBit;
+  twoBit.bitsPerSample = 2;
+  twoBit.sample = [](uint32_t x, uint32_t, int) { return x % 4; };
+  ASSERT_TRUE(Read(twoBit)) << LastMessage();
+  EXPECT_EQ(image_.raster.bitsPerPixel, 24);
+  EXPECT_EQ(PixelAt(image_.raster, 3, 0), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(image_.raster, 1, 0), 0x555555u);
+}
+
+TEST_F(TiffReadTest, DamagedStripsGiveBlankRows) {
+  TiffSpec spec;
+  spec.width = 16;
+  spec.height = 8;
+  spec.rowsPerStrip = 4;
+  spec.compression = COMPRESSION_LZW;
+  spec.sample = [](uint32_t, uint32_t, int) { return 200u; };
+  const std::string path = dir_.file("damaged.tif");
+  test::WriteTiff(path, {spec});
+  // Overwrite the second strip's data with noise.
+  std::vector<uint8_t> bytes = test::ReadBytes(path);
+  {
+    DibImage probe;
+    ASSERT_TRUE(ReadTiff(probe, path, 0));
+  }
+  TIFF* t = TIFFOpen(path.c_str(), "r");
+  ASSERT_TRUE(t);
+  const uint64_t offset = TIFFGetStrileOffset(t, 1), size = TIFFGetStrileByteCount(t, 1);
+  TIFFClose(t);
+  for (uint64_t i = 0; i < size; ++i) bytes[offset + i] = static_cast<uint8_t>(0xFF - i);
+  test::WriteBytes(path, bytes);
+
+  ASSERT_TRUE(ReadTiff(image_, path, 0)) << LastMessage();
+  EXPECT_EQ(PixelAt(image_.raster, 5, 3), 200u);
+  for (int y = 4; y < 8; ++y) {
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(PixelAt(image_.raster, x, y), 0u) << x << "," << y;
+  }
+}
+
+TEST_F(TiffReadTest, UnreadableFilesAndHugePagesFailCleanly) {
+  EXPECT_FALSE(ReadTiff(image_, dir_.file("missing.tif"), 0));
+  EXPECT_EQ(std::string(LastMessage()), "Failed to open " + dir_.file("missing.tif") + ".");
+  test::WriteText(dir_.file("text.tif"), "II*\0 this is not a directory");
+  EXPECT_FALSE(ReadTiff(image_, dir_.file("text.tif"), 0));
+
+  // The size is refused before anything is allocated.
+  TiffSpec spec;
+  ASSERT_TRUE(Read(spec));
+  spec.width = 60000;
+  spec.height = 60000;
+  spec.rowsPerStrip = 60000;
+  spec.compression = COMPRESSION_PACKBITS;
+  spec.writePixels = false;
+  const std::string path = dir_.file("huge.tif");
+  test::WriteTiff(path, {spec});
+  EXPECT_FALSE(ReadTiff(image_, path, 0));
+  EXPECT_STREQ(LastMessage(), "The TIFF image is too large to open (60000 x 60000).");
+  EXPECT_TRUE(image_.raster.empty());
+}
+
+}  // namespace
+}  // namespace leaf
