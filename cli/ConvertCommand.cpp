@@ -4,6 +4,7 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
+#include "formats/JpegComment.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
@@ -48,6 +49,16 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   return job;
 }
 
+WriteOptions WriteOptionsFor(const ConvertJob& job) {
+  WriteOptions options;
+  options.jpeg.quality = job.settings.jpegQty;
+  options.jpeg.smoothing = job.settings.jpegSmooth;
+  options.jpeg.optimize = job.settings.jpegOptHuff != 0;
+  options.jpeg.dctMethod = job.settings.jpegEncodeDct;
+  options.jpeg.comment = ProgramJpegComment();
+  return options;
+}
+
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
   std::error_code error;
   const auto bytes = std::filesystem::file_size(path, error);
@@ -88,8 +99,10 @@ int RunConvert(Context& context, Args& args) {
                  job.input.c_str());
     return kExitFailure;
   }
+  ReadOptions read = job.read;
+  read.jpegDctMethod = job.settings.jpegDecodeDct;
   DibImage image;
-  if (!ReadImageFile(image, job.input, inputType, job.read)) {
+  if (!ReadImageFile(image, job.input, inputType, read)) {
     return ReportFailure("Failed to open the image!");
   }
   for (const Edit& edit : job.edits) {
@@ -97,13 +110,13 @@ int RunConvert(Context& context, Args& args) {
     if (!edit.apply(image)) return ReportFailure("Failed to " + edit.description + "!");
   }
   DibImage thumbnailImage;
-  const DibImage* result = &image;
+  DibImage* result = &image;
   if (job.writeThumbnail) {
     thumbnailImage.raster = std::move(image.thumbnail);
     result = &thumbnailImage;
   }
   ClearMessage();
-  if (!WriteImageFile(*result, job.output, job.outputType)) {
+  if (!WriteImageFile(*result, job.output, job.outputType, WriteOptionsFor(job))) {
     return ReportFailure("Failed to save the image!");
   }
   PrintWritten(job.output, job.outputType, result->raster);

@@ -5,6 +5,7 @@ namespace leaf::cli {
 std::vector<ConvertOptionGroup> ConvertOptionGroups() {
   return {
       {"General", GeneralConvertOptions()},
+      {"JPEG", JpegConvertOptions()},
   };
 }
 

@@ -46,5 +46,6 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups();
 
 // The option groups, one per file.
 std::span<const ConvertOption> GeneralConvertOptions();
+std::span<const ConvertOption> JpegConvertOptions();
 
 }  // namespace leaf::cli

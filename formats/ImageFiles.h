@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FileType.h"
+#include "Jpeg.h"
 #include "image/DibImage.h"
 
 namespace leaf {
@@ -12,11 +13,11 @@ struct ReadOptions {
   int page = 0;  // zero-based page of a multipage file
   // DjVu and IW44 pages are rendered with these; a colour JPEG is reduced to
   // 256 colours for a display depth below 24.
-  int layer = 0;        // 0 colour, 1 black and white (mask), 2 background, 3 foreground
-  int zoom = 0;         // zoom level: z < 0 reduces by 1 - z
-  int depth = 24;       // bits per pixel of the display; below 24 dithers
-  double gamma = 2.2;   // of the display
-  int jpegDctMethod = 0;  // DCT method for decoding JPEG (kJpegDct...)
+  int layer = 0;       // 0 colour, 1 black and white (mask), 2 background, 3 foreground
+  int zoom = 0;        // zoom level: z < 0 reduces by 1 - z
+  int depth = 24;      // bits per pixel of the display; below 24 dithers
+  double gamma = 2.2;  // of the display
+  int jpegDctMethod = kJpegDctAccurate;  // DCT method for decoding JPEG
 };
 
 // The type of a file to open: from its name.
@@ -26,7 +27,14 @@ FileTypeCode FileTypeForReading(const std::string& path);
 bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
                    const ReadOptions& options = {});
 
-// Writes the image's main raster in the given type.
-bool WriteImageFile(const DibImage& image, const std::string& path, FileTypeCode type);
+struct WriteOptions {
+  JpegWriteOptions jpeg;
+};
+
+// Writes the image's main raster in the given type. The PNM and JPEG writers
+// may change how the raster is stored (row order, gray sense) without
+// changing the picture.
+bool WriteImageFile(DibImage& image, const std::string& path, FileTypeCode type,
+                    const WriteOptions& options = {});
 
 }  // namespace leaf

@@ -3,10 +3,10 @@
 // ending the process.
 #pragma once
 
-#include <jpeglib.h>
-
 #include <csetjmp>
 #include <cstdio>
+
+#include "JpegLib.h"
 
 namespace leaf {
 

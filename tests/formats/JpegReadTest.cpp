@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "JpegFixtures.h"
 #include "formats/Jpeg.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/JpegFixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include "TiffFixtures.h"
 #include "formats/Tiff.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TiffFixtures.h"
 
 namespace leaf {
 namespace {

@@ -1,4 +1,4 @@
-#include "JpegFixtures.h"
+#include "tests/support/JpegFixtures.h"
 
 #include <gtest/gtest.h>
 

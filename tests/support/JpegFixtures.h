@@ -1,14 +1,14 @@
 // Small JPEG files written by libjpeg itself for the reader's tests.
 #pragma once
 
-#include <jpeglib.h>  // after <cstdio>: it needs FILE and size_t
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "formats/JpegLib.h"
 
 namespace leaf::test {
 

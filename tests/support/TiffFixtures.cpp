@@ -1,4 +1,4 @@
-#include "TiffFixtures.h"
+#include "tests/support/TiffFixtures.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

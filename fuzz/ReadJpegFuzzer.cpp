@@ -1,0 +1,44 @@
+// Feeds arbitrary bytes to the JPEG reader, also quantizing for a shallow
+// display; what it accepts must write as JPEG and PNM and read back.
+#include <cstdlib>
+
+#include "FuzzInput.h"
+#include "formats/Jpeg.h"
+#include "formats/Pnm.h"
+
+namespace {
+
+// Quantizing takes two passes over the picture; keep each input quick.
+constexpr long long kMaxQuantizedPixels = 1 << 20;
+
+void RequireSameSize(const leaf::DibImage& a, const leaf::DibImage& b) {
+  if (a.raster.width != b.raster.width || a.raster.height != b.raster.height) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  leaf::fuzz::MemoryFile input(data, size, ".jpg");
+  leaf::DibImage image;
+  if (!leaf::ReadJpeg(image, input.path(), 24, leaf::kJpegDctAccurate)) {
+    if (!image.raster.empty()) std::abort();  // a failed read leaves nothing behind
+    return 0;
+  }
+  const leaf::DibRaster& r = image.raster;
+  if (r.pixelSize != r.rowStride * static_cast<size_t>(r.height)) std::abort();
+  if (static_cast<long long>(r.width) * r.height <= kMaxQuantizedPixels) {
+    leaf::DibImage quantized;
+    if (!leaf::ReadJpeg(quantized, input.path(), 8, leaf::kJpegDctFast)) std::abort();
+    RequireSameSize(image, quantized);
+  }
+
+  const std::string jpeg = leaf::fuzz::ScratchDirectory() + "/out.jpg";
+  if (!leaf::WriteJpeg(image, jpeg, {})) return 0;  // e.g. wider than libjpeg writes
+  leaf::DibImage again;
+  if (!leaf::ReadJpeg(again, jpeg, 24, leaf::kJpegDctAccurate)) std::abort();
+  RequireSameSize(image, again);
+  const std::string pnm = leaf::fuzz::ScratchDirectory() + "/out.pnm";
+  if (!leaf::WritePnm(image, pnm) || !leaf::ReadPnm(again, pnm)) std::abort();
+  RequireSameSize(image, again);
+  return 0;
+}

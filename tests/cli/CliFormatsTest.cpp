@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cctype>
+#include <filesystem>
+
+#include "formats/Jpeg.h"
+#include "formats/Pnm.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/RunCli.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TiffFixtures.h"
+
+namespace leaf {
+namespace {
+
+using test::Quote;
+using test::RunCli;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string Convert(const std::string& in, const std::string& out,
+                    const std::string& options = "") {
+  const test::CliResult r = RunCli("convert " + Quote(in) + " " + Quote(out) + " " + options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.out;
+}
+
+// A colourful 24-bit page as a PPM file.
+std::string MakeColourPpm(const test::TempDir& dir) {
+  const std::string path = dir.file("colour.ppm");
+  std::string ppm = "P6\n64 48\n255\n";
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      ppm += static_cast<char>(x * 4);
+      ppm += static_cast<char>(y * 5);
+      ppm += static_cast<char>((x * y) & 255);
+    }
+  }
+  test::WriteText(path, ppm);
+  return path;
+}
+
+TEST(CliFormatsTest, TiffPagesAreChosenAndCounted) {
+  test::TempDir dir;
+  std::vector<test::TiffSpec> pages(3);
+  for (uint32_t i = 0; i < 3; ++i) pages[i].width = 5 + i;
+  const std::string tif = dir.file("pages.tif");
+  test::WriteTiff(tif, pages);
+  auto r = RunCli("info " + Quote(tif));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "pages:       3")) << r.out;
+  EXPECT_TRUE(Contains(Convert(tif, dir.file("p2.bmp"), "--page 2"), "bmp, 6 x 4, 8 bits"));
+  EXPECT_TRUE(Contains(Convert(tif, dir.file("p9.pgm"), "--page 9"), "pnm, 5 x 4, 8 bits"));
+  r = RunCli("convert " + Quote(tif) + " " + Quote(dir.file("out.tif")));
+  EXPECT_EQ(r.status, 2);  // TIFF is not written
+}
+
+TEST(CliFormatsTest, JpegOptionsOverrideTheSettingsFile) {
+  test::TempDir dir;
+  const std::string ppm = MakeColourPpm(dir);
+  const auto size = [&](const std::string& name) {
+    return std::filesystem::file_size(dir.file(name));
+  };
+  Convert(ppm, dir.file("q95.jpg"), "--jpeg-quality 95 --jpeg-optimize 1 --jpeg-dct float");
+  Convert(ppm, dir.file("q10.jpg"), "--jpeg-quality 10 --jpeg-smooth 20");
+  EXPECT_LT(size("q10.jpg"), size("q95.jpg"));
+
+  const std::string ini = dir.file("low.ini");
+  test::WriteText(ini, "[JPEG]\nJpegQty=10\nJpegSmooth=20\n");
+  auto r = RunCli("--settings " + Quote(ini) + " convert " + Quote(ppm) + " " +
+                  Quote(dir.file("settings.jpg")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadBytes(dir.file("settings.jpg")), test::ReadBytes(dir.file("q10.jpg")));
+
+  EXPECT_EQ(RunCli("convert " + Quote(ppm) + " x.jpg --jpeg-quality 101").status, 2);
+  EXPECT_EQ(RunCli("convert " + Quote(ppm) + " x.jpg --jpeg-dct slow").status, 2);
+  EXPECT_EQ(RunCli("convert " + Quote(ppm) + " x.jpg --display-depth 0").status, 2);
+}
+
+TEST(CliFormatsTest, JpegReadsForShallowDisplaysAndWritesPnm) {
+  test::TempDir dir;
+  const std::string jpg = dir.file("page.jpg");
+  Convert(MakeColourPpm(dir), jpg);
+  EXPECT_TRUE(Contains(Convert(jpg, dir.file("deep.bmp")), "bmp, 64 x 48, 24 bits"));
+  EXPECT_TRUE(Contains(Convert(jpg, dir.file("shallow.bmp"), "--display-depth 8 --jpeg-dct fast"),
+                       "bmp, 64 x 48, 8 bits"));
+  EXPECT_TRUE(Contains(Convert(jpg, dir.file("page.ppm")), "pnm, 64 x 48, 24 bits"));
+  DibImage image;
+  ASSERT_TRUE(ReadPnm(image, dir.file("page.ppm")));
+  EXPECT_EQ(image.raster.width, 64);
+}
+
+// "W x H" from the tool's report of what it wrote.
+std::string SizeIn(const std::string& wrote) {
+  const size_t x = wrote.find(" x ");
+  if (x == std::string::npos) return "";
+  size_t begin = x, end = x + 3;
+  while (begin > 0 && std::isdigit(static_cast<unsigned char>(wrote[begin - 1]))) --begin;
+  while (end < wrote.size() && std::isdigit(static_cast<unsigned char>(wrote[end]))) ++end;
+  return wrote.substr(begin, end - begin);
+}
+
+// Every sample page opens, converts to each writable type, and that converts back.
+TEST(CliFormatsTest, CorpusPagesConvertToEveryWritableTypeAndBack) {
+  const std::filesystem::path corpus = LEAF_CORPUS_DIR;
+  if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  test::TempDir dir;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".jpg" && ext != ".tif" && ext != ".bmp" && ext != ".pgm" && ext != ".ppm" &&
+        ext != ".pbm") {
+      continue;
+    }
+    ++files;
+    const std::string in = entry.path().string();
+    auto r = RunCli("info " + Quote(in));
+    ASSERT_EQ(r.status, 0) << in << r.err;
+    for (const char* type : {"bmp", "ppm", "jpg"}) {
+      const std::string out = dir.file("out." + std::string(type));
+      const std::string size = SizeIn(Convert(in, out));
+      EXPECT_FALSE(size.empty()) << in;
+      // Back to the input's own type, or to BMP for TIFF, which is not written.
+      const std::string back = Convert(out, dir.file("back" + (ext == ".tif" ? ".bmp" : ext)));
+      EXPECT_EQ(SizeIn(back), size) << in << " -> " << type << " -> back";
+    }
+  }
+  EXPECT_GT(files, 0);
+}
+
+}  // namespace
+}  // namespace leaf

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "formats/Bmp.h"
+#include "formats/Pnm.h"
+#include "image/BitmapInfoHeader.h"
+#include "image/Messages.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::BmpSpec;
+using test::PixelAt;
+
+class PnmWriteTest : public ::testing::Test {
+ protected:
+  std::string Written(const BmpSpec& spec) {
+    test::MakeImage(image_, spec);
+    EXPECT_TRUE(WritePnm(image_, path_)) << LastMessage();
+    const std::vector<uint8_t> bytes = test::ReadBytes(path_);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  test::TempDir dir_;
+  std::string path_ = dir_.file("out.pnm");
+  DibImage image_;
+};
+
+// Width 10, two rows: the top row has its first and last pixel set.
+BmpSpec Bilevel(std::vector<uint32_t> palette) {
+  BmpSpec spec;
+  spec.width = 10;
+  spec.height = 2;
+  spec.bits = 1;
+  spec.palette = std::move(palette);
+  spec.pixel = [](int x, int y) { return y == 0 && (x == 0 || x == 9) ? 1u : 0u; };
+  return spec;
+}
+
+TEST_F(PnmWriteTest, BilevelRastersWriteBlackAsOne) {
+  // Index 1 black: the bits go out as stored.
+  EXPECT_EQ(Written(Bilevel({0xFFFFFF, 0})), std::string("P4\n10 2\n\x80\x40\x00\x00", 12));
+  // Index 1 white: the set pixels are white, so the bytes are inverted.
+  const std::string inverted = Written(Bilevel({0, 0xFFFFFF}));
+  EXPECT_EQ(inverted.substr(8, 2), "\x7F\xBF");
+  EXPECT_EQ(static_cast<uint8_t>(inverted[10]), 0xFFu);
+
+  // A min-is-white raster is reversed first and still shows the same picture.
+  BmpSpec spec = Bilevel({0xFFFFFF, 0});
+  test::MakeImage(image_, spec);
+  image_.raster.photometric = kPhotometricMinIsWhite;
+  ASSERT_TRUE(WritePnm(image_, path_)) << LastMessage();
+  EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsBlack);
+  DibImage back;
+  ASSERT_TRUE(ReadPnm(back, path_)) << LastMessage();
+  EXPECT_EQ(PixelAt(back.raster, 0, 0), 1u);
+  EXPECT_EQ(PixelAt(back.raster, 9, 0), 1u);
+  EXPECT_EQ(PixelAt(back.raster, 5, 0), 0u);
+  EXPECT_EQ(PixelAt(back.raster, 0, 1), 0u);
+}
+
+TEST_F(PnmWriteTest, GrayRastersWriteP5MinIsBlack) {
+  BmpSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.pixel = [](int x, int y) { return static_cast<uint32_t>(10 * x + 100 * y); };
+  EXPECT_EQ(Written(spec), std::string("P5\n3 2\n255\n\x00\x0A\x14\x64\x6E\x78", 17));
+
+  spec.palette.clear();
+  for (int i = 0; i < 256; ++i) spec.palette.push_back((255 - i) * 0x010101u);
+  EXPECT_EQ(Written(spec), std::string("P5\n3 2\n255\n\xFF\xF5\xEB\x9B\x91\x87", 17));
+}
+
+TEST_F(PnmWriteTest, PaletteAndColourRastersWriteP6) {
+  BmpSpec nibbles;  // a gray 4-bit palette still widens to colour
+  nibbles.width = 2;
+  nibbles.height = 1;
+  nibbles.bits = 4;
+  nibbles.pixel = [](int x, int) { return x == 0 ? 0u : 15u; };
+  EXPECT_EQ(Written(nibbles), std::string("P6\n2 1\n255\n\x00\x00\x00\xFF\xFF\xFF", 17));
+
+  BmpSpec indexed = nibbles;
+  indexed.bits = 8;
+  indexed.palette = {0x102030, 0x405060};
+  indexed.pixel = [](int x, int) { return static_cast<uint32_t>(x); };
+  EXPECT_EQ(Written(indexed), std::string("P6\n2 1\n255\n\x10\x20\x30\x40\x50\x60", 17));
+
+  BmpSpec colour = nibbles;
+  colour.bits = 24;
+  colour.pixel = [](int x, int) { return x == 0 ? 0x010203u : 0xA0B0C0u; };
+  EXPECT_EQ(Written(colour), std::string("P6\n2 1\n255\n\x01\x02\x03\xA0\xB0\xC0", 17));
+}
+
+TEST_F(PnmWriteTest, TheRasterIsLeftTopDownAndABmpOfItToo) {
+  BmpSpec spec;
+  spec.width = 4;
+  spec.height = 3;
+  Written(spec);
+  EXPECT_EQ(image_.raster.rowOrder, kRowOrderTopDown);
+  EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).height, -3);
+  EXPECT_EQ(PixelAt(image_.raster, 3, 2), 5u);  // the picture is unchanged
+  const std::string bmp = dir_.file("after.bmp");
+  ASSERT_TRUE(WriteBmp(image_, bmp));
+  const std::vector<uint8_t> bytes = test::ReadBytes(bmp);
+  EXPECT_EQ(BitmapInfoHeader::Read(bytes.data() + 14).height, -3);
+}
+
+TEST_F(PnmWriteTest, FailuresKeepAnExistingFile) {
+  test::WriteText(path_, "older");
+  BmpSpec spec;
+  test::MakeImage(image_, spec);
+  image_.raster.bitsPerPixel = 16;
+  EXPECT_FALSE(WritePnm(image_, path_));
+  EXPECT_STREQ(LastMessage(), "PNM saving not supported for this color depth.");
+  DibImage empty;
+  EXPECT_FALSE(WritePnm(empty, path_));
+  const std::vector<uint8_t> kept = test::ReadBytes(path_);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "older");
+
+  test::MakeImage(image_, spec);
+  const std::string nowhere = dir_.file("missing/out.pgm");
+  EXPECT_FALSE(WritePnm(image_, nowhere));
+  EXPECT_EQ(std::string(LastMessage()), "Failed to create " + nowhere + ".");
+}
+
+TEST_F(PnmWriteTest, ProgressFollowsTheRows) {
+  BmpSpec spec;
+  spec.height = 20;
+  spec.bits = 4;
+  test::MakeImage(image_, spec);
+  std::vector<std::pair<std::string, int>> reports;
+  image_.SetProgressCallback(
+      [&](const char* text, int percent) { reports.emplace_back(text, percent); });
+  ASSERT_TRUE(WritePnm(image_, path_)) << LastMessage();
+  ASSERT_EQ(reports.size(), 22u);
+  EXPECT_EQ(reports[0].first, "Increasing the color depth...");
+  EXPECT_EQ(reports[1], std::make_pair(std::string("Saving to file..."), 0));
+  EXPECT_EQ(reports.back(), std::make_pair(std::string("Saving to file..."), 100));
+}
+
+}  // namespace
+}  // namespace leaf
