@@ -35,4 +35,9 @@ inline bool IsPixelDepth(int bitsPerPixel) {
   return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 24;
 }
 
+// Bytes of a full palette for the depth: 4 x 2^bits up to 8 bits, else 0.
+inline size_t FullPaletteBytes(int bitsPerPixel) {
+  return bitsPerPixel >= 1 && bitsPerPixel <= 8 ? size_t{4} << bitsPerPixel : 0;
+}
+
 }  // namespace leaf

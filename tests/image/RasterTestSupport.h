@@ -73,6 +73,13 @@ inline bool PaddingIsZero(const DibRaster& raster) {
   return true;
 }
 
+// A page link that stands for a decoded page without being one; enough to
+// see whether an operation keeps or drops it.
+inline PageLink StandInPageLink() {
+  static int token;
+  return PageLink(reinterpret_cast<djvu_halfcoded_image*>(&token), [](djvu_halfcoded_image*) {});
+}
+
 // The depths every pixel operation handles.
 inline constexpr int kPixelDepths[] = {1, 4, 8, 24};
 

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "RasterTestSupport.h"
+#include "image/BitOps.h"
+#include "image/BitmapInfoHeader.h"
+#include "image/Messages.h"
+#include "image/Selections.h"
+
+namespace leaf {
+namespace {
+
+using test::MakeNoiseImage;
+using test::PictureOf;
+
+// The block from GetSelection described as a raster for reading it back.
+void Describe(DibImage& out, PixelBlock block, const DibRaster& from, int width, int height) {
+  static_cast<DibFields&>(out.raster) = from;
+  out.raster.block = std::move(block);
+  out.raster.width = width;
+  out.raster.height = height;
+  out.raster.rowStride = RowStride(width, from.bitsPerPixel);
+}
+
+test::Picture Part(const test::Picture& picture, const SelectionRect& r) {
+  test::Picture part;
+  for (int y = r.top; y <= r.bottom; ++y) {
+    part.emplace_back(picture[y].begin() + r.left, picture[y].begin() + r.right + 1);
+  }
+  return part;
+}
+
+TEST(SelectionsTest, CopyBitsMovesRunsBetweenAnyBitOffsets) {
+  for (size_t src = 0; src < 17; ++src) {
+    for (size_t dst = 0; dst < 17; ++dst) {
+      for (size_t count = 0; count < 40; ++count) {
+        // Exactly the bytes that hold the source bits, so ASan sees overreads.
+        const size_t bytes = count ? (src + count + 7) / 8 : 1;
+        auto in = std::make_unique<uint8_t[]>(bytes);
+        for (size_t i = 0; i < bytes; ++i) in[i] = static_cast<uint8_t>(test::Noise(i, src, count));
+        std::vector<uint8_t> out(8, 0xA5), want(8, 0xA5);
+        CopyBits(out.data(), dst, in.get(), src, count);
+        for (size_t i = 0; i < count; ++i) SetBit(want.data(), dst + i, GetBit(in.get(), src + i));
+        ASSERT_EQ(out, want) << src << " " << dst << " " << count;
+      }
+    }
+  }
+}
+
+TEST(SelectionsTest, GetSelectionCutsAnyRectangleAtEveryDepth) {
+  for (int bits : test::kPixelDepths) {
+    for (int height : {6, -6}) {
+      DibImage image;
+      MakeNoiseImage(image, 33, height, bits, bits);
+      const test::Picture picture = PictureOf(image.raster);
+      for (int left = 0; left < 33; left += 3) {
+        for (int right = left; right < 33; right += 5) {
+          const SelectionRect rect{left, 1, right, 4};
+          PixelBlock block = GetSelection(image, rect);
+          ASSERT_FALSE(block.empty());
+          DibImage part;
+          Describe(part, std::move(block), image.raster, right - left + 1, 4);
+          EXPECT_EQ(PictureOf(part.raster), Part(picture, rect))
+              << bits << " bits " << left << ".." << right;
+          EXPECT_TRUE(test::PaddingIsZero(part.raster));
+          const BitmapInfoHeader h = BitmapInfoHeader::Read(part.raster.header());
+          EXPECT_EQ(h.width, right - left + 1);
+          EXPECT_EQ(h.height, height < 0 ? -4 : 4);
+        }
+      }
+    }
+  }
+}
+
+TEST(SelectionsTest, StoredRowsOfARectangleFollowTheRowOrder) {
+  DibImage image;
+  MakeNoiseImage(image, 30, 100, 8);
+  PixelBlock bottomUp = GetSelection(image, {10, 0, 19, 9});
+  // Picture rows 0..9 of a bottom-up raster are stored rows 90..99.
+  EXPECT_EQ(0, std::memcmp(bottomUp.data() + image.raster.pixelOffset,
+                           image.raster.storedRow(90) + 10, 10));
+  MakeNoiseImage(image, 30, -100, 8);
+  PixelBlock topDown = GetSelection(image, {10, 0, 19, 9});
+  EXPECT_EQ(0, std::memcmp(topDown.data() + image.raster.pixelOffset,
+                           image.raster.storedRow(0) + 10, 10));
+}
+
+TEST(SelectionsTest, BilevelSelectionTenWideHasAFourByteStride) {
+  DibImage image;
+  MakeNoiseImage(image, 20, 3, 1);
+  PixelBlock block = GetSelection(image, {3, 0, 12, 2});
+  ASSERT_EQ(block.size(), image.raster.pixelOffset + 3 * 4u);
+}
+
+TEST(SelectionsTest, GetSelectionRefusesRectanglesOutsideAndOtherDepths) {
+  DibImage image;
+  MakeNoiseImage(image, 10, 10, 8);
+  EXPECT_TRUE(GetSelection(image, {0, 0, 10, 9}).empty());
+  EXPECT_TRUE(GetSelection(image, {-1, 0, 3, 3}).empty());
+  EXPECT_TRUE(GetSelection(image, {5, 0, 4, 3}).empty());
+  EXPECT_STREQ(LastMessage(), "Selection out of bounds.");
+  test::BmpSpec spec;
+  spec.bits = 16;
+  test::MakeImage(image, spec);
+  EXPECT_TRUE(GetSelection(image, {0, 0, 1, 1}).empty());
+  EXPECT_STREQ(LastMessage(), "GetSelection not supported for this color depth.");
+}
+
+TEST(SelectionsTest, CropKeepsTheRectangleAndEndsThePageLink) {
+  DibImage image;
+  MakeNoiseImage(image, 12, -9, 4);
+  image.raster.pageLink = test::StandInPageLink();
+  image.raster.symmetryState = 6;
+  image.raster.negativeFlag = 1;
+  image.raster.xResolution = 300;
+  const test::Picture picture = PictureOf(image.raster);
+  ASSERT_TRUE(Crop(image, {3, 2, 8, 6}));
+  const DibRaster& r = image.raster;
+  EXPECT_EQ(r.width, 6);
+  EXPECT_EQ(r.fullHeight, 5);
+  EXPECT_EQ(r.rowStride, 4u);
+  EXPECT_EQ(r.pixelSize, 20u);
+  EXPECT_EQ(r.symmetryState, 0);
+  EXPECT_EQ(r.negativeFlag, 0);
+  EXPECT_EQ(r.xResolution, 300);
+  EXPECT_FALSE(r.pageLink);
+  EXPECT_EQ(PictureOf(r), Part(picture, {3, 2, 8, 6}));
+
+  ASSERT_TRUE(Crop(image, {5, 4, 5, 4}));
+  EXPECT_EQ(image.raster.width, 1);
+  EXPECT_EQ(image.raster.height, 1);
+}
+
+TEST(SelectionsTest, RemoveSelectionClearsTheRectangleOnly) {
+  for (int bits : test::kPixelDepths) {
+    for (int width : {1, 8, 9, 17, 33}) {
+      DibImage image;
+      MakeNoiseImage(image, width, 5, bits, width);
+      const test::Picture before = PictureOf(image.raster);
+      const SelectionRect rect{width / 3, 1, width - 1 - width / 4, 3};
+      ASSERT_TRUE(RemoveSelection(image, rect));
+      const test::Picture after = PictureOf(image.raster);
+      for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < width; ++x) {
+          const bool inside =
+              x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom;
+          ASSERT_EQ(after[y][x], inside ? 0 : before[y][x]) << bits << " bits " << width;
+        }
+      }
+    }
+  }
+}
+
+TEST(SelectionsTest, RemoveSelectionOfAWholePageGivesColourZero) {
+  DibImage image;
+  MakeNoiseImage(image, 10, 4, 1, 1, {0xFFFFFF, 0x000000});
+  ASSERT_TRUE(RemoveSelection(image, {0, 0, 9, 3}));
+  EXPECT_EQ(test::ColorPictureOf(image.raster),
+            test::Picture(4, std::vector<uint32_t>(10, 0xFFFFFF)));
+  EXPECT_FALSE(RemoveSelection(image, {0, 0, 10, 3}));
+  EXPECT_STREQ(LastMessage(), "Selection (removal) out of bounds.");
+  test::BmpSpec spec;
+  spec.bits = 16;
+  test::MakeImage(image, spec);
+  EXPECT_FALSE(RemoveSelection(image, {0, 0, 1, 1}));
+  EXPECT_STREQ(LastMessage(), "Selective removal not supported for this color depth.");
+}
+
+}  // namespace
+}  // namespace leaf
