@@ -67,6 +67,14 @@ void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& r
               error ? 0ULL : static_cast<unsigned long long>(bytes));
 }
 
+// "Failed to rotate!" and the like, with the operation's own reason.
+int ReportEditFailure(const std::string& description) {
+  const char* reason = LastMessage();
+  std::fprintf(stderr, "leafsmith-cli: Failed to %s!%s%s%s\n", description.c_str(),
+               *reason ? " (" : "", reason, *reason ? ")" : "");
+  return kExitFailure;
+}
+
 }  // namespace
 
 std::string ConvertUsage() {
@@ -107,7 +115,7 @@ int RunConvert(Context& context, Args& args) {
   }
   for (const Edit& edit : job.edits) {
     ClearMessage();
-    if (!edit.apply(image)) return ReportFailure("Failed to " + edit.description + "!");
+    if (!edit.apply(image)) return ReportEditFailure(edit.description);
   }
   DibImage thumbnailImage;
   DibImage* result = &image;

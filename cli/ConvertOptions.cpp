@@ -6,6 +6,7 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
   return {
       {"General", GeneralConvertOptions()},
       {"JPEG", JpegConvertOptions()},
+      {"Editing (applied in the order given)", EditConvertOptions()},
   };
 }
 

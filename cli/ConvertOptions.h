@@ -47,5 +47,6 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups();
 // The option groups, one per file.
 std::span<const ConvertOption> GeneralConvertOptions();
 std::span<const ConvertOption> JpegConvertOptions();
+std::span<const ConvertOption> EditConvertOptions();
 
 }  // namespace leaf::cli

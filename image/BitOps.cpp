@@ -1,5 +1,7 @@
 #include "BitOps.h"
 
+#include <cstring>
+
 namespace leaf {
 
 namespace {
@@ -16,6 +18,18 @@ inline uint8_t FetchByte(const uint8_t* src, size_t s, size_t lastByte) {
 }
 
 }  // namespace
+
+void UnpackBits(const uint8_t* row, uint8_t* out, size_t width, uint8_t zero, uint8_t one) {
+  // Bytes of 0 or 1 times (zero ^ one) never carry into each other.
+  const uint64_t flip = zero ^ one;
+  const uint64_t base = zero * 0x0101010101010101ULL;
+  const size_t whole = width / 8;
+  for (size_t k = 0; k < whole; ++k) {
+    const uint64_t bytes = base ^ (kBitsAsBytes[row[k]] * flip);
+    std::memcpy(out + 8 * k, &bytes, 8);
+  }
+  for (size_t x = whole * 8; x < width; ++x) out[x] = GetBit(row, x) ? one : zero;
+}
 
 void CopyBits(uint8_t* dst, size_t dstBit, const uint8_t* src, size_t srcBit, size_t count) {
   if (count == 0) return;

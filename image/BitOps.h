@@ -21,6 +21,20 @@ inline constexpr std::array<uint8_t, 256> kReversedBits = [] {
   return table;
 }();
 
+// Each byte's eight bits as eight bytes of 0 or 1, the leftmost pixel first
+// in memory.
+inline constexpr std::array<uint64_t, 256> kBitsAsBytes = [] {
+  std::array<uint64_t, 256> table{};
+  for (int i = 0; i < 256; ++i) {
+    uint64_t bytes = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+      if (i & (0x80 >> bit)) bytes |= uint64_t{1} << (8 * bit);
+    }
+    table[i] = bytes;
+  }
+  return table;
+}();
+
 inline bool GetBit(const uint8_t* row, size_t x) { return (row[x >> 3] >> (7 - (x & 7))) & 1; }
 
 inline void SetBit(uint8_t* row, size_t x, bool value) {
@@ -44,6 +58,10 @@ inline void SetNibble(uint8_t* row, size_t x, uint8_t value) {
     byte = static_cast<uint8_t>((byte & 0x0F) | (value << 4));
   }
 }
+
+// Writes the first `width` pixels of a 1-bit row as bytes: `zero` for each
+// clear bit, `one` for each set bit.
+void UnpackBits(const uint8_t* row, uint8_t* out, size_t width, uint8_t zero, uint8_t one);
 
 // Copies count bits from bit srcBit of src to bit dstBit of dst, leaving the
 // other bits of dst as they were. Reads only the bytes that hold the source

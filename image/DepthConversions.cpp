@@ -24,17 +24,6 @@ void InvertPaletteColors(DibRaster& r) {
   }
 }
 
-// Writes the bits of a 1-bit row as bytes, each set bit as `one` and each
-// clear bit as `zero`.
-void ExpandBits(const uint8_t* row, uint8_t* out, size_t width, uint8_t zero, uint8_t one) {
-  const size_t whole = width / 8;
-  for (size_t k = 0; k < whole; ++k, out += 8) {
-    const unsigned bits = row[k];
-    for (int b = 0; b < 8; ++b) out[b] = (bits & (0x80u >> b)) ? one : zero;
-  }
-  for (size_t x = whole * 8; x < width; ++x) *out++ = GetBit(row, x) ? one : zero;
-}
-
 void ExpandNibbles(const uint8_t* row, uint8_t* out, size_t width, const uint8_t* map) {
   const size_t whole = width / 2;
   for (size_t k = 0; k < whole; ++k) {
@@ -129,7 +118,7 @@ PixelBlock ConvertToGray(const DibImage& image, const DibRaster& source, size_t 
     const uint8_t* row = source.storedRow(y);
     uint8_t* out = block.data() + reserve + static_cast<size_t>(y) * stride;
     switch (depth) {
-      case 1: ExpandBits(row, out, width, whiteZero ? 255 : 0, whiteZero ? 0 : 255); break;
+      case 1: UnpackBits(row, out, width, whiteZero ? 255 : 0, whiteZero ? 0 : 255); break;
       case 4: ExpandNibbles(row, out, width, grays.data()); break;
       case 8:
         for (size_t x = 0; x < width; ++x) out[x] = grays[row[x]];
@@ -209,7 +198,7 @@ PixelBlock IncreaseDepth(const DibImage& image, int newDepth) {
       BitsToNibbles(row, out, width);
     } else if (newDepth == 8) {
       if (depth == 1) {
-        ExpandBits(row, out, width, 0, 1);
+        UnpackBits(row, out, width, 0, 1);
       } else {
         ExpandNibbles(row, out, width, kIdentity);
       }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 
 namespace leaf {
 
@@ -36,6 +37,9 @@ ExactWeight Kernel(int method, bool enlarging, int64_t k, int64_t covered, int64
 AxisWeights ComputeAxisWeights(int sourceSize, int outputSize, int method) {
   AxisWeights axis;
   const int64_t h = sourceSize, n = outputSize;
+  // Every area weight is a multiple of gcd(h, n) / n: counting in those units
+  // keeps the sums small (1 for each pixel when n divides h).
+  const int64_t unit = std::gcd(h, n);
   const int64_t k = (h + n - 1) / n;  // ceil(s)
   const bool enlarging = h <= n;      // s <= 1
   axis.first.resize(n);
@@ -58,7 +62,7 @@ AxisWeights ComputeAxisWeights(int sourceSize, int outputSize, int method) {
       if (i == 0) area = n - (a - first * n);
       if (i == covered - 1) area = n - (ceilB * n - b);
       const ExactWeight w =
-          static_cast<ExactWeight>(area) * Kernel(method, enlarging, k, covered, i);
+          static_cast<ExactWeight>(area / unit) * Kernel(method, enlarging, k, covered, i);
       axis.weights.push_back(w);
       sum += w;
     }

@@ -6,8 +6,9 @@
 // s = source size / output size. Its first and last source pixels count with
 // the part of them that lies inside the interval, the others fully; the
 // kernel then favours some of them (a single sample, or the grid centre).
-// All these weights are multiples of 1/n (and of 1/8 for the centre kernel),
-// so they are kept exactly as integers scaled per output pixel: the result of
+// All these weights are multiples of gcd(source, n) / n (and of 1/8 for the
+// centre kernel), so they are kept exactly as integers scaled per output
+// pixel: the result of
 // an output pixel depends only on the ratios of its weights, and integer sums
 // make ties and whole values come out exactly.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "BitOps.h"
@@ -67,18 +68,37 @@ void MirrorNibbles(const uint8_t* row, uint8_t* out, uint8_t* scratch, size_t wi
   }
 }
 
-void MirrorBytes(const uint8_t* row, uint8_t* out, size_t width) {
-  std::reverse_copy(row, row + width, out);
+// The byte-sized depths are reversed in place; 8-bit rows eight bytes at a
+// time from both ends.
+void MirrorBytes(uint8_t* row, size_t width) {
+  uint8_t* left = row;
+  uint8_t* right = row + width;
+  while (right - left >= 16) {
+    right -= 8;
+    uint64_t a, b;
+    std::memcpy(&a, left, 8);
+    std::memcpy(&b, right, 8);
+    a = __builtin_bswap64(a);
+    b = __builtin_bswap64(b);
+    std::memcpy(left, &b, 8);
+    std::memcpy(right, &a, 8);
+    left += 8;
+  }
+  std::reverse(left, right);
 }
 
-void MirrorTriples(const uint8_t* row, uint8_t* out, size_t width) {
-  const uint8_t* source = row + 3 * width;
-  for (size_t x = 0; x < width; ++x) {
-    source -= 3;
-    out[3 * x] = source[0];
-    out[3 * x + 1] = source[1];
-    out[3 * x + 2] = source[2];
+// 24-bit rows go through the scratch row (one byte longer than the row):
+// pixel x takes pixel width - 1 - x. Pixels move as 4-byte words whose
+// fourth byte the next pixel overwrites; the last source pixel, whose fourth
+// byte may lie past the row, moves as three bytes.
+void MirrorTriples(uint8_t* row, uint8_t* out, size_t width) {
+  std::memcpy(out, row + 3 * (width - 1), 3);
+  for (size_t x = 1; x < width; ++x) {
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 3 * (width - 1 - x), 4);
+    std::memcpy(out + 3 * x, &pixel, 4);
   }
+  std::memcpy(row, out, 3 * width);
 }
 
 }  // namespace
@@ -116,15 +136,22 @@ bool Mirror(DibImage& image) {
   std::vector<uint8_t> out(r.rowStride, 0);
   std::vector<uint8_t> scratch(r.rowStride + 1, 0);
   const size_t width = static_cast<size_t>(r.width);
+  const size_t usedBytes = (width * r.bitsPerPixel + 7) / 8;
   for (int y = 0; y < r.height; ++y) {
     uint8_t* row = r.storedRow(y);
     switch (r.bitsPerPixel) {
-      case 1: MirrorBits(row, out.data(), scratch.data(), width); break;
-      case 4: MirrorNibbles(row, out.data(), scratch.data(), width); break;
-      case 8: MirrorBytes(row, out.data(), width); break;
-      default: MirrorTriples(row, out.data(), width); break;
+      case 1:
+        MirrorBits(row, out.data(), scratch.data(), width);
+        std::copy(out.begin(), out.end(), row);
+        break;
+      case 4:
+        MirrorNibbles(row, out.data(), scratch.data(), width);
+        std::copy(out.begin(), out.end(), row);
+        break;
+      case 8: MirrorBytes(row, width); break;
+      default: MirrorTriples(row, scratch.data(), width); break;
     }
-    std::copy(out.begin(), out.end(), row);
+    std::fill(row + usedBytes, row + r.rowStride, 0);
   }
   r.symmetryState = ComposeSymmetry(r.symmetryState, kSymmetryMirror);
   return true;

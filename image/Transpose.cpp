@@ -13,7 +13,7 @@ namespace {
 
 // Tile edge for the byte-sized depths: a tile of source rows stays in cache
 // while its columns are written out as destination rows.
-constexpr int kTile = 32;
+constexpr int kTile = 64;
 
 struct Planes {
   const uint8_t* src;
@@ -61,7 +61,18 @@ void TransposePixels(const Planes& p) {
       for (int x = x0; x < x1; ++x) {
         uint8_t* out = p.dst + x * p.dstStride;
         const uint8_t* in = p.src + static_cast<size_t>(x) * kBytes;
-        for (int y = y0; y < y1; ++y) {
+        // 3-byte pixels move as 4-byte words, whose fourth byte the next
+        // pixel of the output row overwrites; not the last pixel of a source
+        // row (the word would reach past it) nor of an output row (the word
+        // would reach into the next row, which may be written already).
+        const int wordsEnd = kBytes == 3 && x + 1 < p.width ? std::min(y1, p.height - 1) : y0;
+        int y = y0;
+        for (; y < wordsEnd; ++y) {
+          uint32_t pixel;
+          std::memcpy(&pixel, in + y * p.srcStride, 4);
+          std::memcpy(out + static_cast<size_t>(y) * 3, &pixel, 4);
+        }
+        for (; y < y1; ++y) {
           std::memcpy(out + static_cast<size_t>(y) * kBytes, in + y * p.srcStride, kBytes);
         }
       }

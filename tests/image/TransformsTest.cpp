@@ -171,6 +171,25 @@ TEST(TransformsTest, TransposeExchangesStoredRowsAndColumns) {
   }
 }
 
+// Rasters larger than the tiles the byte depths are transposed in.
+TEST(TransformsTest, TransposeOfLargeRastersCrossesTileEdges) {
+  for (int bits : {8, 24}) {
+    for (const auto& [width, height] :
+         {std::pair{130, 70}, std::pair{64, 65}, std::pair{65, 129}}) {
+      DibImage image;
+      MakeNoiseImage(image, width, height, bits, 3);
+      const Picture before = PictureOf(image.raster);
+      ASSERT_TRUE(Transpose(image));
+      // Bottom-up storage: picture (x, y) goes to (height - 1 - y, width - 1 - x).
+      EXPECT_EQ(PictureOf(image.raster), Remap(before, height, width,
+                                               [&](int x, int y) {
+                                                 return std::pair{width - 1 - y, height - 1 - x};
+                                               }))
+          << bits << " bits, " << width << " x " << height;
+    }
+  }
+}
+
 TEST(TransformsTest, TransposeOfThreeByTwoColourRasterPadsRowsToEightBytes) {
   DibImage image;
   MakeNoiseImage(image, 3, 2, 24);
