@@ -24,6 +24,7 @@ int RunInfo(Context& context, Args& args);
 int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
+int RunMask(Context& context, Args& args);
 
 // Prints the probe and page description of a DjVu or IW44 file; false (with
 // the message buffer set) when the file cannot be probed or decoded.
@@ -32,6 +33,7 @@ bool PrintDjvuInfo(const std::string& path);
 extern const char kInfoUsage[];
 extern const char kSettingsUsage[];
 extern const char kRenderUsage[];
+extern const char kMaskUsage[];
 // Built from the convert option groups.
 std::string ConvertUsage();
 

@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"convert", "convert an image file to another format, with edits", nullptr, RunConvert},
     {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
     {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
+    {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
 };
 
 void PrintMainHelp() {

@@ -42,7 +42,7 @@ void ClusterWindow(threshold_grid& grid, int u, int v) {
   }
   // Running sums n, s, q of the counts, first and second moments (levels
   // relative to first). They stay exact integers in single precision.
-  float n[kLevels], s[kLevels], q[kLevels];
+  float n[kLevels] = {}, s[kLevels] = {}, q[kLevels] = {};
   float sumN = 0, sumS = 0, sumQ = 0;
   for (int k = 0; k <= d; ++k) {
     sumN += static_cast<float>(count[k]);

@@ -180,19 +180,25 @@ void ColourItem(decide_scratch& s, component& comp, filter_params& p) {
 }  // namespace
 
 void boundary_counts(const component_rows& rows, filter_params& p) {
-  int64_t enclosed = 0, pixels = 0;
-  for (int y = rows.min_y(); y <= rows.max_y(); ++y) {
+  // The light boundary in row order, as a list of at most area_limit
+  // pixels: left of each row's first run, the stretches enclosed between
+  // its runs, right of its last run.
+  const int64_t capacity = p.area_limit;
+  int64_t collected = 0, enclosed = 0;
+  for (int y = rows.min_y(); y <= rows.max_y() && collected < capacity; ++y) {
     int m = 0;
     const run* row = rows.row(y, m);
     if (m == 0) continue;
-    pixels += 2;  // left of the first run, right of the last
-    for (int k = 1; k < m; ++k) {
-      ++enclosed;
-      pixels += row[k].x1 - row[k - 1].x2 - 1;
+    ++collected;
+    for (int k = 1; k < m && collected < capacity; ++k) {
+      const int64_t gap = std::min<int64_t>(row[k].x1 - row[k - 1].x2 - 1, capacity - collected);
+      collected += gap;
+      enclosed += gap;
     }
+    if (collected < capacity) ++collected;
   }
-  p.boundary_a = static_cast<int32_t>(std::min<int64_t>(enclosed, INT32_MAX));
-  p.boundary_b = static_cast<int32_t>(std::min<int64_t>(pixels, p.area_limit));
+  p.boundary_a = static_cast<int32_t>(collected);
+  p.boundary_b = static_cast<int32_t>(enclosed);
 }
 
 void find_profiles(const band_pixels& image, const colour_runs& set, const component& comp,

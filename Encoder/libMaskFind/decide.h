@@ -25,10 +25,13 @@ struct decide_scratch {
 void decide_component(const band_pixels& image, colour_runs& set, int c, filter_params& params,
                       decide_scratch& scratch);
 
-// The boundary counts of the region test: a = the light stretches enclosed
-// between two runs of a row, b = the light boundary pixels (left and right
-// of each row's runs and the enclosed stretches), at most the block's area
-// limit of them.
+// The boundary counts of the region test, from the component's light
+// boundary collected row by row into a list of at most the block's area
+// limit of pixels (left of each row's first run, the stretches enclosed
+// between its runs, right of its last run): a = pixels collected, b = those
+// enclosed between runs. A large dense component with few enclosed light
+// pixels (3 b < area) is a dark region - a photograph, a shadow, a box -
+// rather than marks; its enclosed light pixels may hold light marks.
 void boundary_counts(const component_rows& rows, filter_params& params);
 
 // The four profiles over columns min_x .. max_x of the component (see decide.cpp).

@@ -90,7 +90,7 @@ bool eroded_run(const component_rows& rows, int y, int k, span& out) {
   const run* below = rows.row(y + 1, nb);
   // Interior pixels of the run: strictly inside it (left and right
   // neighbours marked) and covered in the rows above and below.
-  int first, last;
+  int first = 0, last = 0;
   if (!FirstCommon(above, na, below, nb, r.x1 + 1, r.x2 - 1, first)) return false;
   LastCommon(above, na, below, nb, r.x1 + 1, r.x2 - 1, last);
   if (last - first > 9) ++first, --last;

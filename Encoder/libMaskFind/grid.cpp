@@ -87,22 +87,33 @@ void extract_runs(const work_image& image, matrix<int32_t>& thresholds, run_list
   runs.finish(w, h);
 }
 
-void grid(const work_image& source, run_list& runs) {
+void grid(work_image& source, run_list& runs) {
   const djvu_pixel_image& info = source.image;
   if (!(info.flags & DJVU_GRAY) || info.pixsize != 1) {
     djvu_mask_error("Not a grey image with 1 byte/pixel", kSource, __LINE__);
   }
   const int w = source.width(), h = source.height();
+  runs.count = 0;
+  if (w == 0 || h == 0) {
+    runs.finish(w, h);
+    return;
+  }
   // The cell statistics read one cell plus a 3x3 neighbourhood back from
-  // the far edge: smaller images get a white margin so that nothing is read
-  // beyond the border. Runs in the margin are cut off afterwards.
+  // the far edge: smaller images are extended to a full cell (repeating
+  // their last column and row) so that nothing is read beyond the border.
+  // Runs in the extension are cut off afterwards.
   work_image padded;
-  const work_image* image = &source;
+  work_image* image = &source;
   if (w < kCellSize || h < kCellSize) {
     padded = make_work_image(std::max(w, kCellSize), std::max(h, kCellSize));
-    for (int y = 0; y < h; ++y) std::memcpy(padded.row(y), source.row(y), static_cast<size_t>(w));
+    for (int y = 0; y < padded.height(); ++y) {
+      const uint8_t* in = source.row(std::min(y, h - 1));
+      uint8_t* out = padded.row(y);
+      for (int x = 0; x < padded.width(); ++x) out[x] = in[std::min(x, w - 1)];
+    }
     image = &padded;
   }
+  replicate_border(*image);
   threshold_grid threshold;
   matrix<int32_t> thresholds;
   make_threshold_grid(threshold, image->width(), image->height(), thresholds);
@@ -114,13 +125,14 @@ void grid(const work_image& source, run_list& runs) {
   if (image != &source) {
     int kept = 0;
     for (int i = 0; i < runs.count; ++i) {
-      int32_t* r = runs.run(i);
+      const int32_t* r = runs.run(i);
       if (r[RUN_Y] >= h || r[RUN_X1] >= w) continue;
       int32_t* out = runs.run(kept++);
-      out[RUN_Y] = r[RUN_Y];
-      out[RUN_X1] = r[RUN_X1];
-      out[RUN_X2] = std::min(r[RUN_X2], w - 1);
-      out[RUN_ID] = r[RUN_ID];
+      const int32_t y = r[RUN_Y], x1 = r[RUN_X1], x2 = std::min(r[RUN_X2], w - 1), id = r[RUN_ID];
+      out[RUN_Y] = y;
+      out[RUN_X1] = x1;
+      out[RUN_X2] = x2;
+      out[RUN_ID] = id;
     }
     runs.count = kept;
     runs.finish(w, h);

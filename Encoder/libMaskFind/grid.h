@@ -58,9 +58,10 @@ void choose_cell_thresholds(threshold_grid& grid);
 // finishes the list with the image's size.
 void extract_runs(const work_image& image, matrix<int32_t>& thresholds, run_list& runs);
 
-// The whole stage. The image must be gray with one byte per pixel ("Not a
-// grey image with 1 byte/pixel") and carry the working image's border.
-// Images narrower or lower than a cell are padded with white first.
-void grid(const work_image& image, run_list& runs);
+// The whole stage. The image must be a working image, gray with one byte
+// per pixel ("Not a grey image with 1 byte/pixel"); its border is filled
+// by replicate_border first. Images narrower or lower than a cell are
+// extended to a cell first.
+void grid(work_image& image, run_list& runs);
 
 }  // namespace maskfind

@@ -45,6 +45,23 @@ work_image make_work_image(int w, int h, where_t where) {
   return result;
 }
 
+void replicate_border(work_image& image) {
+  const int w = image.width(), h = image.height();
+  if (w == 0 || h == 0) return;
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = image.row(y);
+    for (int k = 1; k <= kBorder; ++k) {
+      row[-k] = row[0];
+      row[w - 1 + k] = row[w - 1];
+    }
+  }
+  const size_t full = static_cast<size_t>(w) + 2 * kBorder;
+  for (int k = 1; k <= kBorder; ++k) {
+    std::memcpy(image.row(-k) - kBorder, image.row(0) - kBorder, full);
+    std::memcpy(image.row(h - 1 + k) - kBorder, image.row(h - 1) - kBorder, full);
+  }
+}
+
 void colour_to_gray(const djvu_pixel_image& page, work_image& gray) {
   RequireSameSize(page, gray, __LINE__);
   int red, blue;  // byte positions inside a pixel

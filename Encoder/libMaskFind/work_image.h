@@ -2,9 +2,10 @@
 //
 // A working image is a djvu_pixel_image of one byte per pixel (DJVU_GRAY)
 // with a border of 2 pixels on every side: (h + 4) rows of (w + 4) bytes,
-// pixel (0, 0) at offset (w + 5) * 2, every border byte 63. Values are 6-bit
-// (0..63, 63 white) unless a step says otherwise. The border lets 3x3 (and
-// 5x5) neighbourhoods at the edge be read without bounds tests.
+// pixel (0, 0) at offset (w + 5) * 2, every border byte 63 until the
+// threshold stage repeats the edge into it (replicate_border). Values are
+// 6-bit (0..63, 63 white) unless a step says otherwise. The border lets
+// 3x3 (and 5x5) neighbourhoods at the edge be read without bounds tests.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,14 @@ struct work_image {
 
 // A working image of w x h pixels, every byte (border included) 63.
 work_image make_work_image(int w, int h, where_t where = where_t::current());
+
+// Fills the border with copies of the nearest image pixel. The threshold
+// stage reads its 3x3 neighbourhoods through this border: a white frame
+// would make the edge of a tinted page (old paper, a scan's shadow) look
+// like the boundary between light ground and a dark mark and put a strip
+// of paper along every edge into the mask. A repeated edge has no such
+// boundary. Nothing happens for an empty image.
+void replicate_border(work_image& image);
 
 // 8-bit gray of a colour page into a working image of its size:
 // (612 R + 1202 G + 233 B) >> 11, rows in memory order. The result holds

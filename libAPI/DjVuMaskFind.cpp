@@ -1,0 +1,281 @@
+#include "DjVuMaskFind.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Encoder/libMaskFind/filter_params.h"
+#include "Encoder/libMaskFind/grid.h"
+#include "Encoder/libMaskFind/main_filter.h"
+#include "Encoder/libMaskFind/mask_error.h"
+#include "Encoder/libMaskFind/work_image.h"
+#include "djvu_error.h"
+
+namespace djvu {
+
+namespace {
+
+const char kSource[] = "libAPI/DjVuMaskFind";
+const char kProgressText[] = "Preparing foreground/background mask";
+constexpr unsigned kOverlap = 48;      // rows shared by neighbouring bands
+constexpr unsigned kHalfOverlap = 24;  // rows each side drops
+constexpr uint64_t kBandFloorBytes = 349525;
+constexpr unsigned kAllFilters = NO_COLOR_FILTER | NO_SIZE_FILTER | NO_INV_FILTER;
+
+struct PixelImageFree {
+  void operator()(djvu_pixel_image* image) const { djvu_pixel_image_free(image); }
+};
+using PixelImagePtr = std::unique_ptr<djvu_pixel_image, PixelImageFree>;
+
+struct RunImageFree {
+  void operator()(djvu_run_image* image) const { djvu_run_image_free(image); }
+};
+using RunImagePtr = std::unique_ptr<djvu_run_image, RunImageFree>;
+
+// The band's own buffer becomes the packer's scratch when it is a layer
+// buffer (it is large enough: the band has at least the rows packed);
+// otherwise a fresh one is made.
+ScratchBuffer TakeScratch(djvu_pixel_image& band, size_t bytes) {
+  if (band.alloc_tag == DJVU_ALLOC_LAYER && band.offset == 0 && band.data) {
+    ScratchBuffer scratch(band.data);
+    band.data = nullptr;
+    return scratch;
+  }
+  ScratchBuffer scratch(static_cast<unsigned char*>(_djvu_malloc(bytes)));
+  if (!scratch) Throw("Failed to allocate memory", kSource, __LINE__);
+  return scratch;
+}
+
+// Rounds size * to / from to the nearest integer.
+unsigned Rescale(unsigned size, unsigned to, unsigned from) {
+  return static_cast<unsigned>((from + 2ull * size * to) / (2ull * from));
+}
+
+// Crops picture rows top .. bottom (counted from the top) of the page, all
+// columns, and scales the crop by the factor.
+PixelImagePtr CutBand(const djvu_pixel_image& page, unsigned top, unsigned bottom,
+                      unsigned factor) {
+  PixelImagePtr band(new djvu_pixel_image{});
+  const int lastRow = static_cast<int>(page.h) - 1;
+  if (!djvu_pixel_extract(&page, band.get(), 0, lastRow - static_cast<int>(top),
+                          static_cast<int>(page.w) - 1, lastRow - static_cast<int>(bottom))) {
+    return nullptr;
+  }
+  if (factor != 1 && !djvu_pixel_transform(band.get(), 0, static_cast<int>(band->w * factor),
+                                           static_cast<int>(band->h * factor))) {
+    return nullptr;
+  }
+  return band;
+}
+
+// Runs the mask finder on one band and packs rows first .. last (memory
+// order; last < 0 counts from the band's end). False when the band failed.
+bool ProcessBand(djvu_run_image& mask, const djvu_mask_options& options, djvu_pixel_image& band,
+                 int first, int lastFromEnd) {
+  maskfind::run_list runs = find_band_mask(options, band);
+  const int last = static_cast<int>(band.h) - 1 - lastFromEnd;
+  const size_t bytes = static_cast<size_t>(last - first + 1) * band.w;
+  pack_band_mask(mask, std::move(runs), band.w, TakeScratch(band, bytes), first, last);
+  return true;
+}
+
+void Progress(const djvu_mask_options& options, unsigned percent) {
+  ReportProgress(kProgressText, static_cast<int>(percent), options.progress_arg);
+}
+
+bool RunBands(djvu_run_image& mask, const djvu_mask_options& options, const djvu_pixel_image& page,
+              const MaskPlan& plan) {
+  const unsigned f = plan.factor, H = plan.height, S = plan.step;
+  Progress(options, 0);
+  unsigned y = 0;
+  for (; static_cast<int64_t>(y) < static_cast<int64_t>(H) - S - kOverlap;) {
+    PixelImagePtr band = CutBand(page, y / f, (y + S + kOverlap) / f - 1, f);
+    if (!band) return false;
+    if (!ProcessBand(mask, options, *band, static_cast<int>(kHalfOverlap),
+                     y == 0 ? 0 : static_cast<int>(kHalfOverlap))) {
+      return false;
+    }
+    y += S;
+    Progress(options, static_cast<unsigned>(uint64_t{y} * 100 / H));
+  }
+  if (y < H) {
+    PixelImagePtr band = CutBand(page, y / f, page.h - 1, f);
+    if (!band) return false;
+    if (!ProcessBand(mask, options, *band, 0, y == 0 ? 0 : static_cast<int>(kHalfOverlap))) {
+      return false;
+    }
+    Progress(options, 100);
+  }
+  return true;
+}
+
+}  // namespace
+
+MaskPlan PlanMask(const djvu_mask_options& options, const djvu_pixel_image& page) {
+  MaskPlan plan;
+  plan.resolution = options.dpi;
+  // A resolution of 0 says nothing: such a page counts as one without.
+  const bool hasDpi = (page.flags & DJVU_HAS_DPI) && page.xres && page.yres;
+  if (hasDpi) {
+    plan.anisotropic = page.xres != page.yres;
+    plan.resolution = std::max(page.xres, page.yres);
+  }
+  const unsigned r = plan.resolution;
+  plan.factor = r < options.triple_below_dpi ? 3 : r < options.double_below_dpi ? 2 : 1;
+  const unsigned f = plan.factor;
+  if (plan.anisotropic) {
+    // Both directions scaled to r (rounded), then by the factor.
+    plan.width = r == page.xres ? page.w * f : Rescale(page.w, r * f, page.xres);
+    plan.height = r == page.yres ? page.h * f : Rescale(page.h, r * f, page.yres);
+    return plan;
+  }
+  plan.width = page.w * f;
+  plan.height = page.h * f;
+  const uint64_t W = plan.width, H = plan.height;
+  const uint64_t requested =
+      (options.band_inches >= 1 ? static_cast<uint64_t>(options.band_inches) * r : page.h) * f;
+  // Memory floor: bands are not made thinner than about 349525 bytes' worth of rows.
+  const uint64_t rowBytes = (page.flags & DJVU_GRAY) ? W : 3 * W;
+  const uint64_t overlapBytes = kOverlap * rowBytes;
+  const uint64_t rows = (overlapBytes + std::max(overlapBytes, kBandFloorBytes)) / rowBytes;
+  const uint64_t B = std::max(requested, rows - kOverlap);
+  const uint64_t n = (B + H - 49) / B;
+  const uint64_t S = n ? kOverlap * ((n + H + 95) / (kOverlap * n) - 1) : H;
+  plan.bandHeight = static_cast<unsigned>(B);
+  plan.step = static_cast<unsigned>(S);
+  return plan;
+}
+
+maskfind::run_list find_band_mask(const djvu_mask_options& options, const djvu_pixel_image& band) {
+  const int W = static_cast<int>(band.w), H = static_cast<int>(band.h);
+  maskfind::run_list result(2000);
+  maskfind::work_image work = maskfind::make_work_image(W, H);
+  // The 8-bit gray source: a gray band as it is, a colour band converted
+  // into the working image.
+  const bool gray = (band.flags & DJVU_GRAY) != 0;
+  if (!gray) maskfind::colour_to_gray(band, work);
+  const djvu_pixel_image& source = gray ? band : work.image;
+  if (options.multi_forback > 0) {
+    maskfind::work_image dark = maskfind::make_work_image(W, H);
+    maskfind::split_tones(source, options.multi_forback, work, dark);
+    maskfind::run_list lightRuns(1000), darkRuns(1000);
+    maskfind::grid(work, lightRuns);
+    work = maskfind::work_image();
+    maskfind::grid(dark, darkRuns);
+    dark = maskfind::work_image();
+    filter_two_masks(band, lightRuns, darkRuns, result, options);
+  } else {
+    maskfind::gray_to_six_bits(source, work);
+    maskfind::grid(work, result);
+    work = maskfind::work_image();
+    filter_single_mask(band, result, options);
+  }
+  return result;
+}
+
+void filter_single_mask(const djvu_pixel_image& band, maskfind::run_list& runs,
+                        const djvu_mask_options& options) {
+  const bool bgr = (band.flags & DJVU_BGR) != 0;
+  const maskfind::filter_params dark =
+      maskfind::make_filter_params(0, options.filter_level, options.flags, bgr);
+  const maskfind::filter_params light =
+      maskfind::make_filter_params(1, options.filter_level, options.flags, bgr);
+  if ((options.flags & kAllFilters) == kAllFilters) return;
+  maskfind::run_list filtered(runs.count + 1);
+  maskfind::main_filter(band, runs, filtered, dark, light);
+  runs = std::move(filtered);
+}
+
+void filter_two_masks(const djvu_pixel_image& band, const maskfind::run_list& light,
+                      const maskfind::run_list& dark, maskfind::run_list& result,
+                      const djvu_mask_options& options) {
+  const bool bgr = (band.flags & DJVU_BGR) != 0;
+  const maskfind::filter_params darkMarks =
+      maskfind::make_filter_params(0, options.filter_level, options.flags, bgr);
+  const maskfind::filter_params lightMarks =
+      maskfind::make_filter_params(1, options.filter_level, options.flags, bgr);
+  result.count = 0;
+  if ((options.flags & kAllFilters) != kAllFilters) {
+    maskfind::run_filter_cc(band, light, result, darkMarks, lightMarks);
+    maskfind::run_filter_cc(band, dark, result, darkMarks, lightMarks);
+  }
+  result.finish(static_cast<int32_t>(band.w), static_cast<int32_t>(band.h));
+}
+
+void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned width,
+                    ScratchBuffer scratch, int first, int last) {
+  using maskfind::RUN_X1;
+  using maskfind::RUN_X2;
+  using maskfind::RUN_Y;
+  if (last < first || width == 0) return;
+  const size_t n = static_cast<size_t>(last - first + 1);
+  const size_t total = n * width;
+  unsigned char* pixels = scratch.get();
+  std::memset(pixels, 255, total);
+  for (int i = 0; i < runs.count; ++i) {
+    const int32_t* r = runs.run(i);
+    if (r[RUN_Y] < first || r[RUN_Y] > last) continue;
+    const int32_t x1 = std::max(r[RUN_X1], 0);
+    const int32_t x2 = std::min(r[RUN_X2], static_cast<int32_t>(width) - 1);
+    if (x1 > x2) continue;
+    const size_t row = n - 1 - static_cast<size_t>(r[RUN_Y] - first);
+    std::memset(pixels + row * width + x1, 0, static_cast<size_t>(x2 - x1 + 1));
+  }
+  runs = maskfind::run_list();
+  // Pack in place: every record covers at least one pixel, so the records
+  // never overtake the pixels still to be read.
+  size_t out = 0;
+  for (size_t i = 0; i < total;) {
+    const unsigned char colour = pixels[i];
+    size_t j = i + 1;
+    while (j < total && pixels[j] == colour) ++j;
+    const unsigned char black = colour == 0 ? 0x80 : 0x00;
+    for (size_t length = j - i; length > 0;) {
+      const size_t piece = std::min<size_t>(length, 128);
+      pixels[out++] = static_cast<unsigned char>(black | (piece - 1));
+      length -= piece;
+    }
+    i = j;
+  }
+  if (void* shrunk = _djvu_realloc(scratch.get(), out)) {
+    scratch.release();
+    scratch.reset(static_cast<unsigned char*>(shrunk));
+  }
+  if (!mask.runs) {
+    mask.runs = scratch.release();
+    mask.nruns = static_cast<unsigned>(out);
+    return;
+  }
+  void* grown = _djvu_realloc(mask.runs, static_cast<size_t>(mask.nruns) + out);
+  if (!grown) Throw("Memory realloc failed", kSource, __LINE__);
+  mask.runs = static_cast<unsigned char*>(grown);
+  std::memcpy(mask.runs + mask.nruns, scratch.get(), out);
+  mask.nruns += static_cast<unsigned>(out);
+}
+
+djvu_run_image* FindMask(const djvu_mask_options& options, const djvu_pixel_image& page) {
+  if (page.w == 0 || page.h == 0) return nullptr;
+  const MaskPlan plan = PlanMask(options, page);
+  RunImagePtr mask(new djvu_run_image{});
+  try {
+    if (plan.anisotropic) {
+      PixelImagePtr band(djvu_pixel_transform_copy(&page, 0, static_cast<int>(plan.width),
+                                                   static_cast<int>(plan.height)));
+      if (!band) return nullptr;
+      if (!ProcessBand(*mask, options, *band, 0, 0)) return nullptr;
+    } else if (!RunBands(*mask, options, page, plan)) {
+      return nullptr;
+    }
+  } catch (const maskfind::mask_failure&) {
+    return nullptr;  // reported by the mask finder
+  } catch (int) {
+    return nullptr;  // the mask finder's throw switch: the line number
+  }
+  if (!mask->runs) return nullptr;
+  mask->w = plan.width;
+  mask->h = plan.height;
+  mask->xres = mask->yres = plan.resolution * plan.factor;
+  mask->runtype = DJVU_RUN_BW;
+  return mask.release();
+}
+
+}  // namespace djvu
