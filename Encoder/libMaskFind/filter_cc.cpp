@@ -32,6 +32,31 @@ void SubtractRow(const colour_runs& set, int y, const run* in, int n, run_list& 
   }
 }
 
+// Gives every run without a group the group of the first touching run with
+// one in the neighbouring row (the row above for direction +1, walking down;
+// the row below for -1, walking up).
+void AdoptNeighbourGroups(const component_rows& rows, storage<int32_t>& group, int direction) {
+  const int firstRow = direction > 0 ? rows.min_y() : rows.max_y();
+  const int lastRow = direction > 0 ? rows.max_y() : rows.min_y();
+  for (int y = firstRow + direction; y != lastRow + direction; y += direction) {
+    int m = 0, mn = 0;
+    const run* row = rows.row(y, m);
+    const run* near = rows.row(y - direction, mn);
+    const int rowStart = rows.row_start(y), nearStart = rows.row_start(y - direction);
+    for (int k = 0; k < m; ++k) {
+      int32_t& mine = group[static_cast<size_t>(rowStart + k)];
+      if (mine >= 0) continue;
+      for (int j = 0; j < mn; ++j) {
+        const int32_t theirs = group[static_cast<size_t>(nearStart + j)];
+        if (theirs >= 0 && near[j].x1 <= row[k].x2 && near[j].x2 >= row[k].x1) {
+          mine = theirs;
+          break;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int split_component(const band_pixels& image, colour_runs& set, int c, filter_params& params,
@@ -53,9 +78,21 @@ int split_component(const band_pixels& image, colour_runs& set, int c, filter_pa
       ++kept;
     }
   }
-  storage<int32_t> group(static_cast<size_t>(std::max(kept, 1)));
-  const int groups = label_components(eroded.data(), kept, group.data());
+  storage<int32_t> eroded_group(static_cast<size_t>(std::max(kept, 1)));
+  const int groups = label_components(eroded.data(), kept, eroded_group.data());
   if (groups < 2) return 0;
+  // Every run takes the group of its eroded run. Runs whose eroded run
+  // vanished (stroke ends, thin parts, bridges) join the group of a touching
+  // run of the row above, else of the row below, so that the pieces keep
+  // their outlines; a bridge goes with the piece it meets first.
+  storage<int32_t> group(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k) group[static_cast<size_t>(k)] = -1;
+  for (int e = 0; e < kept; ++e) {
+    group[static_cast<size_t>(source[static_cast<size_t>(e)])] =
+        eroded_group[static_cast<size_t>(e)];
+  }
+  AdoptNeighbourGroups(rows, group, +1);
+  AdoptNeighbourGroups(rows, group, -1);
   // The set's run indices of the component, in row order, as the pieces take them.
   storage<int32_t> members(static_cast<size_t>(n));
   const int32_t* indices = set.runs_of(c);
@@ -63,10 +100,9 @@ int split_component(const band_pixels& image, colour_runs& set, int c, filter_pa
   for (int k = 0; k < n; ++k) all[static_cast<size_t>(k)] = indices[k];
   for (int g = 0; g < groups; ++g) {
     int count = 0;
-    for (int e = 0; e < kept; ++e) {
-      if (group[static_cast<size_t>(e)] == g) {
-        members[static_cast<size_t>(count++)] =
-            all[static_cast<size_t>(source[static_cast<size_t>(e)])];
+    for (int k = 0; k < n; ++k) {
+      if (group[static_cast<size_t>(k)] == g) {
+        members[static_cast<size_t>(count++)] = all[static_cast<size_t>(k)];
       }
     }
     const int piece = set.append_component(members.data(), count);

@@ -18,9 +18,11 @@ inline constexpr int kInverseMinRuns = 10;  // a dropped component needs more ru
 void dark_pass(const band_pixels& image, colour_runs& set, filter_params& params,
                decide_scratch& scratch);
 
-// Splits dropped component c by grouping its eroded runs; with two groups or
-// more each group becomes a new component of the set and is decided.
-// Returns the number of pieces made (0 when it did not split).
+// Splits dropped component c by grouping its eroded runs into 4-connected
+// groups; with two groups or more every run joins the group of its eroded
+// run (a run whose eroded run vanished joins a touching neighbour's group),
+// each group becomes a new component of the set and is decided. Returns the
+// number of pieces made (0 when it did not split).
 int split_component(const band_pixels& image, colour_runs& set, int c, filter_params& params,
                     decide_scratch& scratch);
 
