@@ -1,10 +1,8 @@
 #include "djvu_mask.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "DjVuMaskFind.h"
 #include "djvu_error.h"
+#include "djvu_options.h"
 
 namespace {
 const char kSource[] = "libAPI/libdjvu";
@@ -27,10 +25,7 @@ djvu_mask_options djvu_mask_default_options() {
 djvu_run_image* djvu_mask(const djvu_mask_options* options, const djvu_pixel_image* page) {
   return djvu::Guard<djvu_run_image*>(nullptr, [&]() -> djvu_run_image* {
     if (!page) djvu::Throw("djvu_mask: djvu_pixel_image is required", kSource, __LINE__);
-    djvu_mask_options settings = djvu_mask_default_options();
-    if (options && options->size) {
-      std::memcpy(&settings, options, std::min<size_t>(options->size, sizeof settings));
-    }
+    const djvu_mask_options settings = djvu::TakeOptions(options, djvu_mask_default_options());
     if (settings.multi_forback > 0 &&
         (settings.flags & (NO_COLOR_FILTER | NO_SIZE_FILTER | NO_INV_FILTER)) ==
             (NO_COLOR_FILTER | NO_SIZE_FILTER | NO_INV_FILTER)) {
