@@ -1,10 +1,12 @@
 // Gamma-mapped reads of the band image for the component filter.
 //
 // The filter sees every pixel as three channels: the three colour bytes of
-// a colour pixel, or for a gray image the pixel's byte and the two bytes
-// after it in the buffer (a slight horizontal blur). Past the very end of
-// the buffer there are no such bytes; the row's last pixel stands in for
-// them. Coordinates are clamped to the image, rows are in memory order.
+// a colour pixel, and for a gray pixel its own byte three times. (Reading a
+// gray row as if it held colour triples would mix each pixel with the two
+// to its right: the ground beside a small mark would take in the mark, and
+// a gray page would lose i-dots and thin strokes that the same page in
+// colour keeps; past the last pixel it would read beyond the buffer.)
+// Coordinates are clamped to the image, rows are in memory order.
 #pragma once
 
 #include <algorithm>
@@ -29,11 +31,7 @@ class band_pixels {
         w_(static_cast<int>(image.w)),
         h_(static_cast<int>(image.h)),
         gray_((image.flags & DJVU_GRAY) != 0),
-        table_(gamma_table(gamma)) {
-    end_ = (image.w && image.h) ? offset_ + (static_cast<size_t>(h_) - 1) * rowsize_ +
-                                      pixsize_ * static_cast<size_t>(w_)
-                                : 0;
-  }
+        table_(gamma_table(gamma)) {}
 
   int width() const { return w_; }
   int height() const { return h_; }
@@ -45,17 +43,13 @@ class band_pixels {
     x = std::clamp(x, 0, w_ - 1);
     const size_t rowStart = offset_ + static_cast<size_t>(y) * rowsize_;
     const size_t at = rowStart + static_cast<size_t>(x) * pixsize_;
-    if (!gray_) {
-      out[0] = table_[data_[at]];
-      out[1] = table_[data_[at + 1]];
-      out[2] = table_[data_[at + 2]];
+    if (gray_) {
+      out[0] = out[1] = out[2] = table_[data_[at]];
       return;
     }
-    const size_t last = rowStart + static_cast<size_t>(w_ - 1) * pixsize_;
-    for (int c = 0; c < 3; ++c) {
-      const size_t i = at + static_cast<size_t>(c);
-      out[c] = table_[data_[i < end_ ? i : last]];
-    }
+    out[0] = table_[data_[at]];
+    out[1] = table_[data_[at + 1]];
+    out[2] = table_[data_[at + 2]];
   }
 
  private:
@@ -64,7 +58,6 @@ class band_pixels {
   int w_, h_;
   bool gray_;
   const float* table_;
-  size_t end_ = 0;
 };
 
 }  // namespace maskfind

@@ -9,6 +9,8 @@ namespace maskfind {
 
 namespace {
 
+const char kSource[] = "Encoder/libMaskFind/coding_cost";
+
 enum profile_index { kFirstRow = 0, kAboveRow = 1, kLastRow = 2, kBelowRow = 3 };
 
 float ChannelDistance(const float a[3], const float b[3], bool single) {
@@ -98,8 +100,11 @@ void ContourItems(const band_pixels& image, const component& comp, decide_scratc
 // position is predicted from the mean of the pixel above and the previous
 // position; the prediction errors (item 16) are what the component's edges
 // would cost the background. Item 25 predicts the ground right of each run
-// from the ground left of it and above right. The colour estimate keeps at
-// most `area` samples.
+// from the ground left of it and above right. The colour estimate takes the
+// samples of the positions inside the run itself (at most `area` of them):
+// the dilated ends are ground, and would pull a thin mark's colour towards
+// the paper. The ratio of the walked length (word 30) to the samples (word
+// 29) then tells how much of the walk was ground.
 void DilatedRunItems(const band_pixels& image, const component& comp, decide_scratch& s,
                      filter_params& p) {
   float* texture = p.item(kItemTexture);
@@ -109,8 +114,9 @@ void DilatedRunItems(const band_pixels& image, const component& comp, decide_scr
   for (storage<float>& channel : s.samples) channel.grow_to_hold(capacity);
   size_t stored = 0;
   const int width = image.width();
-  auto store = [&](const float value[3]) {
-    if (stored >= capacity) return;
+  auto store = [&](const float value[3], const run& r, int x) {
+    if (x < r.x1 || x > r.x2) return;
+    if (stored >= capacity) djvu_mask_error("not enough list alocated", kSource, __LINE__);
     for (int c = 0; c < 3; ++c) s.samples[c][stored] = value[c];
     ++stored;
   };
@@ -151,14 +157,14 @@ void DilatedRunItems(const band_pixels& image, const component& comp, decide_scr
           here[c] = next[c];
           up[c] = upNext[c];
         }
-        store(cur);
+        store(cur, r, x);
       }
       for (int c = 0; c < 3; ++c) {  // at x2': here and up hold column x2'
         cur[c] = here[c];
         texture[c] += std::fabs((up[c] + prev[c]) / 2 - cur[c]);
         prev[c] = cur[c];
       }
-      store(cur);
+      store(cur, r, d.x2);
       for (int c = 0; c < 3; ++c) texture[c] += std::fabs((Ar[c] + prev[c]) / 2 - R[c]);
     }
   }

@@ -314,20 +314,22 @@ TEST(SplitTest, ErosionCutsAThinBridgeAndEveryRunFindsAPiece) {
   EXPECT_EQ(solid.count, 1);
 }
 
-TEST(BandPixelsTest, GrayChannelsAreTheFollowingBytesButNeverBeyondTheBuffer) {
+TEST(BandPixelsTest, GrayPixelsAreTheirOwnThreeChannels) {
   test::PlainImage page = test::MakeGrayImage(3, 2, [](int x, int y) { return 10 * y + x + 1; });
   band_pixels pixels(page.image, 1.0f);
   float v[3];
-  pixels.get(0, 2, v);  // the last pixel of row 0: the next row follows
-  EXPECT_EQ(v[0], 3);
-  EXPECT_EQ(v[1], 11);
-  EXPECT_EQ(v[2], 12);
-  pixels.get(1, 2, v);  // the very end of the buffer: the pixel repeats
+  pixels.get(1, 2, v);  // the very last byte of the buffer
   EXPECT_EQ(v[0], 13);
   EXPECT_EQ(v[1], 13);
   EXPECT_EQ(v[2], 13);
   pixels.get(5, -3, v);  // clamped to the image
-  EXPECT_EQ(v[0], 11);
+  EXPECT_EQ(v[1], 11);
+  test::PlainImage rgb = test::MakeRgbImage(2, 1, [](int x, int) { return 100 + x; });
+  rgb.bytes[4] = 7;
+  band_pixels colour(rgb.image, 1.0f);
+  colour.get(0, 1, v);
+  EXPECT_EQ(v[0], 101);
+  EXPECT_EQ(v[1], 7);
 }
 
 }  // namespace
