@@ -37,7 +37,7 @@ class matrix {
   void size(std::array<int, 3> dims, int count, where_t where = where_t::current()) {
     if (!shape(dims, count)) {
       djvu_mask_error("arguments have the wrong dimensions", short_file(where.file_name()),
-                      static_cast<int>(where.line()));
+                      where.line_number());
     }
     data_.resize(elements(), where);
   }
@@ -97,11 +97,11 @@ class matrix {
   bool check(int count, int i, int j, int k, const where_t& where) {
     if (!sized_) {
       djvu_mask_error("matrix is have not been sized", short_file(where.file_name()),
-                      static_cast<int>(where.line()));
+                      where.line_number());
     }
     if (count != dims_) {
       djvu_mask_error("arguments have the wrong dimensions", short_file(where.file_name()),
-                      static_cast<int>(where.line()));
+                      where.line_number());
     }
     const int index[3] = {i, j, k};
     for (int d = 0; d < count; ++d) {

@@ -22,7 +22,7 @@ void report_out_of_range(const where_t& where, int dims, size_t storage_size, co
                          const int size[2]) {
   ++g_outOfRange;
   std::fprintf(stderr, "MATRX_PTR_OFF: %s:%d dims=%d size=%d\n dim 0 %d>=%d\n  dim 1 %d>=%d\n",
-               short_file(where.file_name()), static_cast<int>(where.line()), dims,
+               short_file(where.file_name()), where.line_number(), dims,
                static_cast<int>(storage_size), index[0], size[0], index[1], size[1]);
 }
 

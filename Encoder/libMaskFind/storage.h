@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <source_location>
 #include <type_traits>
 #include <utility>
 
@@ -18,7 +17,17 @@
 
 namespace maskfind {
 
-using where_t = std::source_location;
+// The source file and line of a caller, for reports and the allocation
+// trace: a default argument where_t::current() records the call site.
+struct where_t {
+  const char* file;
+  int line;
+  const char* file_name() const { return file; }
+  int line_number() const { return line; }
+  static where_t current(const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    return {file, line};
+  }
+};
 
 // The part of a source path that names the file inside the project.
 const char* short_file(const char* path);
@@ -66,7 +75,7 @@ class storage {
   bool try_resize(size_t count, where_t where = where_t::current()) {
     if (count == size_) return true;
     const char* file = short_file(where.file_name());
-    const int line = static_cast<int>(where.line());
+    const int line = where.line_number();
     if (count == 0) {
       release(where);
       return true;
@@ -87,7 +96,7 @@ class storage {
   void resize(size_t count, where_t where = where_t::current()) {
     if (count == size_) return;
     const char* file = short_file(where.file_name());
-    const int line = static_cast<int>(where.line());
+    const int line = where.line_number();
     if (!resizable_ && data_) djvu_mask_error("cannot _djvu_mask_reallocate storage", file, line);
     const bool fresh = data_ == nullptr;
     if (try_resize(count, where)) return;
@@ -129,8 +138,7 @@ class storage {
   }
 
   void release(where_t where = where_t::current()) {
-    if (data_)
-      _djvu_mask_free(data_, short_file(where.file_name()), static_cast<int>(where.line()));
+    if (data_) _djvu_mask_free(data_, short_file(where.file_name()), where.line_number());
     data_ = nullptr;
     size_ = 0;
   }
