@@ -20,42 +20,31 @@ TEST(DepthConversionsTest, GrayValuesOfThePrimaries) {
   EXPECT_EQ(GrayOf(255, 255, 255), 255);
 }
 
-TEST(DepthConversionsTest, NegativeOfAGrayRampTurnsItsDirection) {
+TEST(DepthConversionsTest, NegativeInvertsThePaletteOrTheColourPixels) {
   DibImage image;
   MakeNoiseImage(image, 9, 4, 8, 1, test::GrayPalette(8));
-  const auto pixels = PictureOf(image.raster);
+  const auto indices = PictureOf(image.raster);
   ASSERT_TRUE(Negative(image));
   EXPECT_EQ(image.raster.grayFlag, 1);
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
   EXPECT_EQ(test::PaletteColor(image.raster, 0), 0xFFFFFFu);
-  EXPECT_EQ(PictureOf(image.raster), pixels);
+  EXPECT_EQ(PictureOf(image.raster), indices);
   EXPECT_EQ(image.raster.negativeFlag, 1);
   ASSERT_TRUE(Negative(image));
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsBlack);
   EXPECT_EQ(image.raster.negativeFlag, 0);
-}
 
-TEST(DepthConversionsTest, NegativeOfABilevelRasterExchangesItsTwoColours) {
-  DibImage image;
   MakeNoiseImage(image, 10, 3, 1, 1, {0xFFFFFF, 0x000000});
   image.raster.photometric = kPhotometricMinIsWhite;
-  const auto pixels = PictureOf(image.raster);
   ASSERT_TRUE(Negative(image));
-  EXPECT_EQ(test::PaletteColor(image.raster, 0), 0u);
   EXPECT_EQ(test::PaletteColor(image.raster, 1), 0xFFFFFFu);
-  EXPECT_EQ(PictureOf(image.raster), pixels);
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
-}
 
-TEST(DepthConversionsTest, NegativeOfAColourRasterInvertsTheWholePixelArea) {
-  DibImage image;
   MakeNoiseImage(image, 5, 3, 24);
-  std::vector<uint8_t> before(image.raster.pixels(),
-                              image.raster.pixels() + image.raster.pixelSize);
+  const std::vector<uint8_t> before(image.raster.pixels(),
+                                    image.raster.pixels() + image.raster.pixelSize);
   ASSERT_TRUE(Negative(image));
-  for (size_t i = 0; i < before.size(); ++i) {
-    ASSERT_EQ(image.raster.pixels()[i], 255 - before[i]) << i;
-  }
+  for (size_t i = 0; i < before.size(); ++i) ASSERT_EQ(image.raster.pixels()[i], 255 - before[i]);
 }
 
 TEST(DepthConversionsTest, ReversePhotometricKeepsThePictureAndInvertsOnlyPixelBytes) {
@@ -72,23 +61,12 @@ TEST(DepthConversionsTest, ReversePhotometricKeepsThePictureAndInvertsOnlyPixelB
   EXPECT_EQ(test::ColorPictureOf(image.raster), colours);
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsBlack);
 
-  MakeNoiseImage(image, 7, 3, 8, 2, test::GrayPalette(8));
-  const auto gray = test::ColorPictureOf(image.raster);
-  ASSERT_TRUE(ReversePhotometric(image));
-  EXPECT_EQ(test::ColorPictureOf(image.raster), gray);
-  EXPECT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
-  EXPECT_EQ(image.raster.grayFlag, 1);
-}
-
-TEST(DepthConversionsTest, ReversePhotometricRefusesColourAndUnknownSenses) {
-  DibImage image;
-  MakeNoiseImage(image, 4, 4, 24);
-  EXPECT_FALSE(ReversePhotometric(image));
-  EXPECT_STREQ(LastMessage(), "ReversePhotometric: Image is not gray scale or b&w.");
-  MakeNoiseImage(image, 4, 4, 1);
   image.raster.photometric = kPhotometricPalette;
   EXPECT_FALSE(ReversePhotometric(image));
   EXPECT_STREQ(LastMessage(), "Unknown photometric: 3");
+  MakeNoiseImage(image, 4, 4, 24);
+  EXPECT_FALSE(ReversePhotometric(image));
+  EXPECT_STREQ(LastMessage(), "ReversePhotometric: Image is not gray scale or b&w.");
 }
 
 // Every depth, widths across byte and word boundaries, both row orders.
@@ -98,67 +76,25 @@ TEST(DepthConversionsTest, ConvertToGrayGivesTheGrayOfEveryPixel) {
       for (int height : {3, -3}) {
         DibImage image;
         MakeNoiseImage(image, width, height, bits, width);
+        // Bilevel rasters with white index 0 on odd widths, with black index 0 on even ones.
+        if (bits == 1) std::fill_n(image.raster.palette(), 3, width % 2 ? 255 : 0);
         const DibRaster& r = image.raster;
-        const size_t reserve = 7;
-        PixelBlock gray = ConvertToGray(image, r, reserve);
-        ASSERT_FALSE(gray.empty());
-        const size_t stride = RowStride(width, 8);
-        ASSERT_EQ(gray.size(), reserve + 3 * stride);
+        DibImage gray;
+        test::DescribeBlock(gray, ConvertToGray(image, r, 7), width, 3, 8, r.rowOrder, 7);
+        ASSERT_EQ(gray.raster.block.size(), 7 + 3 * RowStride(width, 8));
         const bool whiteZero = r.paletteEntryZeroIsWhite();
         for (int y = 0; y < 3; ++y) {
-          const uint8_t* row = gray.data() + reserve + y * stride;
-          const int topRow = r.storedIndexOfTopRow(0) == 0 ? y : 2 - y;
           for (int x = 0; x < width; ++x) {
-            const uint32_t v = test::PixelAt(r, x, topRow);
+            const uint32_t v = test::PixelAt(r, x, y);
             const uint8_t want = bits == 1    ? ((v != 0) != whiteZero ? 255 : 0)
                                  : bits == 24 ? GrayOfPacked(v)
                                               : GrayOfPacked(test::PaletteColor(r, v));
-            ASSERT_EQ(row[x], want) << bits << " bits, " << width << " x " << height;
+            ASSERT_EQ(test::PixelAt(gray.raster, x, y), want) << bits << " bits, width " << width;
           }
         }
       }
     }
   }
-}
-
-TEST(DepthConversionsTest, ConvertToGrayOfABilevelRasterFollowsItsWhiteEntry) {
-  DibImage image;
-  MakeNoiseImage(image, 8, 1, 1, 1, {0xFFFFFF, 0x000000});
-  image.raster.storedRow(0)[0] = 0x80;
-  PixelBlock gray = ConvertToGray(image, image.raster, 0);
-  EXPECT_EQ(gray.data()[0], 0);
-  EXPECT_EQ(gray.data()[1], 255);
-  MakeNoiseImage(image, 8, 1, 1, 1, {0x000000, 0xFFFFFF});
-  image.raster.storedRow(0)[0] = 0x80;
-  gray = ConvertToGray(image, image.raster, 0);
-  EXPECT_EQ(gray.data()[0], 255);
-  EXPECT_EQ(gray.data()[1], 0);
-}
-
-TEST(DepthConversionsTest, ConvertToGrayReadsShortPalettesSafely) {
-  DibImage image;
-  MakeNoiseImage(image, 16, 2, 8, 3, {0xFFFFFF, 0x808080});
-  ASSERT_EQ(image.raster.paletteEntries(), 2u);
-  PixelBlock gray = ConvertToGray(image, image.raster, 0);
-  ASSERT_FALSE(gray.empty());
-  const DibRaster& r = image.raster;
-  for (int x = 0; x < 16; ++x) {
-    const uint32_t v = test::PixelAt(r, x, 1);
-    EXPECT_EQ(gray.data()[x], v == 0 ? 255 : v == 1 ? 127 : 0);
-  }
-}
-
-TEST(DepthConversionsTest, ConvertToGrayRefusesGrayRastersAndOtherDepths) {
-  DibImage image;
-  MakeNoiseImage(image, 4, 4, 8, 1, test::GrayPalette(8));
-  ClearMessage();
-  EXPECT_TRUE(ConvertToGray(image, image.raster, 0).empty());
-  EXPECT_STREQ(LastMessage(), "");
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
-  EXPECT_TRUE(ConvertToGray(image, image.raster, 0).empty());
-  EXPECT_STREQ(LastMessage(), "Conversion to gray not supported for this color depth.");
 }
 
 TEST(DepthConversionsTest, ToGrayInstallsAnAscendingRampAndKeepsTheFields) {
@@ -168,14 +104,10 @@ TEST(DepthConversionsTest, ToGrayInstallsAnAscendingRampAndKeepsTheFields) {
   const auto colours = PictureOf(image.raster);
   ASSERT_TRUE(ToGray(image));
   const DibRaster& r = image.raster;
-  EXPECT_EQ(r.bitsPerPixel, 8);
   EXPECT_EQ(r.grayFlag, 1);
   EXPECT_EQ(r.photometric, kPhotometricMinIsBlack);
-  EXPECT_EQ(r.paletteSize, 1024u);
   EXPECT_EQ(r.pixelOffset, 40u + 1024u);
-  EXPECT_EQ(r.rowStride, 8u);
   EXPECT_EQ(r.symmetryState, 3);
-  EXPECT_EQ(r.rowOrder, kRowOrderTopDown);
   EXPECT_EQ(r.block.size(), 40u + 1024u + 32u);
   const BitmapInfoHeader h = BitmapInfoHeader::Read(r.header());
   EXPECT_EQ(h.bitCount, 8);
@@ -185,9 +117,18 @@ TEST(DepthConversionsTest, ToGrayInstallsAnAscendingRampAndKeepsTheFields) {
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 6; ++x) ASSERT_EQ(test::PixelAt(r, x, y), GrayOfPacked(colours[y][x]));
   }
+  // Gray already: nothing changes, and ConvertToGray has nothing to make.
   const uint8_t* block = r.block.data();
   ASSERT_TRUE(ToGray(image));
   EXPECT_EQ(r.block.data(), block);
+  ClearMessage();
+  EXPECT_TRUE(ConvertToGray(image, r, 0).empty());
+  EXPECT_STREQ(LastMessage(), "");
+  test::BmpSpec spec;
+  spec.bits = 16;
+  test::MakeImage(image, spec);
+  EXPECT_FALSE(ToGray(image));
+  EXPECT_STREQ(LastMessage(), "Conversion to gray not supported for this color depth.");
 }
 
 TEST(DepthConversionsTest, IncreaseDepthKeepsIndicesOrTakesPaletteColours) {
@@ -195,23 +136,11 @@ TEST(DepthConversionsTest, IncreaseDepthKeepsIndicesOrTakesPaletteColours) {
   for (const auto& [from, to] : pairs) {
     for (int width = 1; width <= 33; ++width) {
       for (int height : {2, -2}) {
-        DibImage image;
+        DibImage image, wide;
         MakeNoiseImage(image, width, height, from, width + 3);
-        PixelBlock block = IncreaseDepth(image, to);
-        ASSERT_FALSE(block.empty());
         const size_t palette = to <= 8 ? size_t{4} << to : 0;
-        // Describe the new block as a raster to read it back.
-        DibImage wide;
-        wide.raster.block = std::move(block);
-        wide.raster.bitsPerPixel = to;
-        wide.raster.width = width;
-        wide.raster.height = 2;
-        wide.raster.rowOrder = image.raster.rowOrder;
-        wide.raster.rowStride = RowStride(width, to);
-        wide.raster.paletteOffset = 40;
-        wide.raster.paletteSize = palette;
-        wide.raster.paletteEntrySize = 4;
-        wide.raster.pixelOffset = 40 + palette;
+        test::DescribeBlock(wide, IncreaseDepth(image, to), width, 2, to, image.raster.rowOrder, 40,
+                            palette);
         ASSERT_EQ(wide.raster.block.size(), 40 + palette + 2 * wide.raster.rowStride);
         const BitmapInfoHeader h = BitmapInfoHeader::Read(wide.raster.header());
         EXPECT_EQ(h.bitCount, to);
@@ -221,8 +150,7 @@ TEST(DepthConversionsTest, IncreaseDepthKeepsIndicesOrTakesPaletteColours) {
         } else {
           EXPECT_EQ(PictureOf(wide.raster), PictureOf(image.raster)) << from << " to " << to;
           EXPECT_EQ(test::PaletteColor(wide.raster, 1), test::PaletteColor(image.raster, 1));
-          EXPECT_EQ(test::PaletteColor(wide.raster, (1 << to) - 1), 0u)
-              << "entries past the old palette stay black";
+          EXPECT_EQ(test::PaletteColor(wide.raster, (1 << to) - 1), 0u);
         }
         EXPECT_TRUE(test::PaddingIsZero(wide.raster));
       }
@@ -230,17 +158,24 @@ TEST(DepthConversionsTest, IncreaseDepthKeepsIndicesOrTakesPaletteColours) {
   }
 }
 
-TEST(DepthConversionsTest, IncreaseDepthOfAShortPaletteGivesBlackForMissingEntries) {
+// Indices past a short palette read as black instead of past the palette.
+TEST(DepthConversionsTest, ShortPalettesGiveBlackForMissingEntries) {
   DibImage image;
-  MakeNoiseImage(image, 20, 2, 8, 4, {0x102030});
-  ASSERT_EQ(image.raster.paletteEntries(), 1u);
-  PixelBlock block = IncreaseDepth(image, 24);
-  ASSERT_FALSE(block.empty());
-  const uint8_t* row = block.data() + 40;
+  test::BmpSpec spec;
+  spec.width = 20;
+  spec.height = 2;
+  spec.palette = {0x102030, 0x808080};
+  spec.colorsUsed = 2;
+  spec.pixel = [](int x, int) { return uint32_t(x % 3 == 2 ? 200 + x : x % 3); };
+  test::MakeImage(image, spec);
+  ASSERT_EQ(image.raster.paletteEntries(), 2u);
+  const PixelBlock gray = ConvertToGray(image, image.raster, 0);
+  const PixelBlock wide = IncreaseDepth(image, 24);
+  ASSERT_FALSE(gray.empty() || wide.empty());
   for (int x = 0; x < 20; ++x) {
-    const bool first = test::PixelAt(image.raster, x, 1) == 0;
-    EXPECT_EQ(row[3 * x], first ? 0x30 : 0);
-    EXPECT_EQ(row[3 * x + 2], first ? 0x10 : 0);
+    const uint32_t v = test::PixelAt(image.raster, x, 1);
+    EXPECT_EQ(gray.data()[x], v == 0 ? 29 : v == 1 ? 128 : 0);
+    EXPECT_EQ(wide.data()[40 + 3 * x], v == 0 ? 0x30 : v == 1 ? 0x80 : 0);
   }
 }
 

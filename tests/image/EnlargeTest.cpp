@@ -57,16 +57,6 @@ TEST(EnlargeTest, PlacesThePictureByAnchorAndFillsTheRest) {
   }
 }
 
-TEST(EnlargeTest, AnchorSevenAddsWhiteRowsAfterTheStoredRows) {
-  DibImage image;
-  MakeNoiseImage(image, 100, 50, 24);
-  ASSERT_TRUE(Enlarge(image, 100, 80, 7, 16777215));
-  for (int y = 50; y < 80; ++y) {
-    const uint8_t* row = image.raster.storedRow(y);
-    ASSERT_TRUE(std::all_of(row, row + 300, [](uint8_t b) { return b == 255; })) << y;
-  }
-}
-
 TEST(EnlargeTest, RefusesToShrinkAndOtherDepths) {
   DibImage image;
   MakeNoiseImage(image, 10, 10, 8);

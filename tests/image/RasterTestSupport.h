@@ -73,6 +73,24 @@ inline bool PaddingIsZero(const DibRaster& raster) {
   return true;
 }
 
+// Describes a block made by an operation as the main raster of `out`, for
+// reading it back: rows of the given size and depth start after the palette.
+inline void DescribeBlock(DibImage& out, PixelBlock block, int width, int height, int bits,
+                          int rowOrder = kRowOrderBottomUp, size_t paletteOffset = 40,
+                          size_t paletteSize = 0) {
+  DibRaster& r = out.raster;
+  r.block = std::move(block);
+  r.width = width;
+  r.height = height;
+  r.bitsPerPixel = bits;
+  r.rowOrder = rowOrder;
+  r.rowStride = RowStride(width, bits);
+  r.paletteEntrySize = 4;
+  r.paletteOffset = paletteOffset;
+  r.paletteSize = paletteSize;
+  r.pixelOffset = paletteOffset + paletteSize;
+}
+
 // A page link that stands for a decoded page without being one; enough to
 // see whether an operation keeps or drops it.
 inline PageLink StandInPageLink() {

@@ -15,15 +15,6 @@ namespace {
 using test::MakeNoiseImage;
 using test::PictureOf;
 
-// The block from GetSelection described as a raster for reading it back.
-void Describe(DibImage& out, PixelBlock block, const DibRaster& from, int width, int height) {
-  static_cast<DibFields&>(out.raster) = from;
-  out.raster.block = std::move(block);
-  out.raster.width = width;
-  out.raster.height = height;
-  out.raster.rowStride = RowStride(width, from.bitsPerPixel);
-}
-
 test::Picture Part(const test::Picture& picture, const SelectionRect& r) {
   test::Picture part;
   for (int y = r.top; y <= r.bottom; ++y) {
@@ -58,10 +49,10 @@ TEST(SelectionsTest, GetSelectionCutsAnyRectangleAtEveryDepth) {
       for (int left = 0; left < 33; left += 3) {
         for (int right = left; right < 33; right += 5) {
           const SelectionRect rect{left, 1, right, 4};
-          PixelBlock block = GetSelection(image, rect);
-          ASSERT_FALSE(block.empty());
           DibImage part;
-          Describe(part, std::move(block), image.raster, right - left + 1, 4);
+          test::DescribeBlock(part, GetSelection(image, rect), right - left + 1, 4, bits,
+                              image.raster.rowOrder, 40, image.raster.paletteSize);
+          ASSERT_EQ(part.raster.block.size(), image.raster.pixelOffset + 4 * part.raster.rowStride);
           EXPECT_EQ(PictureOf(part.raster), Part(picture, rect))
               << bits << " bits " << left << ".." << right;
           EXPECT_TRUE(test::PaddingIsZero(part.raster));
@@ -85,13 +76,6 @@ TEST(SelectionsTest, StoredRowsOfARectangleFollowTheRowOrder) {
   PixelBlock topDown = GetSelection(image, {10, 0, 19, 9});
   EXPECT_EQ(0, std::memcmp(topDown.data() + image.raster.pixelOffset,
                            image.raster.storedRow(0) + 10, 10));
-}
-
-TEST(SelectionsTest, BilevelSelectionTenWideHasAFourByteStride) {
-  DibImage image;
-  MakeNoiseImage(image, 20, 3, 1);
-  PixelBlock block = GetSelection(image, {3, 0, 12, 2});
-  ASSERT_EQ(block.size(), image.raster.pixelOffset + 3 * 4u);
 }
 
 TEST(SelectionsTest, GetSelectionRefusesRectanglesOutsideAndOtherDepths) {
@@ -118,12 +102,9 @@ TEST(SelectionsTest, CropKeepsTheRectangleAndEndsThePageLink) {
   const test::Picture picture = PictureOf(image.raster);
   ASSERT_TRUE(Crop(image, {3, 2, 8, 6}));
   const DibRaster& r = image.raster;
-  EXPECT_EQ(r.width, 6);
   EXPECT_EQ(r.fullHeight, 5);
-  EXPECT_EQ(r.rowStride, 4u);
   EXPECT_EQ(r.pixelSize, 20u);
-  EXPECT_EQ(r.symmetryState, 0);
-  EXPECT_EQ(r.negativeFlag, 0);
+  EXPECT_EQ(r.symmetryState + r.negativeFlag, 0);
   EXPECT_EQ(r.xResolution, 300);
   EXPECT_FALSE(r.pageLink);
   EXPECT_EQ(PictureOf(r), Part(picture, {3, 2, 8, 6}));
@@ -138,22 +119,15 @@ TEST(SelectionsTest, RemoveSelectionClearsTheRectangleOnly) {
     for (int width : {1, 8, 9, 17, 33}) {
       DibImage image;
       MakeNoiseImage(image, width, 5, bits, width);
-      const test::Picture before = PictureOf(image.raster);
+      test::Picture want = PictureOf(image.raster);
       const SelectionRect rect{width / 3, 1, width - 1 - width / 4, 3};
-      ASSERT_TRUE(RemoveSelection(image, rect));
-      const test::Picture after = PictureOf(image.raster);
-      for (int y = 0; y < 5; ++y) {
-        for (int x = 0; x < width; ++x) {
-          const bool inside =
-              x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom;
-          ASSERT_EQ(after[y][x], inside ? 0 : before[y][x]) << bits << " bits " << width;
-        }
+      for (int y = rect.top; y <= rect.bottom; ++y) {
+        std::fill(want[y].begin() + rect.left, want[y].begin() + rect.right + 1, 0);
       }
+      ASSERT_TRUE(RemoveSelection(image, rect));
+      EXPECT_EQ(PictureOf(image.raster), want) << bits << " bits, width " << width;
     }
   }
-}
-
-TEST(SelectionsTest, RemoveSelectionOfAWholePageGivesColourZero) {
   DibImage image;
   MakeNoiseImage(image, 10, 4, 1, 1, {0xFFFFFF, 0x000000});
   ASSERT_TRUE(RemoveSelection(image, {0, 0, 9, 3}));
