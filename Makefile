@@ -1,6 +1,6 @@
-# The two everyday commands: `make run` converts the built-in sample page,
-# `make check` installs what is missing, builds under the sanitizers and runs
-# every test.
+# The two everyday commands: `make run` converts the built-in sample page to a
+# compound DjVu file and shows what it wrote, `make check` installs what is
+# missing, builds under the sanitizers and runs every test.
 BUILD   ?= build
 SAMPLE  ?= samples/sample-page.pgm
 OUT     ?= out
@@ -22,8 +22,8 @@ release: setup $(BUILD)/release/build.ninja
 
 run: release
 	@mkdir -p $(OUT)
-	$(BUILD)/release/cli/leafsmith-cli convert $(SAMPLE) $(OUT)/sample-page.bmp
-	@$(BUILD)/release/cli/leafsmith-cli info $(OUT)/sample-page.bmp
+	$(BUILD)/release/cli/leafsmith-cli convert $(SAMPLE) $(OUT)/sample-page.djvu
+	@$(BUILD)/release/cli/leafsmith-cli info $(OUT)/sample-page.djvu
 
 $(BUILD)/check/build.ninja:
 	cmake -S . -B $(BUILD)/check $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \

@@ -4,7 +4,7 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
-#include "formats/JpegComment.h"
+#include "SaveParameters.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
@@ -47,16 +47,6 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
                      "'; use an extension such as .djvu, .bmp, .pnm or .jpg, or --type");
   }
   return job;
-}
-
-WriteOptions WriteOptionsFor(const ConvertJob& job) {
-  WriteOptions options;
-  options.jpeg.quality = job.settings.jpegQty;
-  options.jpeg.smoothing = job.settings.jpegSmooth;
-  options.jpeg.optimize = job.settings.jpegOptHuff != 0;
-  options.jpeg.dctMethod = job.settings.jpegEncodeDct;
-  options.jpeg.comment = ProgramJpegComment();
-  return options;
 }
 
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
@@ -123,8 +113,14 @@ int RunConvert(Context& context, Args& args) {
     thumbnailImage.raster = std::move(image.thumbnail);
     result = &thumbnailImage;
   }
+  if (job.showProgress) {
+    result->SetProgressCallback([](const char* text, int percent) {
+      std::printf("%3d%% %s\n", percent, text);
+      std::fflush(stdout);
+    });
+  }
   ClearMessage();
-  if (!WriteImageFile(*result, job.output, job.outputType, WriteOptionsFor(job))) {
+  if (!SaveImageFile(job.output, job.outputType, *result, SaveParametersFor(job.settings))) {
     return ReportFailure("Failed to save the image!");
   }
   PrintWritten(job.output, job.outputType, result->raster);

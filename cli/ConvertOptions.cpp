@@ -6,6 +6,7 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
   return {
       {"General", GeneralConvertOptions()},
       {"JPEG", JpegConvertOptions()},
+      {"DjVu and IW44", DjvuConvertOptions()},
       {"Editing (applied in the order given)", EditConvertOptions()},
   };
 }

@@ -26,6 +26,7 @@ struct ConvertJob {
   AppSettings settings;  // the profile's values, overridden by options
   std::vector<Edit> edits;
   bool writeThumbnail = false;
+  bool showProgress = false;  // print the savers' progress texts
 };
 
 struct ConvertOption {
@@ -48,5 +49,6 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups();
 std::span<const ConvertOption> GeneralConvertOptions();
 std::span<const ConvertOption> JpegConvertOptions();
 std::span<const ConvertOption> EditConvertOptions();
+std::span<const ConvertOption> DjvuConvertOptions();
 
 }  // namespace leaf::cli

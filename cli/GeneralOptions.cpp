@@ -16,10 +16,15 @@ void ApplyPage(ConvertJob& job, const std::string& option, const std::string& va
   job.read.page = ParseInt(option, value, 1, 65535) - 1;
 }
 
+void ApplyProgress(ConvertJob& job, const std::string&, const std::string&) {
+  job.showProgress = true;
+}
+
 const ConvertOption kOptions[] = {
     {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
      ApplyType},
     {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
+    {"--progress", nullptr, "print what the writer is doing, with percentages", ApplyProgress},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Command.h"
+#include "SaveParameters.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/Messages.h"
@@ -73,7 +74,9 @@ int RunRender(Context& context, Args& args) {
   if (!ReadImageFile(image, in, inputType, options))
     return ReportFailure("Failed to open the image!");
   ClearMessage();
-  if (!WriteImageFile(image, out, outputType)) return ReportFailure("Failed to save the image!");
+  if (!SaveImageFile(out, outputType, image, SaveParametersFor(context.settings))) {
+    return ReportFailure("Failed to save the image!");
+  }
   std::error_code error;
   const auto bytes = std::filesystem::file_size(out, error);
   std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", out.c_str(), FileTypeName(outputType),

@@ -26,14 +26,4 @@ bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
   }
 }
 
-bool WriteImageFile(DibImage& image, const std::string& path, FileTypeCode type,
-                    const WriteOptions& options) {
-  switch (type) {
-    case kFileBmp: return WriteBmp(image, path);
-    case kFilePnm: return WritePnm(image, path);
-    case kFileJpeg: return WriteJpeg(image, path, options.jpeg);
-    default: return image.Fail("Saving as %s is not supported.", FileTypeName(type));
-  }
-}
-
 }  // namespace leaf

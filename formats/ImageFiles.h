@@ -1,4 +1,5 @@
-// Reading and writing image files of every supported type by FileTypeCode.
+// Reading image files of every supported type by FileTypeCode (writing is
+// SaveImageFile).
 #pragma once
 
 #include <string>
@@ -26,15 +27,5 @@ FileTypeCode FileTypeForReading(const std::string& path);
 // Reads the file into the image with the reader of its type.
 bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
                    const ReadOptions& options = {});
-
-struct WriteOptions {
-  JpegWriteOptions jpeg;
-};
-
-// Writes the image's main raster in the given type. The PNM and JPEG writers
-// may change how the raster is stored (row order, gray sense) without
-// changing the picture.
-bool WriteImageFile(DibImage& image, const std::string& path, FileTypeCode type,
-                    const WriteOptions& options = {});
 
 }  // namespace leaf

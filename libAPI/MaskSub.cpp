@@ -18,6 +18,8 @@ constexpr const char* kSource = "libAPI/MaskSub";
 // Small shapes keep their place only when their colour is this close to the
 // foreground around them.
 constexpr double kShapeColourTolerance = 50.0;
+// Width of the blended border around ink that the background leaves out.
+constexpr int kInkBorder = 2;
 constexpr int kSmallShapePixels = 200;
 
 struct Colour {
@@ -119,26 +121,31 @@ Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& b
 
 namespace {
 
-// The stencil's ink for a band of page rows, optionally grown by one pixel
-// in every direction (the halo of anti-aliased pixels around text).
+// The stencil's ink for a band of page rows, optionally grown by `grow`
+// pixels in every direction (the halo of anti-aliased pixels around text).
 class InkBand {
  public:
-  InkBand(const JB2Image& stencil, int width, int height, int y0, int y1, bool grow)
+  InkBand(const JB2Image& stencil, int width, int height, int y0, int y1, int grow)
       : width_(width), grow_(grow) {
-    first_ = grow ? std::max(0, y0 - 1) : y0;
-    const int last = grow ? std::min(height, y1 + 1) : y1;
+    first_ = std::max(0, y0 - grow);
+    const int last = std::min(height, y1 + grow);
     bits_ = stencil.get_bitmap(GRect(0, first_, width, last - first_));
     rows_ = last - first_;
-    if (grow_) {
+    if (grow_ > 0) {
       wide_.assign(static_cast<size_t>(rows_) * width, 0);
       for (int r = 0; r < rows_; ++r) {
         const unsigned char* in = (*bits_)[r];
         unsigned char* out = &wide_[static_cast<size_t>(r) * width];
+        // Ink within `grow` columns to the left, then to the right.
+        int lastInk = -grow - 1;
         for (int x = 0; x < width; ++x) {
-          if (!in[x]) continue;
-          out[x] = 1;
-          if (x > 0) out[x - 1] = 1;
-          if (x + 1 < width) out[x + 1] = 1;
+          if (in[x]) lastInk = x;
+          out[x] = x - lastInk <= grow ? 1 : 0;
+        }
+        int next = width + grow + 1;
+        for (int x = width - 1; x >= 0; --x) {
+          if (in[x]) next = x;
+          if (next - x <= grow) out[x] = 1;
         }
       }
       row_.resize(width);
@@ -147,18 +154,21 @@ class InkBand {
 
   // Ink (non-zero) of page row y.
   const unsigned char* row(int y) {
-    if (!grow_) return (*bits_)[y - first_];
+    if (grow_ == 0) return (*bits_)[y - first_];
     const int r = y - first_;
-    const unsigned char* mid = &wide_[static_cast<size_t>(r) * width_];
-    const unsigned char* below = r > 0 ? mid - width_ : mid;
-    const unsigned char* above = r + 1 < rows_ ? mid + width_ : mid;
-    for (int x = 0; x < width_; ++x) row_[x] = below[x] | mid[x] | above[x];
+    const int from = std::max(0, r - grow_);
+    const int to = std::min(rows_ - 1, r + grow_);
+    std::fill(row_.begin(), row_.end(), 0);
+    for (int k = from; k <= to; ++k) {
+      const unsigned char* in = &wide_[static_cast<size_t>(k) * width_];
+      for (int x = 0; x < width_; ++x) row_[x] |= in[x];
+    }
     return row_.data();
   }
 
  private:
   int width_;
-  bool grow_;
+  int grow_;
   int first_ = 0;
   int rows_ = 0;
   GP<GBitmap> bits_;
@@ -166,10 +176,10 @@ class InkBand {
   std::vector<unsigned char> row_;
 };
 
-// Cell means of the pixels under ink (polarity 1) or away from it; with
-// halo, pixels next to ink do not count as away from it.
+// Cell means of the pixels under ink (polarity 1) or away from it; pixels
+// within halo pixels of ink do not count as away from it.
 bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
-              int polarity, int minimumCount, size_t budget, bool halo) {
+              int polarity, int minimumCount, size_t budget, int halo) {
   CheckStencilCoversPage(page, stencil);
   const int w = page.width();
   const int h = page.height();
@@ -235,8 +245,7 @@ bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, 
 
 bool EstimateCells(const djvu_pixel_image& image, const JB2Image& stencil, ColorLayer& layer,
                    int reduction, int polarity, int minimumCount, size_t budget) {
-  return Estimate(PageView(image), stencil, layer, reduction, polarity, minimumCount, budget,
-                  false);
+  return Estimate(PageView(image), stencil, layer, reduction, polarity, minimumCount, budget, 0);
 }
 
 bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& foreground,
@@ -301,14 +310,15 @@ void CheckForegroundCoversPage(const PageView& page, const ColorLayer& foregroun
   }
 }
 
-// Cells of the background whose only paper pixels border the ink hold the
-// blend of ink and paper along letter edges; averaged in, they leave a dark
-// ghost of the text in the background. Such cells are recomputed from the
-// pixels clear of the ink's border, and become don't care when none is.
+// Paper pixels along the edges of letters hold a blend of ink and paper;
+// averaged into the background they leave a dark ghost of the text there,
+// which costs wavelet bits and shows as a halo around every letter. The
+// background is recomputed from the pixels at least kInkBorder + 1 pixels
+// away from ink, and cells without such pixels become don't care.
 void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer& background,
                       int s) {
   ColorLayer clear;
-  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, true);
+  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, kInkBorder);
   const int rows = static_cast<int>(background.pixmap->rows());
   const int columns = static_cast<int>(background.pixmap->columns());
   for (int y = 0; y < rows; ++y) {
@@ -414,7 +424,7 @@ bool FillColourLayers(const djvu_pixel_image& image, const JB2Image& stencil,
   const PageView page(image);
   f = std::max(1, f);
   s = std::max(1, s);
-  const bool coloured = Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, false);
+  const bool coloured = Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, 0);
   if (background.mask->rows() == 0 || foreground.mask->rows() == 0) return coloured;
   CheckForegroundCoversPage(page, foreground, f);
   RefineBackground(page, stencil, background, s);

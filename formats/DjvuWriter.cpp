@@ -1,0 +1,280 @@
+#include "DjvuWriter.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "AtomicFile.h"
+#include "image/DepthConversions.h"
+#include "image/Transforms.h"
+#include "libAPI/djvu_error.h"
+
+namespace leaf {
+
+namespace {
+
+// Resolution handed to the coding layer: the mean of the two when they differ.
+int MeanResolution(const DibRaster& raster) {
+  return raster.xResolution == raster.yResolution ? raster.xResolution
+                                                  : (raster.xResolution + raster.yResolution) / 2;
+}
+
+size_t WriteToFile(void* context, const void* buffer, size_t length) {
+  return WriteAll(static_cast<std::FILE*>(context), buffer, length) ? length : 0;
+}
+
+void ForwardProgress(const char* text, int percent, void* image) {
+  static_cast<const DibImage*>(image)->ReportProgress(text, percent);
+}
+
+// Routes the coding layer's progress reports to the image's callback while
+// a save runs, and puts the previous handler back afterwards.
+class ProgressRoute {
+ public:
+  explicit ProgressRoute(const DibImage& image)
+      : active_(image.hasProgressCallback()),
+        previous_(active_ ? djvu_set_progress_handler(ForwardProgress) : nullptr) {}
+  ~ProgressRoute() {
+    if (active_) djvu_set_progress_handler(previous_);
+  }
+  ProgressRoute(const ProgressRoute&) = delete;
+  ProgressRoute& operator=(const ProgressRoute&) = delete;
+
+ private:
+  bool active_;
+  djvu_progress_handler previous_;
+};
+
+struct PixelImageDeleter {
+  void operator()(djvu_pixel_image* image) const { djvu_pixel_image_free(image); }
+};
+using OwnedPixelImage = std::unique_ptr<djvu_pixel_image, PixelImageDeleter>;
+
+bool SupportedDepth(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24; }
+
+// Gray pages are coded with 0 as black.
+void MakeGrayMinIsBlack(DibImage& image) {
+  if (image.raster.grayFlag && image.raster.photometric == kPhotometricMinIsWhite) {
+    image.ReportProgress("Reversing the photometric...", 0);
+    ReversePhotometric(image);
+  }
+}
+
+// The masks of djvu_mask mark black with bit 7 set; the encoder, given no
+// page to compare with, takes bit 7 clear as black.
+void InvertMaskSense(djvu_run_image& mask) {
+  for (unsigned i = 0; i < mask.nruns; ++i) mask.runs[i] ^= 0x80;
+}
+
+// Opens the output, runs encode(file) and commits the file when it succeeded.
+template <typename Encode>
+bool WriteEncoded(const DibImage& image, const std::string& path, Encode encode) {
+  AtomicFile file(path);
+  if (!file.Open()) {
+    return image.Fail("Could not create %s: %s", path.c_str(), std::strerror(errno));
+  }
+  if (encode(file.stream()) != 0) return false;
+  if (!file.Commit()) {
+    return image.Fail("Could not write %s: %s", path.c_str(), std::strerror(errno));
+  }
+  return true;
+}
+
+}  // namespace
+
+int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& storage) {
+  const DibRaster& raster = image.raster;
+  if (raster.empty()) {
+    image.Fail("There is no image to save.");
+    return -1;
+  }
+  pixels.w = static_cast<unsigned>(raster.width);
+  pixels.h = static_cast<unsigned>(raster.height);
+  const int dpi = MeanResolution(raster);
+  pixels.xres = pixels.yres = dpi > 0 ? static_cast<unsigned>(dpi) : 0;
+  pixels.flags = raster.rowOrder == kRowOrderBottomUp ? DJVU_BOTTOMUP : DJVU_TOPDOWN;
+  if (raster.xResolution > 0 && raster.yResolution > 0) pixels.flags |= DJVU_HAS_DPI;
+  const unsigned colour = raster.channelOrder == kChannelOrderRgb ? DJVU_RGB : DJVU_BGR;
+  pixels.offset = 0;
+  pixels.alloc_tag = 0;
+  switch (raster.bitsPerPixel) {
+    case 1:
+      storage = ConvertToGray(image, raster, 0);
+      if (storage.empty()) return -1;
+      pixels.pixsize = 1;
+      pixels.data = storage.data();
+      pixels.rowsize = static_cast<unsigned>((8 * static_cast<size_t>(raster.width) + 31) / 32 * 4);
+      pixels.flags |= DJVU_GRAY;
+      return 1;
+    case 8:
+      if (raster.grayFlag) {
+        pixels.pixsize = 1;
+        pixels.data = const_cast<uint8_t*>(raster.pixels());
+        pixels.rowsize = static_cast<unsigned>(raster.rowStride);
+        pixels.flags |= DJVU_GRAY;
+        return 0;
+      }
+      [[fallthrough]];
+    case 4: {
+      storage = IncreaseDepth(image, 24);
+      if (storage.empty()) return -1;
+      const size_t stride = RowStride(raster.width, 24);
+      pixels.pixsize = 3;
+      pixels.data = storage.data();
+      pixels.offset = static_cast<unsigned>(storage.size() - stride * raster.height);
+      pixels.rowsize = static_cast<unsigned>(stride);
+      pixels.flags |= raster.bitsPerPixel == 4 ? DJVU_BGR : colour;
+      return 1;
+    }
+    case 24:
+      pixels.pixsize = 3;
+      pixels.data = const_cast<uint8_t*>(raster.pixels());
+      pixels.rowsize = static_cast<unsigned>(raster.rowStride);
+      pixels.flags |= colour;
+      return 0;
+    default: image.Fail("DjVu saving not supported for this color depth."); return -1;
+  }
+}
+
+OwnedRunImage MakeRunImage(const DibImage& image) {
+  const DibRaster& raster = image.raster;
+  if (raster.bitsPerPixel != 1 || raster.empty()) {
+    image.Fail("Run images are only made for 1-bit images.");
+    return nullptr;
+  }
+  const size_t pixels = static_cast<size_t>(raster.width) * raster.height;
+  // The first guess is a run per 40 pixels; the buffer grows by half of it
+  // (at least 64 bytes) whenever it is full, so tiny images fit as well.
+  const size_t first = pixels / 40;
+  const size_t step = std::max<size_t>(first / 2, 64);
+  size_t capacity = std::max<size_t>(first, 1);
+  struct Free {
+    void operator()(unsigned char* p) const { _djvu_free(p); }
+  };
+  std::unique_ptr<unsigned char, Free> runs(static_cast<unsigned char*>(_djvu_malloc(capacity)));
+  if (!runs) {
+    image.Fail("Failed to allocate %d bytes for a temporary run image.",
+               static_cast<int>(capacity));
+    return nullptr;
+  }
+  size_t count = 0;
+  bool failed = false;
+  auto emit = [&](bool white, unsigned length) {
+    if (count == capacity) {
+      const size_t grown = capacity + step;
+      auto* bigger = static_cast<unsigned char*>(_djvu_realloc(runs.get(), grown));
+      if (!bigger) {
+        image.Fail("Failed to re-allocate %d bytes for a temporary run image.",
+                   static_cast<int>(grown));
+        failed = true;
+        return;
+      }
+      runs.release();
+      runs.reset(bigger);
+      capacity = grown;
+    }
+    runs.get()[count++] = static_cast<unsigned char>((white ? 0x80 : 0) | (length - 1));
+  };
+
+  const bool zeroIsWhite = raster.paletteEntryZeroIsWhite();
+  bool white = false;
+  unsigned length = 0;
+  for (int y = 0; y < raster.height && !failed; ++y) {
+    const uint8_t* row = raster.storedRow(y);
+    for (int x = 0; x < raster.width; ++x) {
+      const bool bit = (row[x >> 3] >> (7 - (x & 7))) & 1;
+      const bool pixelWhite = bit != zeroIsWhite;
+      if (length == 0) {
+        white = pixelWhite;
+      } else if (pixelWhite != white || length == 128) {
+        emit(white, length);
+        if (failed) break;
+        white = pixelWhite;
+        length = 0;
+      }
+      ++length;
+    }
+  }
+  if (!failed && length > 0) emit(white, length);
+  if (failed) return nullptr;
+
+  OwnedRunImage result(new (std::nothrow) djvu_run_image{});
+  if (!result) {
+    image.Fail("Failed to create a DjVu run image.");
+    return nullptr;
+  }
+  const int dpi = MeanResolution(raster);
+  result->w = static_cast<unsigned>(raster.width);
+  result->h = static_cast<unsigned>(raster.height);
+  result->nruns = static_cast<unsigned>(count);
+  result->runs = runs.release();
+  result->xres = result->yres = dpi > 0 ? static_cast<unsigned>(dpi) : 0;
+  result->runtype = DJVU_RUN_BW;
+  return result;
+}
+
+bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+  const int bits = image.raster.bitsPerPixel;
+  if (!SupportedDepth(bits) || image.raster.empty()) {
+    return image.Fail("DjVu saving not supported for this color depth.");
+  }
+  MakeGrayMinIsBlack(image);
+  const ProgressRoute route(image);
+  djvu_encode_options encode = encodeOptions;
+  djvu_mask_options mask = maskOptions;
+  if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
+
+  if (bits == 1) {
+    djvu_set_error_handler(nullptr);
+    if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
+    image.ReportProgress("Creating run image...", 0);
+    const OwnedRunImage runs = MakeRunImage(image);
+    if (!runs) return false;
+    return WriteEncoded(image, path, [&](std::FILE* file) {
+      return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
+    });
+  }
+
+  image.ReportProgress("Preparing image for DjVu conversion...", 0);
+  djvu_pixel_image pixels{};
+  PixelBlock storage;
+  if (MakePixelImage(image, pixels, storage) < 0) return false;
+  const djvu_pixel_image* page = &pixels;
+  OwnedPixelImage enlarged;
+  if (upsample != kDjvuUpsampleNone) {
+    image.ReportProgress("Upsampling the image...", 0);
+    enlarged.reset(djvu_pixel_resample(&pixels, upsample, upsample == -4 ? 10 : 0));
+    if (!enlarged) return image.Fail("Failed to upsample the image.");
+    page = enlarged.get();
+  }
+  djvu_set_error_handler(nullptr);
+  const OwnedRunImage found(djvu_mask(&mask, page));
+  if (!found) return image.Fail("Failed to find the foreground/background mask.");
+  if (textOnly) InvertMaskSense(*found);
+  return WriteEncoded(image, path, [&](std::FILE* file) {
+    return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
+  });
+}
+
+bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options) {
+  if (!SupportedDepth(image.raster.bitsPerPixel) || image.raster.empty()) {
+    return image.Fail("IW44 saving not supported for this color depth.");
+  }
+  if (image.raster.rowOrder == kRowOrderBottomUp && image.raster.width % 4 == 0 &&
+      !Flip(image, false)) {
+    return false;
+  }
+  MakeGrayMinIsBlack(image);
+  image.ReportProgress("Preparing image for IW44 conversion...", 0);
+  djvu_pixel_image pixels{};
+  PixelBlock storage;
+  if (MakePixelImage(image, pixels, storage) < 0) return false;
+  const ProgressRoute route(image);
+  djvu_photo_options photo = options;
+  if (image.hasProgressCallback()) photo.progress_arg = &image;
+  return WriteEncoded(image, path, [&](std::FILE* file) {
+    return djvu_encode_photo(&photo, &pixels, WriteToFile, file);
+  });
+}
+
+}  // namespace leaf

@@ -1,0 +1,45 @@
+// Writing DjVu and IW44 files: the raster is prepared for the coding layer
+// (gray sense, depth, row order, upsampling) and handed to its encoders.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "image/DibImage.h"
+#include "libAPI/djvu_encode.h"
+#include "libAPI/djvu_image.h"
+#include "libAPI/djvu_mask.h"
+
+namespace leaf {
+
+// Upsampling codes of SaveDjvu: no enlargement, or 2x, 3x, 4x before saving.
+inline constexpr int kDjvuUpsampleNone = -1;
+
+struct RunImageDeleter {
+  void operator()(djvu_run_image* run) const { djvu_run_image_free(run); }
+};
+using OwnedRunImage = std::unique_ptr<djvu_run_image, RunImageDeleter>;
+
+// Fills pixels (cleared by the caller) with the main raster as the coding
+// layer's pixel image. 8-bit gray and 24-bit rasters are handed over in
+// place; 1-, 4- and 8-bit palette rasters are converted into storage, which
+// must then outlive pixels. Returns 1 when storage holds the pixels, 0 when
+// they are the raster's own, -1 after a reported failure.
+int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& storage);
+
+// The bilevel run image (bit 7 set = white) of a 1-bit raster stored
+// top-down. Null after a reported failure.
+OwnedRunImage MakeRunImage(const DibImage& image);
+
+// Writes the image as a DjVu page: a 1-bit raster as a bilevel page, any
+// other as a compound page (or, with textOnly, as its bilevel text mask).
+// upsample is kDjvuUpsampleNone or -2, -3, -4 (enlarge before finding the
+// mask). A failed save leaves no file behind and an existing file as it was.
+bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions);
+
+// Writes the image as an IW44 file (or a bilevel DjVu page when it holds
+// only black and white).
+bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options);
+
+}  // namespace leaf

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formats/DjvuReader.h"
+#include "formats/DjvuWriter.h"
+#include "image/Messages.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace leaf {
+namespace {
+
+using test::BmpSpec;
+using test::MakeImage;
+using test::ReadBytes;
+using test::TempDir;
+
+std::vector<unsigned char> Runs(const djvu_run_image& run) {
+  return std::vector<unsigned char>(run.runs, run.runs + run.nruns);
+}
+
+// The INFO bytes and chunk names of a DjVu file, read back by the probe.
+DjvuFileInfo Probe(const std::string& path) {
+  DibImage image;
+  DjvuFileInfo info;
+  EXPECT_TRUE(ProbeDjvuFile(image, path, info)) << LastMessage();
+  return info;
+}
+
+djvu_encode_options EncodeOptions() { return djvu_encode_options_default(); }
+
+using PixelFunction = std::function<uint32_t(int, int)>;
+
+BmpSpec Spec(int width, int height, int bits, PixelFunction pixel = nullptr,
+             std::vector<uint32_t> palette = {}, int32_t pixelsPerMetre = 11811) {
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bits = bits;
+  if (pixel) spec.pixel = std::move(pixel);
+  spec.palette = std::move(palette);
+  spec.pixelsPerMetre = pixelsPerMetre;
+  return spec;
+}
+
+TEST(MakeRunImageTest, AllWhitePageIsRunsOf128AndTheRest) {
+  DibImage image;
+  // Index 1 of the gray palette: white.
+  MakeImage(image, Spec(100, -100, 1, [](int, int) { return 1u; }));
+  const OwnedRunImage run = MakeRunImage(image);
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->nruns, 79u);
+  const std::vector<unsigned char> bytes = Runs(*run);
+  for (size_t i = 0; i < 78; ++i) EXPECT_EQ(bytes[i], 0xFF) << i;
+  EXPECT_EQ(bytes[78], 0x80 | 15);
+  EXPECT_EQ(run->w, 100u);
+  EXPECT_EQ(run->xres, 300u);
+  EXPECT_EQ(run->runtype, unsigned{DJVU_RUN_BW});
+}
+
+TEST(MakeRunImageTest, EveryRunFitsWhateverTheSize) {
+  for (int side : {1, 2, 3, 7, 64}) {
+    DibImage image;
+    MakeImage(image, Spec(side, -side, 1,
+                          [](int x, int y) { return static_cast<uint32_t>((x + y) & 1); }));
+    const OwnedRunImage run = MakeRunImage(image);
+    ASSERT_TRUE(run) << side;
+    // Along the stream the colours alternate; with an even width a row ends
+    // in the colour the next one starts with, and the two runs are one.
+    const int joins = side % 2 == 0 ? side - 1 : 0;
+    ASSERT_EQ(run->nruns, static_cast<unsigned>(side * side - joins)) << side;
+    unsigned total = 0;
+    for (unsigned char byte : Runs(*run)) total += (byte & 0x7F) + 1u;
+    EXPECT_EQ(total, static_cast<unsigned>(side * side));
+    EXPECT_EQ(run->runs[0], 0x00);  // top-left pixel: index 0, black
+  }
+}
+
+TEST(MakeRunImageTest, BlackPaletteEntryZeroMakesOneBitsWhite) {
+  DibImage image;
+  const PixelFunction threeThenFive = [](int x, int) { return x < 3 ? 0u : 1u; };
+  MakeImage(image, Spec(8, -1, 1, threeThenFive, {0x000000, 0xFFFFFF}));
+  OwnedRunImage run = MakeRunImage(image);
+  ASSERT_TRUE(run);
+  EXPECT_EQ(Runs(*run), (std::vector<unsigned char>{0x02, 0x84}));
+  DibImage inverted;
+  MakeImage(inverted, Spec(8, -1, 1, threeThenFive, {0xFFFFFF, 0x000000}));
+  run = MakeRunImage(inverted);
+  ASSERT_TRUE(run);
+  EXPECT_EQ(Runs(*run), (std::vector<unsigned char>{0x82, 0x04}));
+
+  DibImage gray;
+  MakeImage(gray, Spec(8, 1, 8));
+  EXPECT_FALSE(MakeRunImage(gray));
+  EXPECT_STREQ(LastMessage(), "Run images are only made for 1-bit images.");
+}
+
+TEST(MakePixelImageTest, DeepRastersAreHandedOverInPlace) {
+  DibImage colour;
+  MakeImage(colour, Spec(5, 3, 24));
+  colour.raster.yResolution = 200;
+  djvu_pixel_image pixels{};
+  PixelBlock storage;
+  ASSERT_EQ(MakePixelImage(colour, pixels, storage), 0);
+  EXPECT_EQ(pixels.data, colour.raster.pixels());
+  EXPECT_EQ(pixels.pixsize, 3u);
+  EXPECT_EQ(pixels.rowsize, 16u);
+  EXPECT_EQ(pixels.flags, unsigned{DJVU_BOTTOMUP | DJVU_HAS_DPI | DJVU_BGR});
+  EXPECT_EQ(pixels.xres, 250u);
+  EXPECT_EQ(pixels.yres, 250u);
+  EXPECT_EQ(pixels.alloc_tag, 0);
+
+  DibImage gray;
+  MakeImage(gray, Spec(5, -3, 8, nullptr, {}, 0));
+  pixels = {};
+  ASSERT_EQ(MakePixelImage(gray, pixels, storage), 0);
+  EXPECT_EQ(pixels.flags, unsigned{DJVU_TOPDOWN | DJVU_GRAY});
+  EXPECT_EQ(pixels.rowsize, 8u);
+}
+
+TEST(MakePixelImageTest, PaletteRastersAreConverted) {
+  DibImage bilevel;
+  MakeImage(bilevel, Spec(9, 2, 1, [](int x, int) { return x == 4 ? 1u : 0u; }));
+  djvu_pixel_image pixels{};
+  PixelBlock storage;
+  ASSERT_EQ(MakePixelImage(bilevel, pixels, storage), 1);
+  EXPECT_EQ(pixels.data, storage.data());
+  EXPECT_EQ(pixels.rowsize, 12u);
+  EXPECT_EQ(pixels.flags & DJVU_GRAY, unsigned{DJVU_GRAY});
+  EXPECT_EQ(pixels.data[4], 255);
+  EXPECT_EQ(pixels.data[3], 0);
+
+  DibImage nibbles;
+  MakeImage(nibbles,
+            Spec(3, 1, 4, [](int x, int) { return x == 1 ? 1u : 0u; }, {0x102030, 0x405060}));
+  pixels = {};
+  ASSERT_EQ(MakePixelImage(nibbles, pixels, storage), 1);
+  EXPECT_EQ(pixels.flags & (DJVU_BGR | DJVU_RGB | DJVU_GRAY), unsigned{DJVU_BGR});
+  const unsigned char* p = pixels.data + pixels.offset;
+  EXPECT_EQ(p[3], 0x60);  // blue of entry 1
+  EXPECT_EQ(p[5], 0x40);  // red of entry 1
+}
+
+TEST(SaveDjvuTest, BilevelPageHasTheInfoOfTheRaster) {
+  TempDir dir;
+  DibImage image;
+  MakeImage(image,
+            Spec(300, 120, 1, [](int x, int y) { return (x / 10 + y / 12) % 5 == 0 ? 0u : 1u; }));
+  const std::string path = dir.file("page.djvu");
+  ASSERT_TRUE(SaveDjvu(image, path, -4, false, djvu_mask_options{}, EncodeOptions()))
+      << LastMessage();
+  const DjvuFileInfo info = Probe(path);
+  EXPECT_EQ(info.chunkFlags, kDjvuChunkMask);
+  EXPECT_EQ(info.width, 300);
+  EXPECT_EQ(info.height, 120);
+  EXPECT_EQ(info.resolution, 300);
+  EXPECT_EQ(image.raster.rowOrder, kRowOrderTopDown);
+}
+
+TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
+  TempDir dir;
+  const std::string path = dir.file("page.djvu");
+  test::WriteText(path, "precious");
+  DibImage deep;
+  MakeImage(deep, Spec(4, 4, 32));
+  EXPECT_FALSE(SaveDjvu(deep, path, -1, false, djvu_mask_options{}, EncodeOptions()));
+  EXPECT_STREQ(LastMessage(), "DjVu saving not supported for this color depth.");
+  EXPECT_FALSE(SaveIw44(deep, path, djvu_photo_options_default()));
+  EXPECT_STREQ(LastMessage(), "IW44 saving not supported for this color depth.");
+
+  // The encoder refuses a 10-dpi mask: nothing is written.
+  DibImage coarse;
+  MakeImage(coarse, Spec(40, 40, 1, nullptr, {}, 394));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(SaveDjvu(coarse, path, -1, false, djvu_mask_options{}, EncodeOptions()));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Can not process masks lower than 72 DPI"),
+            std::string::npos);
+  const std::vector<uint8_t> kept = ReadBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(SaveIw44Test, ColourAndGrayPhotosAndTheirProgress) {
+  TempDir dir;
+  DibImage colour;
+  MakeImage(colour, Spec(64, 48, 24, [](int x, int y) {
+              return static_cast<uint32_t>(x * 4 + (y * 5 << 8) + (90 << 16));
+            }));
+  std::vector<std::string> steps;
+  colour.SetProgressCallback([&](const char* text, int percent) {
+    steps.push_back(text + (" " + std::to_string(percent)));
+  });
+  ASSERT_TRUE(SaveIw44(colour, dir.file("c.iw44"), djvu_photo_options_default()));
+  EXPECT_EQ(Probe(dir.file("c.iw44")).chunkFlags, kDjvuChunkColorIw44);
+  EXPECT_EQ(colour.raster.rowOrder, kRowOrderTopDown);  // width a multiple of 4
+  EXPECT_EQ(steps,
+            (std::vector<std::string>{"Preparing image for IW44 conversion... 0", "Encode Photo 0",
+                                      "Compress Photo 50", "Compressed Photo 100"}));
+
+  // A min-is-white gray page is reversed first and stays min-is-black.
+  std::vector<uint32_t> descending = test::GrayPalette(8);
+  std::reverse(descending.begin(), descending.end());
+  DibImage gray;
+  MakeImage(gray,
+            Spec(
+                30, 20, 8, [](int x, int) { return static_cast<uint32_t>(x * 8); }, descending));
+  ASSERT_EQ(gray.raster.photometric, kPhotometricMinIsWhite);
+  ASSERT_TRUE(SaveIw44(gray, dir.file("g.iw44"), djvu_photo_options_default()));
+  EXPECT_EQ(Probe(dir.file("g.iw44")).chunkFlags, kDjvuChunkGrayIw44);
+  EXPECT_EQ(gray.raster.photometric, kPhotometricMinIsBlack);
+  EXPECT_EQ(gray.raster.rowOrder, kRowOrderBottomUp);  // width not a multiple of 4
+}
+
+// A 300-dpi gray page: dark letter blocks on light paper, rows 0 at the top.
+bool LetterInk(int x, int y) {
+  const int cx = x % 30, cy = y % 48;
+  return cx >= 6 && cx < 22 && cy >= 12 && cy < 36 && (cx < 10 || cy >= 31 || cy < 17);
+}
+
+uint32_t LetterPage(int x, int y) { return LetterInk(x, y) ? 20u : 235u; }
+
+// The rendered colour of (x, y from the top) of a DjVu file.
+uint32_t RenderedPixel(const std::string& path, int x, int y) {
+  DibImage page;
+  EXPECT_TRUE(ReadDjvu(page, path, 0, 24, 0, 2.2)) << LastMessage();
+  if (page.raster.empty()) return 0xBAD;
+  const uint32_t value = test::PixelAt(page.raster, x, y);
+  return page.raster.bitsPerPixel <= 8 ? test::PaletteColor(page.raster, static_cast<int>(value))
+                                       : value;
+}
+
+int Luminance(uint32_t rgb) { return ((rgb >> 16) + ((rgb >> 8) & 255) + (rgb & 255)) / 3; }
+
+TEST(SaveDjvuTest, GrayPageBecomesACompoundPage) {
+  TempDir dir;
+  std::vector<uint32_t> descending = test::GrayPalette(8);
+  std::reverse(descending.begin(), descending.end());
+  DibImage image;
+  // Min-is-white: index 255 - v shows gray v.
+  MakeImage(image,
+            Spec(
+                240, 144, 8, [](int x, int y) { return 255 - LetterPage(x, y); }, descending));
+  ASSERT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
+  std::vector<std::string> steps;
+  image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+  const std::string path = dir.file("page.djvu");
+  ASSERT_TRUE(
+      SaveDjvu(image, path, kDjvuUpsampleNone, false, djvu_mask_default_options(), EncodeOptions()))
+      << LastMessage();
+  ASSERT_FALSE(steps.empty());
+  EXPECT_EQ(steps.front(), "Reversing the photometric...");
+  EXPECT_NE(std::find(steps.begin(), steps.end(), "Processing color layer"), steps.end());
+  EXPECT_EQ(image.raster.photometric, kPhotometricMinIsBlack);
+  EXPECT_EQ(Probe(path).chunkFlags, kDjvuChunkMask | kDjvuChunkBackground | kDjvuChunkForeground);
+  EXPECT_LT(Luminance(RenderedPixel(path, 7, 20)), 80);
+  EXPECT_GT(Luminance(RenderedPixel(path, 2, 2)), 200);
+}
+
+TEST(SaveDjvuTest, TextOnlyKeepsTheTextBlackOnWhite) {
+  TempDir dir;
+  DibImage image;
+  MakeImage(image, Spec(240, 144, 24,
+                        [](int x, int y) { return LetterInk(x, y) ? 0x200010u : 0xF0E8D0u; }));
+  const std::string path = dir.file("text.djvu");
+  ASSERT_TRUE(SaveDjvu(image, path, -2, true, djvu_mask_default_options(), EncodeOptions()))
+      << LastMessage();
+  const DjvuFileInfo info = Probe(path);
+  EXPECT_EQ(info.chunkFlags, kDjvuChunkMask);
+  EXPECT_EQ(info.width, 480);  // enlarged twice before the mask was found
+  EXPECT_EQ(RenderedPixel(path, 2 * 7, 2 * 20), 0x000000u);
+  EXPECT_EQ(RenderedPixel(path, 4, 4), 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace leaf
