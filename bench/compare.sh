@@ -1,8 +1,9 @@
 #!/bin/sh
 # Compares leafsmith's DjVu encoder with DjVuLibre's c44 (photo) and cjb2
 # (bilevel) and with JPEG at quality 75, on the sample corpus and on a
-# 2550x3300 colour page. Times are the best of RUNS runs (wall clock, the
-# whole command including reading its input), sizes are file bytes.
+# 2550x3300 colour page. Times are the best of RUNS runs of the whole
+# command, reading its input included, in CPU time (user + system), which
+# stays fair when other work loads the machine; sizes are file bytes.
 #
 #   bench/compare.sh [CORPUS_DIR]
 #
@@ -15,7 +16,7 @@ corpus=${1:-${LEAF_CORPUS_DIR:-$here/../shared/corpus}}
 cli=${CLI:-$here/build/release/cli/leafsmith-cli}
 runs=${RUNS:-3}
 
-for tool in c44 cjb2 ddjvu cjpeg convert; do
+for tool in c44 cjb2 ddjvu cjpeg convert /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "compare.sh: $tool is not installed" >&2; exit 1; }
 done
 [ -x "$cli" ] || { echo "compare.sh: $cli not built (make release)" >&2; exit 1; }
@@ -39,15 +40,14 @@ prepare() {
   esac
 }
 
-# Best wall-clock milliseconds of $runs runs of the command.
+# Best CPU milliseconds (user + system) of $runs runs of the command.
 best_ms() {
   best=
   i=0
   while [ "$i" -lt "$runs" ]; do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { echo "compare.sh: failed: $*" >&2; exit 1; }
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 1000000 ))
+    /usr/bin/time -f '%U %S' -o "$work/time" "$@" >/dev/null 2>&1 ||
+      { echo "compare.sh: failed: $*" >&2; exit 1; }
+    ms=$(awk '{ printf "%d", ($1 + $2) * 1000 + 0.5 }' "$work/time")
     if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
     i=$((i + 1))
   done
@@ -57,7 +57,7 @@ best_ms() {
 bytes() { wc -c <"$1" | tr -d ' '; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%.2f", a / b }'; }
 
-ours() { "$cli" --settings "$settings" convert "$1" "$2"; }
+ours() { echo "$cli" --settings "$settings" convert; }
 
 printf '%-22s %-9s | %8s %7s | %8s %7s | %8s %7s | %8s %9s\n' page size \
   "ours B" "ours ms" "c44 B" "c44 ms" "jpeg B" "jpeg ms" "c44/ours" "t ours/c44"
@@ -89,7 +89,7 @@ for input in $colour_pages; do
   name=$(basename "$input")
   name=${name%.*}
   size=$(head -c 64 "$input" | sed -n 2p | tr ' ' x)
-  t_ours=$(best_ms ours "$input" "$work/$name.ours.djvu")
+  t_ours=$(best_ms $(ours) "$input" "$work/$name.ours.djvu")
   t_c44=$(best_ms c44 "$input" "$work/$name.c44.djvu")
   t_jpeg=$(best_ms sh -c "cjpeg -quality 75 '$input' >'$work/$name.jpg'")
   b_ours=$(bytes "$work/$name.ours.djvu")
@@ -109,7 +109,7 @@ for input in $bilevel_pages; do
   name=$(basename "$input")
   name=${name%.*}
   size=$(head -c 64 "$input" | sed -n 2p | tr ' ' x)
-  t_ours=$(best_ms ours "$input" "$work/$name.ours.djvu")
+  t_ours=$(best_ms $(ours) "$input" "$work/$name.ours.djvu")
   t_cjb2=$(best_ms cjb2 "$input" "$work/$name.cjb2.djvu")
   b_ours=$(bytes "$work/$name.ours.djvu")
   b_cjb2=$(bytes "$work/$name.cjb2.djvu")
