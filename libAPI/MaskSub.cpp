@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "GRect.h"
@@ -333,33 +335,90 @@ void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer&
   }
 }
 
+// The paper colour behind every background cell: its own colour, or for a
+// don't-care cell (text covers it, or its border) the colour of the nearest
+// cell that has one.
+class PaperColours {
+ public:
+  explicit PaperColours(const ColorLayer& background)
+      : columns_(static_cast<int>(background.pixmap->columns())),
+        rows_(static_cast<int>(background.pixmap->rows())),
+        colours_(static_cast<size_t>(columns_) * rows_),
+        distances_(colours_.size(), kFar) {
+    for (int y = 0; y < rows_; ++y) {
+      for (int x = 0; x < columns_; ++x) {
+        if ((*background.mask)[y][x]) continue;
+        const GPixel& p = (*background.pixmap)[y][x];
+        colours_[Index(x, y)] = Colour{p.r, p.g, p.b};
+        distances_[Index(x, y)] = 0;
+      }
+    }
+    // Two chamfer sweeps carry every known colour to the cells around it.
+    for (int y = 0; y < rows_; ++y) {
+      for (int x = 0; x < columns_; ++x) {
+        Take(x, y, x - 1, y);
+        Take(x, y, x - 1, y - 1);
+        Take(x, y, x, y - 1);
+        Take(x, y, x + 1, y - 1);
+      }
+    }
+    for (int y = rows_ - 1; y >= 0; --y) {
+      for (int x = columns_ - 1; x >= 0; --x) {
+        Take(x, y, x + 1, y);
+        Take(x, y, x + 1, y + 1);
+        Take(x, y, x, y + 1);
+        Take(x, y, x - 1, y + 1);
+      }
+    }
+  }
+
+  // False when no cell of the background has a colour.
+  bool Known(int x, int y) const { return distances_[Index(Clamp(x, y))] != kFar; }
+  const Colour& at(int x, int y) const { return colours_[Index(Clamp(x, y))]; }
+
+ private:
+  static constexpr int kFar = 1 << 30;
+
+  std::pair<int, int> Clamp(int x, int y) const {
+    return {std::clamp(x, 0, columns_ - 1), std::clamp(y, 0, rows_ - 1)};
+  }
+  size_t Index(std::pair<int, int> at) const { return Index(at.first, at.second); }
+  size_t Index(int x, int y) const { return static_cast<size_t>(y) * columns_ + x; }
+
+  void Take(int x, int y, int fromX, int fromY) {
+    if (fromX < 0 || fromY < 0 || fromX >= columns_ || fromY >= rows_) return;
+    const int via = distances_[Index(fromX, fromY)];
+    if (via == kFar || via + 1 >= distances_[Index(x, y)]) return;
+    distances_[Index(x, y)] = via + 1;
+    colours_[Index(x, y)] = colours_[Index(fromX, fromY)];
+  }
+
+  int columns_;
+  int rows_;
+  std::vector<Colour> colours_;
+  std::vector<int> distances_;
+};
+
 // The colour of a shape: the mean of the page pixels under its ink that
-// stand out from the background; all of them when none does.
+// stand out from the paper around them; all of them when none does.
 Colour ShapeColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
-                   const ColorLayer& background, int s) {
+                   const PaperColours& paper, int s) {
   long long sums[2][3] = {};
   long long counts[2] = {};
   const int rows = static_cast<int>(bits.rows());
   const int columns = static_cast<int>(bits.columns());
-  const int backgroundRows = static_cast<int>(background.pixmap->rows());
-  const int backgroundColumns = static_cast<int>(background.pixmap->columns());
   for (int r = 0; r < rows; ++r) {
     const int y = blit.bottom + r;
     if (y >= page.height()) break;
     const unsigned char* ink = bits[r];
     const unsigned char* pageRow = page.row(y);
-    const int cy = std::min(y / s, backgroundRows - 1);
     for (int c = 0; c < columns; ++c) {
       const int x = blit.left + c;
       if (x >= page.width()) break;
       if (!ink[c]) continue;
       const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
-      const int cx = std::min(x / s, backgroundColumns - 1);
-      bool differs = true;
-      if (cy >= 0 && cx >= 0 && !(*background.mask)[cy][cx]) {
-        const GPixel& paper = (*background.pixmap)[cy][cx];
-        differs = Distance(colour, Colour{paper.r, paper.g, paper.b}) > kDiffersFromBackground;
-      }
+      const bool differs = !paper.Known(x / s, y / s) ||
+                           Distance(colour, paper.at(x / s, y / s)) > kDiffersFromBackground;
       for (int k = differs ? 0 : 1; k < 2; ++k) {
         sums[k][0] += colour.r;
         sums[k][1] += colour.g;
@@ -384,6 +443,7 @@ void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer
                  ColorLayer& foreground, int f, int s) {
   GPixmap& pixmap = *foreground.pixmap;
   GBitmap& mask = *foreground.mask;
+  std::unique_ptr<PaperColours> paper;  // made when the first shape needs it
   for (int i = 0; i < stencil.get_blit_count(); ++i) {
     const JB2Blit& blit = *stencil.get_blit(i);
     const JB2Shape& shape = stencil.get_shape(static_cast<int>(blit.shapeno));
@@ -404,7 +464,8 @@ void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer
         if (x >= page.width()) break;
         if (!ink[c] || !care[x / f]) continue;
         if (!haveColour) {
-          const Colour colour = ShapeColour(page, bits, blit, background, s);
+          if (!paper) paper = std::make_unique<PaperColours>(background);
+          const Colour colour = ShapeColour(page, bits, blit, *paper, s);
           paint.r = static_cast<unsigned char>(colour.r);
           paint.g = static_cast<unsigned char>(colour.g);
           paint.b = static_cast<unsigned char>(colour.b);

@@ -335,6 +335,20 @@ TEST(MaskSubTest, PaintingColoursForegroundCellsLeftEmpty) {
   EXPECT_EQ(painted.r, 0);
   EXPECT_EQ(painted.g, 0);
   EXPECT_EQ(painted.b, 200);
+
+  // A shape with nothing but paper under it takes the paper's colour
+  // rather than failing the page.
+  Page paper(24, 6, 250, 240, 230);
+  GP<JB2Image> none = Stencil(24, 6);
+  ColorLayer emptyFg;
+  ASSERT_FALSE(djvu::FillForeground(paper.image, *none, emptyFg, 6));
+  GP<JB2Image> ghost = Stencil(24, 6);
+  AddBox(*ghost, 20, 2, 2, 2);
+  ColorLayer paperBg;
+  ASSERT_TRUE(djvu::FillColourLayers(paper.image, *ghost, paperBg, emptyFg, 6, 3));
+  EXPECT_EQ((*emptyFg.mask)[0][3], 0);
+  EXPECT_EQ((*emptyFg.pixmap)[0][3].r, 250);
+  EXPECT_EQ((*emptyFg.pixmap)[0][3].b, 230);
 }
 
 }  // namespace
