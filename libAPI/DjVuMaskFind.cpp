@@ -67,15 +67,14 @@ PixelImagePtr CutBand(const djvu_pixel_image& page, unsigned top, unsigned botto
   return band;
 }
 
-// Runs the mask finder on one band and packs rows first .. last (memory
-// order; last < 0 counts from the band's end). False when the band failed.
-bool ProcessBand(djvu_run_image& mask, const djvu_mask_options& options, djvu_pixel_image& band,
-                 int first, int lastFromEnd) {
+// Runs the mask finder on one band and packs its rows first .. (height - 1
+// - dropAtEnd), in memory order.
+void ProcessBand(djvu_run_image& mask, const djvu_mask_options& options, djvu_pixel_image& band,
+                 int first, int dropAtEnd) {
   maskfind::run_list runs = find_band_mask(options, band);
-  const int last = static_cast<int>(band.h) - 1 - lastFromEnd;
+  const int last = static_cast<int>(band.h) - 1 - dropAtEnd;
   const size_t bytes = static_cast<size_t>(last - first + 1) * band.w;
   pack_band_mask(mask, std::move(runs), band.w, TakeScratch(band, bytes), first, last);
-  return true;
 }
 
 void Progress(const djvu_mask_options& options, unsigned percent) {
@@ -90,19 +89,15 @@ bool RunBands(djvu_run_image& mask, const djvu_mask_options& options, const djvu
   for (; static_cast<int64_t>(y) < static_cast<int64_t>(H) - S - kOverlap;) {
     PixelImagePtr band = CutBand(page, y / f, (y + S + kOverlap) / f - 1, f);
     if (!band) return false;
-    if (!ProcessBand(mask, options, *band, static_cast<int>(kHalfOverlap),
-                     y == 0 ? 0 : static_cast<int>(kHalfOverlap))) {
-      return false;
-    }
+    ProcessBand(mask, options, *band, static_cast<int>(kHalfOverlap),
+                y == 0 ? 0 : static_cast<int>(kHalfOverlap));
     y += S;
     Progress(options, static_cast<unsigned>(uint64_t{y} * 100 / H));
   }
   if (y < H) {
     PixelImagePtr band = CutBand(page, y / f, page.h - 1, f);
     if (!band) return false;
-    if (!ProcessBand(mask, options, *band, 0, y == 0 ? 0 : static_cast<int>(kHalfOverlap))) {
-      return false;
-    }
+    ProcessBand(mask, options, *band, 0, y == 0 ? 0 : static_cast<int>(kHalfOverlap));
     Progress(options, 100);
   }
   return true;
@@ -261,7 +256,7 @@ djvu_run_image* FindMask(const djvu_mask_options& options, const djvu_pixel_imag
       PixelImagePtr band(djvu_pixel_transform_copy(&page, 0, static_cast<int>(plan.width),
                                                    static_cast<int>(plan.height)));
       if (!band) return nullptr;
-      if (!ProcessBand(*mask, options, *band, 0, 0)) return nullptr;
+      ProcessBand(*mask, options, *band, 0, 0);
     } else if (!RunBands(*mask, options, page, plan)) {
       return nullptr;
     }

@@ -114,18 +114,6 @@ TEST(CostTest, AnItemNotSetIsFatal) {
   EXPECT_TRUE(errors.saw("total_coding cost uses an item that has not been set"));
 }
 
-TEST(FilterParamsTest, BlocksAsTheDriverBuildsThem) {
-  const filter_params dark = make_filter_params(0, -30, 4, true);
-  EXPECT_EQ(dark.level, -30);
-  EXPECT_EQ(dark.no_inv_filter, 4);
-  EXPECT_EQ(dark.area_limit, 10000);
-  EXPECT_EQ(dark.min_boundary, 6);
-  EXPECT_EQ(dark.region_factor, 3);
-  EXPECT_FLOAT_EQ(dark.weights[0], 0.114f);  // BGR: exchanged
-  EXPECT_FLOAT_EQ(dark.weights[2], 0.299f);
-  EXPECT_EQ(make_filter_params(1, -30, 0, false).level, 370);
-}
-
 // A white gray page with black rectangles [x1, x2] x [y1, y2].
 test::PlainImage Page(int w, int h, const std::vector<std::array<int, 4>>& boxes) {
   return test::MakeGrayImage(w, h, [&](int x, int y) {

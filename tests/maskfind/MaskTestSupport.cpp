@@ -90,13 +90,4 @@ run_list RunsFromArt(const std::vector<std::string>& art) {
   return list;
 }
 
-std::vector<std::string> ArtFromRuns(const run_list& runs) {
-  std::vector<std::string> art(runs.height, std::string(runs.width, '.'));
-  for (int i = 0; i < runs.count; ++i) {
-    const int32_t* r = runs.run(i);
-    for (int x = r[RUN_X1]; x <= r[RUN_X2]; ++x) art[r[RUN_Y]][x] = '#';
-  }
-  return art;
-}
-
 }  // namespace maskfind::test

@@ -39,7 +39,5 @@ PlainImage MakeRgbImage(int w, int h, const std::function<int(int x, int y)>& va
 run_list MakeRuns(const std::vector<std::array<int, 3>>& runs, int w, int h);
 // The runs of a mask drawn as text rows ('#' marks a pixel).
 run_list RunsFromArt(const std::vector<std::string>& art);
-// The pixels covered by a run list as text rows ('#' covered, '.' not).
-std::vector<std::string> ArtFromRuns(const run_list& runs);
 
 }  // namespace maskfind::test
