@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,44 @@ unsigned CodedSize(const DjVuImage& page) {
   return static_cast<unsigned>(std::min<size_t>(size, UINT32_MAX));
 }
 
+// Collects what the codec's decoder reports while it works (it may run on a
+// thread of its own).
+class DecodeReports : public DjVuPort {
+ public:
+  bool notify_error(const DjVuPort*, const GUTF8String& message) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (first_.empty()) first_ = static_cast<const char*>(message);
+    return true;
+  }
+  std::string first() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return first_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::string first_;
+};
+
+// Decodes the whole file into a page. The codec's file decoder is driven
+// directly and its outcome checked: a file that fails to decode never
+// reaches the page object.
+GP<DjVuImage> DecodePage(const std::vector<unsigned char>& bytes) {
+  const GP<DjVuFile> file = DjVuFile::create(ByteStream::create(bytes.data(), bytes.size()));
+  const GP<DecodeReports> reports = new DecodeReports;
+  DjVuPort::get_portcaster()->add_route(file, reports);
+  file->resume_decode(true);
+  if (!file->is_decode_ok()) {
+    const std::string report = reports->first();
+    const GUTF8String text = DjVuMessage::LookUpUTF8(report.c_str());
+    ReportError(report.empty() ? "DejaVu decoder: a DJVU or IW44 image was expected"
+                               : static_cast<const char*>(text),
+                kLibdjvuSource, __LINE__);
+    return nullptr;
+  }
+  return DjVuImage::create(file);
+}
+
 struct HalfCodedDeleter {
   void operator()(djvu_halfcoded_image* image) const { djvu_halfcoded_image_free(image); }
 };
@@ -136,11 +175,11 @@ djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
     return nullptr;
   }
 
+  const GP<DjVuImage> decoded = DecodePage(file);
+  if (!decoded) return nullptr;
   std::unique_ptr<djvu_halfcoded_image, HalfCodedDeleter> result(new djvu_halfcoded_image{});
-  result->page = new djvu_decoded_page{DjVuImage::create()};
-  DjVuImage& page = *result->page->image;
-  const GP<ByteStream> memory = ByteStream::create(file.data(), file.size());
-  page.decode(*memory);
+  result->page = new djvu_decoded_page{decoded};
+  DjVuImage& page = *decoded;
   const int width = page.get_width(), height = page.get_height();
   if (width <= 0 || height <= 0) {
     Throw("DejaVu decoder: a DJVU or IW44 image was expected", kLibdjvuSource, __LINE__);
