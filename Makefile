@@ -42,13 +42,15 @@ $(BUILD)/fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLEAFSMITH_FUZZ=ON -DLEAFSMITH_TESTS=OFF -DLEAFSMITH_BENCH=OFF
 
-# Runs every fuzzer for FUZZ_SECONDS on a working copy of its seed corpus.
+# Runs every fuzzer for FUZZ_SECONDS on a working copy of its seed corpus. Leaks
+# inside DjVuLibre that cannot be guarded against are suppressed (see the file).
 fuzz: setup $(BUILD)/fuzz/build.ninja
 	cmake --build $(BUILD)/fuzz
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzzer; do \
 	  name=$$(basename $$f _fuzzer); seeds=fuzz/corpus/$${name#read_}; \
 	  work=$(BUILD)/fuzz/corpus/$$name; mkdir -p $$work fuzz/artifacts; \
 	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/djvulibre.supp \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 -artifact_prefix=fuzz/artifacts/ \
 	    $$work $$seeds || exit 1; \
 	done

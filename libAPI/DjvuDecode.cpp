@@ -140,6 +140,7 @@ GP<DjVuImage> DecodePage(const std::vector<unsigned char>& bytes) {
   const GP<DecodeReports> reports = new DecodeReports;
   DjVuPort::get_portcaster()->add_route(file, reports);
   file->resume_decode(true);
+  DjVuPort::get_portcaster()->del_route(file, reports);
   if (!file->is_decode_ok()) {
     const std::string report = reports->first();
     const GUTF8String text = DjVuMessage::LookUpUTF8(report.c_str());
