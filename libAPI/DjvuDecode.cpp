@@ -40,25 +40,46 @@ const char* HeaderRefusal(const unsigned char* header) {
   return "This DjVu Files Is Not A Recognized Format.";
 }
 
-// What the top-level chunks of a FORM:DJVU say before the codec sees them.
+// What the top-level chunks say before the codec sees them.
 struct ChunkSummary {
   bool includesOtherFiles = false;
+  bool oversizedWavelets = false;
   int sizeFactor = 1;  // INFO byte 9, when 2 or 3
 };
 
+// The codec's wavelet images work on sizes rounded up to 32 and count their
+// area in 32 bits: an image more than 65504 pixels wide and high overflows
+// that count, and rendering it crashes inside the codec.
+constexpr unsigned kLargestWaveletSide = 65504;
+
+bool IsWaveletChunk(const unsigned char* id) {
+  return !std::memcmp(id, "BG44", 4) || !std::memcmp(id, "FG44", 4) ||
+         !std::memcmp(id, "PM44", 4) || !std::memcmp(id, "BM44", 4);
+}
+
 ChunkSummary SummariseChunks(const std::vector<unsigned char>& file) {
   ChunkSummary summary;
-  if (file.size() < kHeaderSize || std::memcmp(&file[12], "DJVU", 4) != 0) return summary;
+  if (file.size() < kHeaderSize) return summary;
   const size_t formEnd = std::min<size_t>(file.size(), 12 + size_t{BigEndian32(&file[8])});
   for (size_t at = kHeaderSize; at + 8 <= formEnd;) {
     const unsigned char* chunk = &file[at];
+    const unsigned char* data = chunk + 8;
+    const size_t available = formEnd - at - 8;
     const size_t length = BigEndian32(chunk + 4);
     if (!std::memcmp(chunk, "INCL", 4)) summary.includesOtherFiles = true;
-    if (!std::memcmp(chunk, "INFO", 4) && length > 9 && at + 8 + 9 < formEnd) {
-      const int factor = chunk[8 + 9];
+    if (!std::memcmp(chunk, "INFO", 4) && length > 9 && available > 9) {
+      const int factor = data[9];
       if (factor == 2 || factor == 3) summary.sizeFactor = factor;
     }
-    if (length > formEnd - at - 8) break;
+    // The first chunk of a wavelet image (serial 0) carries its size.
+    if (IsWaveletChunk(chunk) && length >= 8 && available >= 8 && data[0] == 0) {
+      const unsigned width = unsigned{data[4]} << 8 | data[5];
+      const unsigned height = unsigned{data[6]} << 8 | data[7];
+      if (width > kLargestWaveletSide && height > kLargestWaveletSide) {
+        summary.oversizedWavelets = true;
+      }
+    }
+    if (length > available) break;
     at += 8 + length + (length & 1);
   }
   return summary;
@@ -172,6 +193,11 @@ djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
   const ChunkSummary summary = SummariseChunks(file);
   if (summary.includesOtherFiles) {
     ReportError("DjVu Pages Including Other Files Are Not Supported Yet.", kLibdjvuSource,
+                __LINE__);
+    return nullptr;
+  }
+  if (summary.oversizedWavelets) {
+    ReportError("IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported.", kLibdjvuSource,
                 __LINE__);
     return nullptr;
   }

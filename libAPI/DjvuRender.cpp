@@ -69,7 +69,12 @@ OwnedPixelImage MaskImage(GBitmap& bitmap, int layer) {
   for (unsigned r = 0; r < h; ++r) {
     const unsigned char* in = bitmap[static_cast<int>(r)];
     unsigned char* out = img->data + size_t{r} * w;
-    for (unsigned x = 0; x < w; ++x) out[x] = table[in[x]];
+    if (grays == 2) {
+      // Full-size masks, the bulk of the work: ink 1 is black, 0 white.
+      for (unsigned x = 0; x < w; ++x) out[x] = static_cast<unsigned char>((in[x] != 0) - 1);
+    } else {
+      for (unsigned x = 0; x < w; ++x) out[x] = table[in[x]];
+    }
   }
   return img;
 }

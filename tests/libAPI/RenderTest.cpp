@@ -132,6 +132,18 @@ TEST_F(RenderTest, HeaderRefusalsNameWhatIsWrong) {
   }
 }
 
+TEST_F(RenderTest, WaveletImagesTooLargeForTheCodecAreRefused) {
+  // A gray IW44 file claiming 65535 x 65535 pixels: the codec's block count
+  // overflows and rendering would crash inside it.
+  const std::string path = dir_.path() + "/huge.iw44";
+  leaf::test::WriteBytes(
+      path, {'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0,  0,    0, 22,   'B',  'M',  '4',  '4', 'B',
+             'M', '4', '4', 0,   0,   0,   9,   0,   74, 0x81, 2, 0xff, 0xff, 0xff, 0xff, 0,   0});
+  EXPECT_EQ(Decode(path), nullptr);
+  EXPECT_EQ(t_messages, (std::vector<std::string>{
+                            "IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported."}));
+}
+
 TEST_F(RenderTest, DecodedPagesDescribeThemselves) {
   HalfCoded page = Decode(Fixture("compound.djvu"));
   ASSERT_NE(page, nullptr);
