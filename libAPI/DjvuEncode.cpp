@@ -21,8 +21,11 @@ constexpr const char* kSource = "libAPI/libdjvu";
 
 // The lowest mask resolution the encoder accepts.
 constexpr unsigned kLowestMaskDpi = 25;
-// The largest page side an INFO chunk and the JB2 coder can carry.
-constexpr unsigned kLargestSide = 65535;
+// The largest page side: INFO and JB2 carry 16 bits, and the codec's wavelet
+// images round their sides up to 32 and count their area in 32 bits.
+constexpr unsigned kLargestSide = 65504;
+// INFO keeps the resolution in 16 bits.
+constexpr long long kLargestDpi = 65535;
 // The first background chunk stays small so that a viewer shows a coarse
 // background early.
 constexpr int kFirstChunkBytes = 10000;
@@ -53,7 +56,7 @@ unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page
     if (rx <= 0 || ry <= 0 || std::llabs(rx - ry) * 100 > std::max(rx, ry)) {
       djvu::Throw("Unknown mask resolution", kSource, __LINE__);
     }
-    r = static_cast<unsigned>(std::min<long long>((rx + ry + 1) / 2, kLargestSide));
+    r = static_cast<unsigned>(std::min<long long>((rx + ry + 1) / 2, kLargestDpi));
   } else if (r == 0) {
     r = 3 * bgDpi;
   }
@@ -121,7 +124,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   const unsigned w = mask->w;
   const unsigned h = mask->h;
   if (w == 0 || h == 0 || w > kLargestSide || h > kLargestSide) {
-    djvu::Throw("djvu_encode: page size must be 1 to 65535 pixels", kSource, __LINE__);
+    djvu::Throw("djvu_encode: page size must be 1 to 65504 pixels", kSource, __LINE__);
   }
   if (mask->nruns > 0 && !mask->runs) {
     djvu::Throw("djvu_encode: djvu_run_image is required", kSource, __LINE__);

@@ -19,7 +19,9 @@
 namespace {
 
 constexpr const char* kSource = "libAPI/libdjvu";
-constexpr unsigned kLargestSide = 65535;
+// The codec's wavelet images round their sides up to 32 and count their
+// area in 32 bits.
+constexpr unsigned kLargestSide = 65504;
 // Photos are scheduled as a background at a third of the resolution.
 constexpr int kPhotoSubsample = 3;
 
@@ -103,7 +105,7 @@ int EncodePhoto(const djvu_photo_options* given, const djvu_pixel_image* image,
   void* const arg = options.progress_arg;
   if (!image) djvu::Throw("djvu_encode_photo: djvu_pixel_image is required", kSource, __LINE__);
   if (image->w == 0 || image->h == 0 || image->w > kLargestSide || image->h > kLargestSide) {
-    djvu::Throw("djvu_encode_photo: image size must be 1 to 65535 pixels", kSource, __LINE__);
+    djvu::Throw("djvu_encode_photo: image size must be 1 to 65504 pixels", kSource, __LINE__);
   }
 
   djvu::ReportProgress("Encode Photo", 0, arg);

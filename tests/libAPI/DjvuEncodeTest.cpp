@@ -178,6 +178,14 @@ TEST(DjvuEncodeTest, ShortOutputRoutineFailsTheEncoding) {
   EXPECT_EQ(djvu_encode(nullptr, nullptr, nullptr, AppendOutput, nullptr), -1);
   ASSERT_EQ(reports.errors().size(), 1u);
   EXPECT_EQ(reports.errors()[0], "djvu_encode: djvu_run_image is required");
+  // Wider than the codec's wavelet images can be: refused before any work.
+  reports.clear();
+  djvu_run_image wide{};
+  wide.w = 65505;
+  wide.h = 1;
+  EXPECT_EQ(djvu_encode(nullptr, &wide, nullptr, AppendOutput, nullptr), -1);
+  ASSERT_EQ(reports.errors().size(), 1u);
+  EXPECT_EQ(reports.errors()[0], "djvu_encode: page size must be 1 to 65504 pixels");
 }
 
 TEST(DjvuEncodeTest, OptionsCopyOnlyTheBytesTheirSizeSays) {
