@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "formats/Jpeg.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
@@ -16,16 +14,7 @@ using test::JpegSpec;
 using test::PaletteColor;
 using test::PixelAt;
 
-// True when two 0xRRGGBB colours differ by at most tolerance in every channel.
-bool Near(uint32_t a, uint32_t b, int tolerance = 6) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    if (std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)) >
-        tolerance) {
-      return false;
-    }
-  }
-  return true;
-}
+bool Near(uint32_t a, uint32_t b, int tolerance = 6) { return test::NearColor(a, b, tolerance); }
 
 // Red above, blue below: tells the top of the picture and the channel order.
 JpegSpec RedOverBlue() {

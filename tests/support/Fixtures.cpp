@@ -67,6 +67,14 @@ std::vector<uint8_t> HeaderBytes(const BmpSpec& spec, size_t imageSize) {
 
 }  // namespace
 
+bool NearColor(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int d = static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255);
+    if (std::abs(d) > tolerance) return false;
+  }
+  return true;
+}
+
 std::vector<uint32_t> GrayPalette(int bits) {
   std::vector<uint32_t> entries;
   const int levels = 1 << bits;

@@ -35,6 +35,9 @@ uint32_t PixelAt(const DibRaster& raster, int x, int y);
 // The palette entry as 0xRRGGBB.
 uint32_t PaletteColor(const DibRaster& raster, int index);
 
+// True when two 0xRRGGBB colours differ by at most tolerance in each channel.
+bool NearColor(uint32_t a, uint32_t b, int tolerance);
+
 // A gray ramp palette (0x00RRGGBB entries) with 2^bits levels, ascending.
 std::vector<uint32_t> GrayPalette(int bits);
 
