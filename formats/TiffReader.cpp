@@ -13,6 +13,12 @@ namespace leaf {
 
 namespace {
 
+// After this many rows in a row of one strip fail to decode, the rest of the
+// strip is left blank without asking libtiff again: a few hundred bytes can
+// declare millions of rows whose data is missing, and every failed row costs
+// a formatted error. Fax pages recover from a damaged line well before this.
+constexpr uint32_t kMaxFailedRowsPerStrip = 64;
+
 // No single libtiff allocation (strip buffers, tag arrays) may exceed what a
 // raster may hold.
 constexpr tmsize_t kMaxLibraryAllocation = static_cast<tmsize_t>(kMaxBlockBytes);
@@ -116,8 +122,19 @@ bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
   const size_t bufferSize = std::max<size_t>(lineSize, rowBytes);
   auto line = AllocateTiffBuffer<uint8_t>(bufferSize);
   if (!line) return image.Fail("Failed to allocate %zu bytes for the image.", bufferSize);
+  uint32_t failingStrip = UINT32_MAX, failures = 0;
   for (uint32_t r = 0; r < page.height; ++r) {
-    if (TIFFReadScanline(tiff, line.get(), r, 0) < 0) std::memset(line.get(), 0, bufferSize);
+    const uint32_t strip = TIFFComputeStrip(tiff, r, 0);
+    if (strip != failingStrip) failures = 0;
+    const bool read =
+        failures < kMaxFailedRowsPerStrip && TIFFReadScanline(tiff, line.get(), r, 0) >= 0;
+    if (read) {
+      failures = 0;
+    } else {
+      failingStrip = strip;
+      ++failures;
+      std::memset(line.get(), 0, bufferSize);
+    }
     const size_t stored = static_cast<size_t>(layout.height) - 1 - r;
     StoreScanline(page, line.get(), pixels + stored * layout.rowStride);
   }

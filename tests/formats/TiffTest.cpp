@@ -271,8 +271,8 @@ TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
 TEST_F(TiffReadTest, DamagedStripsGiveBlankRows) {
   TiffSpec spec;
   spec.width = 16;
-  spec.height = 8;
-  spec.rowsPerStrip = 4;
+  spec.height = 300;
+  spec.rowsPerStrip = 100;
   spec.compression = COMPRESSION_LZW;
   spec.sample = [](uint32_t, uint32_t, int) { return 200u; };
   const std::string path = dir_.file("damaged.tif");
@@ -287,9 +287,10 @@ TEST_F(TiffReadTest, DamagedStripsGiveBlankRows) {
   test::WriteBytes(path, bytes);
 
   ASSERT_TRUE(ReadTiff(image_, path, 0)) << LastMessage();
-  EXPECT_EQ(PixelAt(image_.raster, 5, 3), 200u);
-  for (int y = 4; y < 8; ++y) {
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(PixelAt(image_.raster, x, y), 0u) << x << "," << y;
+  // The strips before and after the damaged one read as they are.
+  for (int y = 0; y < 300; ++y) {
+    const uint32_t expected = y >= 100 && y < 200 ? 0u : 200u;
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(PixelAt(image_.raster, x, y), expected) << x << "," << y;
   }
 }
 
