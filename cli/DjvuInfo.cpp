@@ -22,7 +22,9 @@ std::string ChunkNames(int flags) {
                 {kDjvuChunkGrayIw44, "gray-iw44"}};
   std::string names;
   for (const auto& entry : kNames) {
-    if (flags & entry.flag) names += (names.empty() ? "" : " ") + std::string(entry.name);
+    if (!(flags & entry.flag)) continue;
+    if (!names.empty()) names += ' ';
+    names += entry.name;
   }
   return names.empty() ? "none" : names;
 }

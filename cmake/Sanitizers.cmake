@@ -8,6 +8,8 @@ if(LEAFSMITH_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "The fuzz configuration needs clang (CXX=clang++)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  # Undefined behaviour stops the run too, so that the fuzzer keeps the input.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()

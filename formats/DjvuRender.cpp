@@ -33,7 +33,7 @@ struct RenderSetup {
 // Copies a strip's rows into the raster from stored row `at` on; false when
 // the strip is not of the raster's pixel kind.
 bool CopyStrip(DibRaster& raster, const djvu_pixel_image& strip, int at) {
-  if (static_cast<int>(strip.pixsize) * 8 != raster.bitsPerPixel) return false;
+  if (static_cast<int>(strip.pixsize) * 8 != raster.bitsPerPixel || at < 0) return false;
   const bool swap = (strip.flags & DJVU_RGB) && strip.pixsize == 3;
   const size_t bytes = std::min<size_t>(strip.rowsize, raster.rowStride);
   const int rows = std::min(static_cast<int>(strip.h), raster.height - at);
@@ -139,8 +139,9 @@ bool RenderScaled(DibImage& image, const RenderSetup& setup) {
   }
   int done = strips * rows, at = done;
   const int total = setup.height, left = (total - done) % s;
-  if (left != 0 && done >= left) {
-    // Start the last strip earlier so that it covers whole source blocks.
+  // Start the last strip earlier so that its height is a whole number of
+  // reductions, when there are that many rows above the page's first row.
+  if (left != 0 && done >= s - left) {
     done += left - s;
     at -= s - left;
   }

@@ -5,6 +5,7 @@
 
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
+#include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
 #include "image/RasterChecks.h"
 #include "libAPI/djvu_render.h"
@@ -219,6 +220,22 @@ TEST_F(DjvuReaderTest, StripsCoverTallPagesExactly) {
       }
     }
   }
+}
+
+TEST_F(DjvuReaderTest, TheLastScaledStripStaysOnThePage) {
+  // Zoom -29: strips of 10 rows from 300 source rows; 450 rows leave one
+  // strip and 5 rows, fewer than the 25 rows the last strip would move back.
+  const std::string path = dir_.file("short.djvu");
+  test::WriteBytes(path, test::MakeSharedDictionaryPage(64, 450, 300));
+  ASSERT_TRUE(LoadHalfCoded(image_, path));
+  ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, -29, 2.2)) << LastMessage();
+  EXPECT_TRUE(CheckRaster(image_, image_.raster));
+  EXPECT_EQ(image_.raster.height, 15);
+  // The block before the rows is untouched: the header still says 2 x 15.
+  const BitmapInfoHeader header = BitmapInfoHeader::Read(image_.raster.header());
+  EXPECT_EQ(header.width, 2);
+  EXPECT_EQ(header.height, 15);
+  EXPECT_EQ(test::PaletteColor(image_.raster, 255), 0xFFFFFFu);
 }
 
 TEST_F(DjvuReaderTest, RenderFailuresAreReported) {

@@ -160,7 +160,8 @@ TEST_F(PixImageTest, DoublingInterpolatesAndSmoothingChangesTheResult) {
   djvu_pixel_image* plain = djvu_pixel_resample(ramp, -2, 0);
   ASSERT_NE(plain, nullptr);
   for (unsigned x = 1; x < 9; ++x) EXPECT_LT(At(plain, x, 0), At(plain, x + 1, 0)) << x;
-  djvu_pixel_image* spot = MakeGray({{100, 100, 100, 100}, {100, 150, 100, 100}, {100, 100, 100, 100}});
+  djvu_pixel_image* spot =
+      MakeGray({{100, 100, 100, 100}, {100, 150, 100, 100}, {100, 100, 100, 100}});
   djvu_pixel_image* rough = djvu_pixel_resample(spot, -2, 0);
   djvu_pixel_image* smooth = djvu_pixel_resample(spot, -2, 10);
   ASSERT_NE(rough, nullptr);
