@@ -24,16 +24,29 @@ unsigned ScaledResolution(unsigned res, size_t from, size_t to) {
 }
 
 // Transposes rows x cols pixels of c bytes: out has cols rows of rows pixels.
-void Transpose(const unsigned char* in, size_t rows, size_t cols, unsigned c, unsigned char* out) {
+// Works in tiles so that both sides stay in cache.
+template <unsigned C>
+void TransposeTiles(const unsigned char* in, size_t rows, size_t cols, unsigned char* out) {
   constexpr size_t kTile = 32;
   for (size_t r0 = 0; r0 < rows; r0 += kTile) {
     for (size_t c0 = 0; c0 < cols; c0 += kTile) {
       const size_t r1 = std::min(rows, r0 + kTile), c1 = std::min(cols, c0 + kTile);
       for (size_t r = r0; r < r1; ++r) {
-        for (size_t x = c0; x < c1; ++x)
-          std::memcpy(out + (x * rows + r) * c, in + (r * cols + x) * c, c);
+        const unsigned char* from = in + (r * cols + c0) * C;
+        unsigned char* to = out + (c0 * rows + r) * C;
+        for (size_t x = c0; x < c1; ++x, from += C, to += rows * C) {
+          for (unsigned k = 0; k < C; ++k) to[k] = from[k];
+        }
       }
     }
+  }
+}
+
+void Transpose(const unsigned char* in, size_t rows, size_t cols, unsigned c, unsigned char* out) {
+  if (c == 1) {
+    TransposeTiles<1>(in, rows, cols, out);
+  } else {
+    TransposeTiles<3>(in, rows, cols, out);
   }
 }
 
