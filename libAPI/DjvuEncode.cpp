@@ -71,13 +71,12 @@ int Reduction(unsigned t, unsigned r) {
   return static_cast<int>((t + 2ULL * r) / (2ULL * t));
 }
 
-int SizeFactor(unsigned w, unsigned h, const djvu_pixel_image* page) {
-  if (!HasPixels(page)) return 1;
-  return static_cast<int>(std::clamp(std::min(w / page->w, h / page->h), 1U, 3U));
-}
+// The last INFO byte: every DjVu viewer reads it as the page orientation, and
+// 1 is "upright". Writing the ratio of mask to colour page there (2 or 3 when
+// the colour page is smaller) would show such pages turned, so it stays 1.
+constexpr unsigned char kInfoUpright = 1;
 
-void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float gamma,
-               int sizeFactor) {
+void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float gamma) {
   const int gammaByte = std::clamp(static_cast<int>(std::floor(gamma * 10 + 0.5)), 0, 255);
   const unsigned char info[10] = {
       static_cast<unsigned char>(w >> 8),
@@ -89,7 +88,7 @@ void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float g
       static_cast<unsigned char>(dpi & 0xFF),
       static_cast<unsigned char>((dpi >> 8) & 0xFF),
       static_cast<unsigned char>(gammaByte),
-      static_cast<unsigned char>(sizeFactor),
+      kInfoUpright,
   };
   iff.put_chunk("INFO");
   iff.get_bytestream()->writall(info, sizeof info);
@@ -135,7 +134,6 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   void* const arg = options.progress_arg;
 
   if (!HasPixels(page)) page = nullptr;
-  const int sizeFactor = SizeFactor(w, h, page);
   const unsigned dpi = MaskResolution(*mask, page, options.bg_dpi);
 
   // The page is read in any layout; only a page of another size than the
@@ -154,7 +152,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   GP<ByteStream> stream = ByteStream::create();
   GP<IFFByteStream> iff = IFFByteStream::create(stream);
   iff->put_chunk("FORM:DJVU", 1);
-  WriteInfo(*iff, w, h, dpi, options.gamma, sizeFactor);
+  WriteInfo(*iff, w, h, dpi, options.gamma);
   GP<JB2Image> stencil = MaskStencil(*mask, page != nullptr);
 
   djvu::ReportProgress("Applying Mask to Foreground", 10, arg);
