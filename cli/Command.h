@@ -5,6 +5,8 @@
 
 #include "Args.h"
 #include "app/AppSettings.h"
+#include "formats/ImageFiles.h"
+#include "image/DibImage.h"
 
 namespace leaf::cli {
 
@@ -39,5 +41,9 @@ std::string ConvertUsage();
 
 // Prints the message buffer's text (or the fallback when it is empty) to stderr.
 int ReportFailure(const std::string& fallback);
+
+// Reads an input file by the type its name tells; on failure the reason is
+// on stderr and the result is false.
+bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options = {});
 
 }  // namespace leaf::cli

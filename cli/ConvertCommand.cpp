@@ -91,18 +91,10 @@ std::string ConvertUsage() {
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
-  const FileTypeCode inputType = FileTypeForReading(job.input);
-  if (inputType == kFileUnknown) {
-    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n",
-                 job.input.c_str());
-    return kExitFailure;
-  }
   ReadOptions read = job.read;
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   DibImage image;
-  if (!ReadImageFile(image, job.input, inputType, read)) {
-    return ReportFailure("Failed to open the image!");
-  }
+  if (!OpenInput(job.input, image, read)) return kExitFailure;
   for (const Edit& edit : job.edits) {
     ClearMessage();
     if (!edit.apply(image)) return ReportEditFailure(edit.description);

@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "Command.h"
-#include "formats/AtomicFile.h"
+#include "SaveParameters.h"
+#include "formats/DjvuWriter.h"
 #include "formats/ImageFiles.h"
+#include "formats/SaveImageFile.h"
+#include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
 #include "libAPI/djvu_mask.h"
 
@@ -36,16 +39,9 @@ struct MaskJob {
 };
 
 MaskJob ParseMask(const Context& context, Args& args) {
-  const AppSettings& s = context.settings;
   // The record the application fills when it saves a page as DjVu.
   MaskJob job;
-  job.options.size = sizeof(djvu_mask_options);
-  job.options.filter_level = s.djvuFilterLevel;
-  job.options.multi_forback = s.djvuForeback;
-  job.options.flags = (s.djvuNoColorFilter ? NO_COLOR_FILTER : 0u) |
-                      (s.djvuNoSizeFilter ? NO_SIZE_FILTER : 0u) |
-                      (s.djvuNoInvFilter ? NO_INV_FILTER : 0u);
-  job.options.dpi = 300;
+  job.options = SaveParametersFor(context.settings).djvu.mask;
   std::vector<std::string> positional;
   while (!args.empty()) {
     const std::string item = args.next();
@@ -71,79 +67,16 @@ MaskJob ParseMask(const Context& context, Args& args) {
   return job;
 }
 
-// The page as the coding layer sees it: 24-bit rows as BGR and 8-bit rows
-// of an ascending gray ramp are used where they are; any other palette image
-// is expanded through its palette (gray when every entry is gray).
-struct MaskPage {
-  djvu_pixel_image image{};
-  std::vector<uint8_t> expanded;
-};
-
-bool MakeMaskPage(DibImage& dib, MaskPage& page) {
-  DibRaster& r = dib.raster;
-  djvu_pixel_image& p = page.image;
-  p.w = static_cast<unsigned>(r.width);
-  p.h = static_cast<unsigned>(r.height);
-  p.flags = r.rowOrder == kRowOrderTopDown ? DJVU_TOPDOWN : DJVU_BOTTOMUP;
-  if (r.xResolution > 0 && r.yResolution > 0) {
-    p.flags |= DJVU_HAS_DPI;
-    p.xres = static_cast<unsigned>(r.xResolution);
-    p.yres = static_cast<unsigned>(r.yResolution);
-  }
-  if (r.bitsPerPixel == 24) {
-    p.flags |= r.channelOrder == kChannelOrderRgb ? DJVU_RGB : DJVU_BGR;
-    p.pixsize = 3;
-    p.rowsize = static_cast<unsigned>(r.rowStride);
-    p.data = r.pixels();
-    return true;
-  }
-  if (r.bitsPerPixel != 1 && r.bitsPerPixel != 4 && r.bitsPerPixel != 8) {
-    SetMessage("the mask needs a 1, 4, 8 or 24-bit image, not %d bits", r.bitsPerPixel);
-    return false;
-  }
-  if (r.bitsPerPixel == 8 && dib.IsGrayRamp() && r.photometric == kPhotometricMinIsBlack) {
-    p.flags |= DJVU_GRAY;
-    p.pixsize = 1;
-    p.rowsize = static_cast<unsigned>(r.rowStride);
-    p.data = r.pixels();
-    return true;
-  }
-  const uint8_t* palette = r.palette();
-  const size_t entries = r.paletteEntries();
-  bool gray = true;
-  for (size_t i = 0; i < entries; ++i) {
-    const uint8_t* e = palette + i * r.paletteEntrySize;
-    gray = gray && e[0] == e[1] && e[1] == e[2];
-  }
-  const size_t pixsize = gray ? 1 : 3;
-  page.expanded.assign(static_cast<size_t>(r.width) * r.height * pixsize, 0);
-  const int bits = r.bitsPerPixel, mask = (1 << bits) - 1;
-  for (int y = 0; y < r.height; ++y) {
-    const uint8_t* in = r.storedRow(y);
-    uint8_t* out = page.expanded.data() + static_cast<size_t>(y) * r.width * pixsize;
-    for (int x = 0; x < r.width; ++x) {
-      const int bit = x * bits;
-      const size_t index = (in[bit / 8] >> (8 - bits - bit % 8)) & mask;
-      static const uint8_t kBlack[4] = {0, 0, 0, 0};
-      const uint8_t* e = index < entries ? palette + index * r.paletteEntrySize : kBlack;
-      for (size_t c = 0; c < pixsize; ++c) out[x * pixsize + c] = e[c];
-    }
-  }
-  p.flags |= gray ? DJVU_GRAY : DJVU_BGR;
-  p.pixsize = static_cast<unsigned>(pixsize);
-  p.rowsize = static_cast<unsigned>(r.width * pixsize);
-  p.data = page.expanded.data();
-  return true;
-}
-
-struct RunImageFree {
-  void operator()(djvu_run_image* image) const { djvu_run_image_free(image); }
-};
-
-// Writes the mask (records with bit 7 set for black) as a P4 file.
-bool WriteMaskPbm(const djvu_run_image& mask, const std::string& path) {
-  const size_t rowBytes = (mask.w + 7) / 8;
-  std::vector<uint8_t> rows(rowBytes * mask.h, 0);
+// The mask (records with bit 7 set for black) as a 1-bit image, palette
+// entry 0 white, ready for the PBM writer.
+bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
+  BitmapInfoHeader header;
+  header.width = static_cast<int32_t>(mask.w);
+  header.height = -static_cast<int32_t>(mask.h);  // rows top-down, as the runs come
+  header.bitCount = 1;
+  const size_t stride = RowStride(mask.w, 1);
+  std::vector<uint8_t> rows(stride * mask.h, 0);
+  header.sizeImage = static_cast<uint32_t>(rows.size());
   size_t pixel = 0;
   const size_t total = static_cast<size_t>(mask.w) * mask.h;
   for (unsigned i = 0; i < mask.nruns && pixel < total; ++i) {
@@ -152,46 +85,36 @@ bool WriteMaskPbm(const djvu_run_image& mask, const std::string& path) {
     for (size_t k = 0; k < length && pixel < total; ++k, ++pixel) {
       if (!black) continue;
       const size_t y = pixel / mask.w, x = pixel % mask.w;
-      rows[y * rowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      rows[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
   }
-  AtomicFile file(path);
-  if (!file.Open()) {
-    SetMessage("cannot create %s", path.c_str());
-    return false;
-  }
-  const std::string header = "P4\n" + std::to_string(mask.w) + " " + std::to_string(mask.h) + "\n";
-  if (!WriteAll(file.stream(), header.data(), header.size()) ||
-      !WriteAll(file.stream(), rows.data(), rows.size()) || !file.Commit()) {
-    SetMessage("cannot write %s", path.c_str());
-    return false;
-  }
-  return true;
+  uint8_t headerBytes[kBitmapInfoHeaderSize];
+  header.Write(headerBytes);
+  const uint8_t palette[8] = {255, 255, 255, 0, 0, 0, 0, 0};
+  return image.Import(headerBytes, sizeof headerBytes, palette, sizeof palette, rows.data(),
+                      rows.size(), kImportFormatPackedDib);
 }
 
 }  // namespace
 
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);
-  const FileTypeCode type = FileTypeForReading(job.input);
-  if (type == kFileUnknown) {
-    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n",
-                 job.input.c_str());
-    return kExitFailure;
-  }
   DibImage image;
+  if (!OpenInput(job.input, image)) return kExitFailure;
+  djvu_pixel_image page{};
+  PixelBlock storage;
   ClearMessage();
-  if (!ReadImageFile(image, job.input, type)) return ReportFailure("Failed to open the image!");
-  MaskPage page;
-  ClearMessage();
-  if (!MakeMaskPage(image, page)) return ReportFailure("Failed to find the mask!");
-  std::unique_ptr<djvu_run_image, RunImageFree> mask(djvu_mask(&job.options, &page.image));
+  if (MakePixelImage(image, page, storage) < 0) return ReportFailure("Failed to find the mask!");
+  const OwnedRunImage mask(djvu_mask(&job.options, &page));
   if (!mask) {
     std::fprintf(stderr, "leafsmith-cli: Failed to find the mask of %s!\n", job.input.c_str());
     return kExitFailure;
   }
   ClearMessage();
-  if (!WriteMaskPbm(*mask, job.output)) return ReportFailure("Failed to save the mask!");
+  DibImage maskImage;
+  if (!MaskAsImage(*mask, maskImage) || !SaveImageFile(job.output, kFilePnm, maskImage)) {
+    return ReportFailure("Failed to save the mask!");
+  }
   std::printf("wrote %s: mask, %u x %u, %u dpi\n", job.output.c_str(), mask->w, mask->h,
               mask->xres);
   return kExitOk;

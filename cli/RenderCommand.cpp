@@ -70,9 +70,7 @@ int RunRender(Context& context, Args& args) {
     throw UsageError("render: " + in + " is not a DjVu or IW44 file (.djvu, .djv, .iw44, .iw4)");
   }
   DibImage image;
-  ClearMessage();
-  if (!ReadImageFile(image, in, inputType, options))
-    return ReportFailure("Failed to open the image!");
+  if (!OpenInput(in, image, options)) return kExitFailure;
   ClearMessage();
   if (!SaveImageFile(out, outputType, image, SaveParametersFor(context.settings))) {
     return ReportFailure("Failed to save the image!");

@@ -98,6 +98,20 @@ int ReportFailure(const std::string& fallback) {
   return kExitFailure;
 }
 
+bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options) {
+  const FileTypeCode type = FileTypeForReading(path);
+  if (type == kFileUnknown) {
+    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n", path.c_str());
+    return false;
+  }
+  ClearMessage();
+  if (!ReadImageFile(image, path, type, options)) {
+    ReportFailure("Failed to open the image!");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace leaf::cli
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "FileHandle.h"
+#include "RasterLayout.h"
 #include "image/BitmapInfoHeader.h"
 
 namespace leaf {
@@ -96,8 +97,9 @@ bool ReadPnm(DibImage& image, const std::string& path) {
   }
   if (width <= 0 || height <= 0)
     return image.Fail("Invalid PNM image size %d x %d.", width, height);
-  const size_t stride = RowStride(width, bits);
-  if (stride == 0 || static_cast<size_t>(height) > kMaxBlockBytes / stride) {
+  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
+  RasterLayout layout;
+  if (!PlanRaster(width, height, bits, paletteSize, layout)) {
     return image.Fail("The PNM image is too large to open (%d x %d).", width, height);
   }
   const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
@@ -109,47 +111,21 @@ bool ReadPnm(DibImage& image, const std::string& path) {
                       static_cast<size_t>(remaining) % rowBytes);
   }
 
-  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
-  const size_t pixelSize = stride * static_cast<size_t>(height);
-  const size_t total = kBitmapInfoHeaderSize + paletteSize + pixelSize;
-  PixelBlock block = PixelBlock::Allocate(total);
-  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", total);
-
-  BitmapInfoHeader info;
-  info.width = width;
-  info.height = height;
-  info.bitCount = static_cast<uint16_t>(bits);
-  info.sizeImage = static_cast<uint32_t>(pixelSize);
-  info.Write(block.data());
+  PixelBlock block = AllocateRaster(layout, 0, 0);
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
   FillPalette(block.data() + kBitmapInfoHeaderSize, bits);
 
   uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + paletteSize;
   for (int y = 0; y < height; ++y) {
-    uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * stride;
+    uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * layout.rowStride;
     const size_t got = std::fread(row, 1, rowBytes, file.get());
-    if (got != rowBytes) {
-      image.Release(true);
+    if (got != rowBytes)
       return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes, got);
-    }
     if (bits == 24) SwapRedAndBlue(row, width);
   }
 
+  InstallRaster(image, std::move(block), layout);
   DibRaster& r = image.raster;
-  r.block = std::move(block);
-  r.blockKind = kBlockKindPackedDib;
-  r.headerSize = kBitmapInfoHeaderSize;
-  r.paletteOffset = kBitmapInfoHeaderSize;
-  r.paletteSize = paletteSize;
-  r.paletteEntrySize = kPaletteEntrySize;
-  r.channelOrder = kChannelOrderBgr;
-  r.pixelOffset = kBitmapInfoHeaderSize + paletteSize;
-  r.pixelSize = pixelSize;
-  r.rowStride = stride;
-  r.width = r.fullWidth = width;
-  r.height = r.fullHeight = height;
-  r.bitsPerPixel = r.sourceBitsPerPixel = bits;
-  r.rowOrder = kRowOrderBottomUp;
-  r.pageCount = 1;
   r.photometric = bits == 1   ? kPhotometricMinIsWhite
                   : bits == 8 ? kPhotometricMinIsBlack
                               : kPhotometricRgb;

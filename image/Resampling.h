@@ -27,6 +27,17 @@ PixelBlock Resample(const DibImage& image, const DibRaster& source, int width, i
 // cannot be made.
 const DibRaster* ResamplingSource(const DibImage& image, DibRaster& widened);
 
+// Resamples the source to width x height into a new block that starts with the
+// main raster's header and palette (at most paletteBytes of it), as Resize and
+// MakeThumbnail lay out their results. Empty when resampling failed.
+PixelBlock ResampleBelowHeader(const DibImage& image, const DibRaster& source, int width,
+                               int height, int method, size_t paletteBytes);
+
+// Installs such a block in target as a fresh single picture of width x height
+// at the depth: no page, no flips, no resolution; the header follows suit.
+void InstallResampledBlock(DibRaster& target, PixelBlock block, size_t headerSize,
+                           size_t paletteBytes, int width, int height, int depth);
+
 // Replaces the main raster by its resampled copy. 4-bit rasters and 8-bit
 // rasters that are not gray ramps are resampled in colour: the result has
 // 24 bits. The raster no longer belongs to a DjVu page; its resolution,

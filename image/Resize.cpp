@@ -25,6 +25,46 @@ const DibRaster* ResamplingSource(const DibImage& image, DibRaster& widened) {
   return &widened;
 }
 
+PixelBlock ResampleBelowHeader(const DibImage& image, const DibRaster& source, int width,
+                               int height, int method, size_t paletteBytes) {
+  const DibRaster& main = image.raster;
+  PixelBlock block = Resample(image, source, width, height, main.headerSize + paletteBytes, method);
+  if (!block) return block;
+  std::memcpy(block.data(), main.header(), main.headerSize);
+  if (paletteBytes > 0) {
+    std::memcpy(block.data() + main.headerSize, main.palette(),
+                std::min(main.paletteSize, paletteBytes));
+  }
+  return block;
+}
+
+void InstallResampledBlock(DibRaster& target, PixelBlock block, size_t headerSize,
+                           size_t paletteBytes, int width, int height, int depth) {
+  target.pageLink.reset();
+  target.negativeFlag = 0;
+  target.symmetryState = 0;
+  target.pageCount = 1;
+  target.pageIndex = 0;
+  target.xResolution = target.yResolution = 0;
+  target.resolutionUnit = 0;
+  target.width = target.fullWidth = width;
+  target.height = target.fullHeight = height;
+  target.bitsPerPixel = depth;
+  target.paletteEntrySize = kPaletteEntrySize;
+  target.paletteOffset = headerSize;
+  target.paletteSize = paletteBytes;
+  target.pixelOffset = headerSize + paletteBytes;
+  SetRowLayout(target);
+  target.block = std::move(block);
+
+  WriteHeaderGeometry(target.header(), target);
+  BitmapInfoHeader h = BitmapInfoHeader::Read(target.header());
+  h.xPelsPerMeter = h.yPelsPerMeter = 0;
+  h.clrUsed = 0;
+  h.clrImportant = 0;
+  h.Write(target.header());
+}
+
 bool Resize(DibImage& image, int width, int height, int method) {
   if (width < 1 || height < 1) return image.Fail("New width or height less than one pixel.");
   DibRaster& r = image.raster;
@@ -36,37 +76,10 @@ bool Resize(DibImage& image, int width, int height, int method) {
   // The new palette has the full size of its depth, whatever the old one
   // had, and the rows start right after it.
   const size_t paletteBytes = FullPaletteBytes(depth);
-  PixelBlock block = Resample(image, *source, width, height, r.headerSize + paletteBytes, method);
+  PixelBlock block = ResampleBelowHeader(image, *source, width, height, method, paletteBytes);
   if (!block) return false;
-  std::memcpy(block.data(), r.header(), r.headerSize);
-  if (paletteBytes > 0) {
-    std::memcpy(block.data() + r.headerSize, r.palette(), std::min(r.paletteSize, paletteBytes));
-  }
-
-  r.pageLink.reset();
-  r.negativeFlag = 0;
-  r.symmetryState = 0;
-  r.pageCount = 1;
-  r.pageIndex = 0;
-  r.xResolution = r.yResolution = 0;
-  r.resolutionUnit = 0;
-  r.width = r.fullWidth = width;
-  r.height = r.fullHeight = height;
-  r.bitsPerPixel = depth;
-  r.paletteEntrySize = kPaletteEntrySize;
-  r.paletteOffset = r.headerSize;
-  r.paletteSize = paletteBytes;
-  r.pixelOffset = r.headerSize + paletteBytes;
   if (source == &widened) r.photometric = kPhotometricRgb;
-  SetRowLayout(r);
-  r.block = std::move(block);
-
-  WriteHeaderGeometry(r.header(), r);
-  BitmapInfoHeader h = BitmapInfoHeader::Read(r.header());
-  h.xPelsPerMeter = h.yPelsPerMeter = 0;
-  h.clrUsed = 0;
-  h.clrImportant = 0;
-  h.Write(r.header());
+  InstallResampledBlock(r, std::move(block), r.headerSize, paletteBytes, width, height, depth);
   r.grayFlag = depth == 8 && image.IsGrayRamp() ? 1 : 0;
   return true;
 }

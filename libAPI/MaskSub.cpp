@@ -83,12 +83,10 @@ Colour ReferenceColour(const ColorLayer& layer, int x0, int y0, int x1, int y1) 
   }
 }
 
-// The mean of the two page pixels under the shape's ink nearest to the
-// reference colour.
-Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
-                     const Colour& reference) {
-  double best[2] = {256.0, 256.0};
-  Colour colours[2];
+// Calls visit(x, y, colour) for every page pixel under the shape's ink.
+template <typename Visit>
+void ForEachInkPixel(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+                     Visit&& visit) {
   const int rows = static_cast<int>(bits.rows());
   const int columns = static_cast<int>(bits.columns());
   for (int r = 0; r < rows; ++r) {
@@ -101,18 +99,29 @@ Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& b
       if (x >= page.width()) break;
       if (!ink[c]) continue;
       const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
-      const double d = Distance(colour, reference);
-      if (d < best[0]) {
-        best[1] = best[0];
-        colours[1] = colours[0];
-        best[0] = d;
-        colours[0] = colour;
-      } else if (d < best[1]) {
-        best[1] = d;
-        colours[1] = colour;
-      }
+      visit(x, y, colour);
     }
   }
+}
+
+// The mean of the two page pixels under the shape's ink nearest to the
+// reference colour.
+Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+                     const Colour& reference) {
+  double best[2] = {256.0, 256.0};
+  Colour colours[2];
+  ForEachInkPixel(page, bits, blit, [&](int, int, const Colour& colour) {
+    const double d = Distance(colour, reference);
+    if (d < best[0]) {
+      best[1] = best[0];
+      colours[1] = colours[0];
+      best[0] = d;
+      colours[0] = colour;
+    } else if (d < best[1]) {
+      best[1] = d;
+      colours[1] = colour;
+    }
+  });
   if (best[0] >= 256.0) Throw("GetNearestColor: must have at least one pixel", kSource, __LINE__);
   if (best[1] >= 256.0) return colours[0];
   return Colour{(colours[0].r + colours[1].r) / 2, (colours[0].g + colours[1].g) / 2,
@@ -405,28 +414,16 @@ Colour ShapeColour(const PageView& page, const GBitmap& bits, const JB2Blit& bli
                    const PaperColours& paper, int s) {
   long long sums[2][3] = {};
   long long counts[2] = {};
-  const int rows = static_cast<int>(bits.rows());
-  const int columns = static_cast<int>(bits.columns());
-  for (int r = 0; r < rows; ++r) {
-    const int y = blit.bottom + r;
-    if (y >= page.height()) break;
-    const unsigned char* ink = bits[r];
-    const unsigned char* pageRow = page.row(y);
-    for (int c = 0; c < columns; ++c) {
-      const int x = blit.left + c;
-      if (x >= page.width()) break;
-      if (!ink[c]) continue;
-      const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
-      const bool differs = !paper.Known(x / s, y / s) ||
-                           Distance(colour, paper.at(x / s, y / s)) > kDiffersFromBackground;
-      for (int k = differs ? 0 : 1; k < 2; ++k) {
-        sums[k][0] += colour.r;
-        sums[k][1] += colour.g;
-        sums[k][2] += colour.b;
-        ++counts[k];
-      }
+  ForEachInkPixel(page, bits, blit, [&](int x, int y, const Colour& colour) {
+    const bool differs = !paper.Known(x / s, y / s) ||
+                         Distance(colour, paper.at(x / s, y / s)) > kDiffersFromBackground;
+    for (int k = differs ? 0 : 1; k < 2; ++k) {
+      sums[k][0] += colour.r;
+      sums[k][1] += colour.g;
+      sums[k][2] += colour.b;
+      ++counts[k];
     }
-  }
+  });
   const int k = counts[0] > 0 ? 0 : 1;
   const long long n = counts[k];
   if (n == 0) {

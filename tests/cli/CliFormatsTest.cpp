@@ -12,12 +12,9 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::string Convert(const std::string& in, const std::string& out,
                     const std::string& options = "") {

@@ -8,12 +8,9 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST(CliTest, HelpVersionAndUsageErrors) {
   auto r = RunCli("--help");

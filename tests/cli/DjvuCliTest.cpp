@@ -8,15 +8,12 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
 
 std::string Fixture(const std::string& name) {
   return Quote(std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name);
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 TEST(DjvuCliTest, InfoShowsTheProbeAndThePageDescription) {

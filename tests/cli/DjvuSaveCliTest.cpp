@@ -11,12 +11,9 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // A 300-dpi-like page: dark blocks of "text" on cream paper, as a PPM file.
 std::string MakeTextPpm(const test::TempDir& dir) {

@@ -8,12 +8,9 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // A 3 x 2 gray PGM with values 10 20 30 / 40 50 60.
 std::string WriteSmallPgm(const test::TempDir& dir) {

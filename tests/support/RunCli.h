@@ -18,4 +18,8 @@ CliResult RunCli(const std::string& arguments);
 // Quotes a path for the shell.
 std::string Quote(const std::string& text);
 
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 }  // namespace leaf::test
