@@ -6,27 +6,16 @@
 #include "GBitmap.h"
 #include "libAPI/Iw44Schedule.h"
 #include "libAPI/MaskClean.h"
+#include "tests/libAPI/Jb2TestSupport.h"
 
 namespace {
+
+using leaf::test::AddBox;
 
 GP<JB2Image> Page(int w, int h) {
   GP<JB2Image> image = JB2Image::create();
   image->set_dimension(w, h);
   return image;
-}
-
-void AddBox(JB2Image& image, int left, int bottom, int w, int h) {
-  JB2Shape shape;
-  shape.parent = -1;
-  shape.bits = GBitmap::create(h, w);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) (*shape.bits)[y][x] = 1;
-  }
-  JB2Blit blit;
-  blit.left = static_cast<unsigned short>(left);
-  blit.bottom = static_cast<unsigned short>(bottom);
-  blit.shapeno = static_cast<unsigned>(image.add_shape(shape));
-  image.add_blit(blit);
 }
 
 // Ink pixels over all blits (the tests never overlap their blits).

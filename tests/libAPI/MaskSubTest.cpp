@@ -6,8 +6,12 @@
 
 #include "GException.h"
 #include "libAPI/MaskSub.h"
+#include "tests/libAPI/Jb2TestSupport.h"
 
 namespace {
+
+using leaf::test::AddBox;
+using leaf::test::ThrownMessage;
 
 using djvu::ColorLayer;
 
@@ -41,34 +45,10 @@ struct Page {
   }
 };
 
-// Adds a w x h solid shape at (left, bottom).
-void AddBox(JB2Image& stencil, int left, int bottom, int w, int h) {
-  JB2Shape shape;
-  shape.parent = -1;
-  shape.bits = GBitmap::create(h, w);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) (*shape.bits)[y][x] = 1;
-  }
-  JB2Blit blit;
-  blit.left = static_cast<unsigned short>(left);
-  blit.bottom = static_cast<unsigned short>(bottom);
-  blit.shapeno = static_cast<unsigned>(stencil.add_shape(shape));
-  stencil.add_blit(blit);
-}
-
 GP<JB2Image> Stencil(int w, int h) {
   GP<JB2Image> stencil = JB2Image::create();
   stencil->set_dimension(w, h);
   return stencil;
-}
-
-std::string ThrownMessage(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const GException& exception) {
-    return exception.get_cause();
-  }
-  return "";
 }
 
 TEST(MaskSubTest, AtReductionOneTheForegroundIsThePageUnderInk) {

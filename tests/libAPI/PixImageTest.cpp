@@ -8,22 +8,12 @@
 #include "libAPI/PnmStream.h"
 #include "libAPI/djvu_error.h"
 #include "libAPI/djvu_image.h"
+#include "tests/libAPI/CodecErrorCapture.h"
 
 namespace {
 
-thread_local std::vector<std::string> t_messages;
-
-void Collect(const char* message, const char*, int) { t_messages.emplace_back(message); }
-
-class PixImageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    t_messages.clear();
-    previous_ = djvu_set_error_handler(Collect);
-  }
-  void TearDown() override { djvu_set_error_handler(previous_); }
-  djvu_error_handler previous_ = nullptr;
-};
+using PixImageTest = leaf::test::CodecErrorCapture;
+using leaf::test::t_codecMessages;
 
 // A caller-built image over a vector (alloc_tag 0).
 struct CallerImage {
@@ -69,15 +59,15 @@ TEST_F(PixImageTest, ValidationReportsTheFirstFailureInOrder) {
       {{DJVU_BGR, 2, 1, 0, 6, 3, nullptr, 0, 0, 0}, "No Pixel Image Data Is Present"},
   };
   for (const Case& c : cases) {
-    t_messages.clear();
+    t_codecMessages.clear();
     djvu_pixel_image img = c.img;
     EXPECT_EQ(djvu_pixel_normalize(&img), nullptr);
-    ASSERT_EQ(t_messages.size(), 1u);
-    EXPECT_EQ(t_messages[0], c.message);
+    ASSERT_EQ(t_codecMessages.size(), 1u);
+    EXPECT_EQ(t_codecMessages[0], c.message);
   }
   djvu_pixel_image empty{DJVU_GRAY, 0, 5, 0, 0, 1, nullptr, 0, 0, 0};
   EXPECT_EQ(djvu_pixel_normalize(&empty), &empty);
-  EXPECT_TRUE(t_messages.size() == 1u);
+  EXPECT_TRUE(t_codecMessages.size() == 1u);
 }
 
 TEST_F(PixImageTest, NormalizeReversesTopDownRgbRowsAndDropsExtraBytes) {
@@ -129,8 +119,8 @@ TEST_F(PixImageTest, SubsampleByOneChangesNothingAndZeroIsRefused) {
   EXPECT_EQ(djvu_pixel_subsample(&caller.img, 1), &caller.img);
   EXPECT_EQ(std::memcmp(&before, &caller.img, sizeof before), 0);
   EXPECT_EQ(djvu_pixel_subsample(&caller.img, 0), nullptr);
-  ASSERT_EQ(t_messages.size(), 1u);
-  EXPECT_EQ(t_messages[0], "Non-posative scale specified in djvu_pixel_subsample");
+  ASSERT_EQ(t_codecMessages.size(), 1u);
+  EXPECT_EQ(t_codecMessages[0], "Non-posative scale specified in djvu_pixel_subsample");
 }
 
 TEST_F(PixImageTest, EnlargingKeepsEveryBlockMeanAndStaysInRange) {
@@ -152,7 +142,7 @@ TEST_F(PixImageTest, EnlargingKeepsEveryBlockMeanAndStaysInRange) {
     }
   }
   djvu_pixel_image_free(original);
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(PixImageTest, DoublingInterpolatesAndSmoothingChangesTheResult) {
@@ -183,7 +173,7 @@ TEST_F(PixImageTest, ObjectHeapBuffersMoveToTheLayerHeapWhenTheyGrow) {
   EXPECT_EQ(img->alloc_tag, DJVU_ALLOC_LAYER);
   EXPECT_EQ(img->rowsize, 6u);
   djvu_pixel_image_free(img);
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(PixImageTest, NarrowAndBilevelImagesAreReplicated) {
@@ -238,7 +228,7 @@ TEST_F(PixImageTest, TransformToOwnSizeOnlyNormalisesAndToNothingReleases) {
   EXPECT_EQ(owned->alloc_tag, 0);
   EXPECT_EQ(owned->w, 0u);
   djvu_pixel_image_free(owned);  // a layer-made record without buffer
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(PixImageTest, TransformTurnsByQuarterTurns) {
@@ -258,8 +248,8 @@ TEST_F(PixImageTest, TransformTurnsByQuarterTurns) {
   EXPECT_EQ(At(img, 0, 0), 6);
   EXPECT_EQ(At(img, 2, 1), 1);
   EXPECT_EQ(djvu_pixel_transform(img, 45, 3, 2), nullptr);
-  ASSERT_EQ(t_messages.size(), 1u);
-  EXPECT_EQ(t_messages[0], "Can only rotate 0,90,180, and 270 degrees");
+  ASSERT_EQ(t_codecMessages.size(), 1u);
+  EXPECT_EQ(t_codecMessages[0], "Can only rotate 0,90,180, and 270 degrees");
   djvu_pixel_image_free(img);
 }
 
@@ -289,8 +279,8 @@ TEST_F(PixImageTest, TransformScalesToExactSizesWithResolutionFollowing) {
 TEST_F(PixImageTest, CallerBuffersCannotGrow) {
   CallerImage caller(DJVU_GRAY, 2, 2, 1, 2);
   EXPECT_EQ(djvu_pixel_transform(&caller.img, 0, 4, 4), nullptr);
-  ASSERT_EQ(t_messages.size(), 1u);
-  EXPECT_EQ(t_messages[0], "Can only increase the size of internally generated images");
+  ASSERT_EQ(t_codecMessages.size(), 1u);
+  EXPECT_EQ(t_codecMessages[0], "Can only increase the size of internally generated images");
   EXPECT_EQ(caller.img.data, caller.bytes.data());
 }
 
@@ -314,14 +304,14 @@ TEST_F(PixImageTest, ExtractClampsCornersAndCountsRowsFromTheBottom) {
   EXPECT_EQ(dst.data[3 * 2], 12);  // then the row above it
   EXPECT_EQ(dst.data[3 * 2 + 5], 213);
   _djvu_free(dst.data);
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(PixImageTest, FreeRefusesCallerBuffers) {
   CallerImage caller(DJVU_GRAY, 2, 2, 1, 2);
   djvu_pixel_image_free(&caller.img);
-  ASSERT_EQ(t_messages.size(), 1u);
-  EXPECT_EQ(t_messages[0], "djvu_pixel_image_free: pixel image was not allocated by djvuapi");
+  ASSERT_EQ(t_codecMessages.size(), 1u);
+  EXPECT_EQ(t_codecMessages[0], "djvu_pixel_image_free: pixel image was not allocated by djvuapi");
   EXPECT_EQ(caller.img.data, caller.bytes.data());
 }
 
@@ -386,7 +376,7 @@ TEST_F(PixImageTest, PnmStreamRefusesMissingAndShortInput) {
   djvu::PnmStream truncated(ReadFrom, &shortBody);
   EXPECT_EQ(djvu::Guard<djvu_run_image*>(nullptr, [&] { return truncated.ReadRunImage(0, 0); }),
             nullptr);
-  EXPECT_EQ(t_messages, (std::vector<std::string>{"No Input specified", "I/O Read Error"}));
+  EXPECT_EQ(t_codecMessages, (std::vector<std::string>{"No Input specified", "I/O Read Error"}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "libAPI/djvu_error.h"
 #include "libAPI/djvu_render.h"
+#include "tests/libAPI/CodecErrorCapture.h"
 #include "tests/support/DjvuPages.h"
 #include "tests/support/DjvuReference.h"
 #include "tests/support/TempDir.h"
@@ -20,8 +21,7 @@ using leaf::test::ReferenceImage;
 using leaf::test::ReferenceMode;
 using leaf::test::RenderReference;
 
-thread_local std::vector<std::string> t_messages;
-void Collect(const char* message, const char*, int) { t_messages.emplace_back(message); }
+using leaf::test::t_codecMessages;
 
 std::string Fixture(const std::string& name) {
   return std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name;
@@ -95,14 +95,8 @@ void ExpectSamePixels(const djvu_pixel_image* ours, const ReferenceImage& refere
   EXPECT_EQ(mismatches, 0);
 }
 
-class RenderTest : public ::testing::Test {
+class RenderTest : public leaf::test::CodecErrorCapture {
  protected:
-  void SetUp() override {
-    t_messages.clear();
-    previous_ = djvu_set_error_handler(Collect);
-  }
-  void TearDown() override { djvu_set_error_handler(previous_); }
-  djvu_error_handler previous_ = nullptr;
   leaf::test::TempDir dir_;
 };
 
@@ -118,17 +112,17 @@ TEST_F(RenderTest, HeaderRefusalsNameWhatIsWrong) {
   const std::string tiny = dir_.path() + "/tiny.djvu";
   leaf::test::WriteBytes(tiny, std::vector<uint8_t>(15, 'A'));
   for (bool routine : {true, false}) {
-    t_messages.clear();
+    t_codecMessages.clear();
     for (const std::string& path :
          {Fixture("bundle.djvu"), djvi, other, notDjvu, tiny, Fixture("incl.djvu")}) {
       EXPECT_EQ(Decode(path, routine), nullptr) << path;
     }
-    EXPECT_EQ(t_messages, (std::vector<std::string>{
-                              "Multipage Bundled DjVu Documents Are Not Supported Yet.",
-                              "DjVu Index Files Are Not Supported Yet.",
-                              "This DjVu Files Is Not A Recognized Format.", "Not a DjVu document.",
-                              "Failed to read DjVu file header",
-                              "DjVu Pages Including Other Files Are Not Supported Yet."}));
+    EXPECT_EQ(t_codecMessages, (std::vector<std::string>{
+                                   "Multipage Bundled DjVu Documents Are Not Supported Yet.",
+                                   "DjVu Index Files Are Not Supported Yet.",
+                                   "This DjVu Files Is Not A Recognized Format.",
+                                   "Not a DjVu document.", "Failed to read DjVu file header",
+                                   "DjVu Pages Including Other Files Are Not Supported Yet."}));
   }
 }
 
@@ -140,8 +134,9 @@ TEST_F(RenderTest, WaveletImagesTooLargeForTheCodecAreRefused) {
       path, {'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0,  0,    0, 22,   'B',  'M',  '4',  '4', 'B',
              'M', '4', '4', 0,   0,   0,   9,   0,   74, 0x81, 2, 0xff, 0xff, 0xff, 0xff, 0,   0});
   EXPECT_EQ(Decode(path), nullptr);
-  EXPECT_EQ(t_messages, (std::vector<std::string>{
-                            "IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported."}));
+  EXPECT_EQ(t_codecMessages,
+            (std::vector<std::string>{
+                "IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported."}));
 }
 
 TEST_F(RenderTest, DecodedPagesDescribeThemselves) {
@@ -161,7 +156,7 @@ TEST_F(RenderTest, DecodedPagesDescribeThemselves) {
   HalfCoded iw44 = Decode(Fixture("gray.iw44"));
   ASSERT_NE(iw44, nullptr);
   EXPECT_EQ(iw44->page_width, 120u);
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(RenderTest, EveryLayerMatchesTheCodecsOwnRendering) {
@@ -190,7 +185,7 @@ TEST_F(RenderTest, EveryLayerMatchesTheCodecsOwnRendering) {
       ExpectSamePixels(ours.get(), RenderReference(Fixture(c.file), s, c.mode));
     }
   }
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(RenderTest, MasksRenderAsGrayLevels) {
@@ -239,9 +234,9 @@ TEST_F(RenderTest, ReductionsAboveTwelveAreSplit) {
   EXPECT_EQ(djvu_render(&options, page.get(), 0, 0, 0, 5, 5), nullptr);
   EXPECT_EQ(djvu_render(&options, page.get(), 1, 3, 0, 3, 5), nullptr);
   EXPECT_EQ(djvu_render(&options, nullptr, 1, 0, 0, 5, 5), nullptr);
-  EXPECT_EQ(t_messages, (std::vector<std::string>{
-                            "Non-posative subsample value", "Invalid rectangle specified.",
-                            "djvu_render: djvu_halfcoded_image is required"}));
+  EXPECT_EQ(t_codecMessages, (std::vector<std::string>{
+                                 "Non-posative subsample value", "Invalid rectangle specified.",
+                                 "djvu_render: djvu_halfcoded_image is required"}));
 }
 
 TEST_F(RenderTest, MissingLayersAreWhiteAndGrayPagesComeBackGray) {
@@ -308,7 +303,7 @@ TEST_F(RenderTest, ScaledRenderingPicksAWholeReduction) {
   EXPECT_EQ(odd->w, 70u);
   EXPECT_EQ(odd->h, 50u);
   EXPECT_EQ(djvu_render_scaled(&options, page.get(), 0, 0, 119, 89, 0, 0, 10), nullptr);
-  EXPECT_TRUE(t_messages.empty());
+  EXPECT_TRUE(t_codecMessages.empty());
 }
 
 TEST_F(RenderTest, OptionRecordsAreTakenForTheirOwnSize) {

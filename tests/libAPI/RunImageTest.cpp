@@ -7,8 +7,11 @@
 #include "GBitmap.h"
 #include "GException.h"
 #include "libAPI/RunImage.h"
+#include "tests/libAPI/Jb2TestSupport.h"
 
 namespace {
+
+using leaf::test::ThrownMessage;
 
 using djvu::RunImage;
 
@@ -38,15 +41,6 @@ std::vector<unsigned char> BwRuns(const std::vector<std::string>& rows) {
     }
   }
   return bytes;
-}
-
-std::string ThrownMessage(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const GException& exception) {
-    return exception.get_cause();
-  }
-  return "";
 }
 
 TEST(RunImageTest, DecodesRunsAcrossRowEndsFromTheTopRow) {
