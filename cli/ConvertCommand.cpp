@@ -44,7 +44,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
   if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
     throw UsageError("convert: cannot tell the output type from '" + job.output +
-                     "'; use an extension such as .djvu, .bmp, .pnm or .jpg, or --type");
+                     "'; use an extension such as .djvu, .bmp, .ppm or .jpg, or --type");
   }
   return job;
 }
