@@ -48,7 +48,12 @@ int ParseMethod(const std::string& option, const std::string& name) {
 }
 
 // "WxH" or "WxH:method"; the method defaults to favouring the grid centre.
-std::pair<Size, int> ParseSizeAndMethod(const std::string& option, const std::string& value) {
+struct Resampling {
+  Size size;
+  int method = kFavorGridCenter;
+};
+
+Resampling ParseResampling(const std::string& option, const std::string& value) {
   const std::vector<std::string> parts = Split(value, ':');
   if (parts.size() > 2) throw UsageError(option + " takes WxH[:method], not '" + value + "'");
   const int method = parts.size() == 2 ? ParseMethod(option, parts[1]) : kFavorGridCenter;
@@ -131,9 +136,9 @@ void ApplyCrop(ConvertJob& job, const std::string& option, const std::string& va
 }
 
 void ApplyResize(ConvertJob& job, const std::string& option, const std::string& value) {
-  const auto [size, method] = ParseSizeAndMethod(option, value);
-  AddEdit(job, "resize", [size, method](DibImage& image) {
-    return Resize(image, size.width, size.height, method);
+  const Resampling to = ParseResampling(option, value);
+  AddEdit(job, "resize", [to](DibImage& image) {
+    return Resize(image, to.size.width, to.size.height, to.method);
   });
 }
 
@@ -155,10 +160,10 @@ void ApplyEnlarge(ConvertJob& job, const std::string& option, const std::string&
 }
 
 void ApplyThumbnail(ConvertJob& job, const std::string& option, const std::string& value) {
-  const auto [size, method] = ParseSizeAndMethod(option, value);
+  const Resampling to = ParseResampling(option, value);
   job.writeThumbnail = true;
-  AddEdit(job, "make the thumbnail", [size, method](DibImage& image) {
-    return MakeThumbnail(image, size.width, size.height, method);
+  AddEdit(job, "make the thumbnail", [to](DibImage& image) {
+    return MakeThumbnail(image, to.size.width, to.size.height, to.method);
   });
 }
 
