@@ -7,7 +7,7 @@ OUT     ?= out
 FUZZ_SECONDS ?= 60
 CMAKE_GENERATOR := -G Ninja
 
-.PHONY: all run check setup release bench fuzz format clean
+.PHONY: all run check setup release bench fuzzers fuzz format clean
 
 all: release
 
@@ -34,6 +34,7 @@ check: setup $(BUILD)/check/build.ninja
 	cd $(BUILD)/check && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
 	  ctest --output-on-failure -j $$(nproc)
+	$(MAKE) --no-print-directory fuzzers
 
 bench: release
 	$(BUILD)/release/bench/leafsmith-bench
@@ -42,10 +43,14 @@ $(BUILD)/fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLEAFSMITH_FUZZ=ON -DLEAFSMITH_TESTS=OFF -DLEAFSMITH_BENCH=OFF
 
+# The libFuzzer targets (and everything else) built with clang; `make check`
+# builds them too, so they never stop compiling.
+fuzzers: setup $(BUILD)/fuzz/build.ninja
+	cmake --build $(BUILD)/fuzz
+
 # Runs every fuzzer for FUZZ_SECONDS on a working copy of its seed corpus. Leaks
 # inside DjVuLibre that cannot be guarded against are suppressed (see the file).
-fuzz: setup $(BUILD)/fuzz/build.ninja
-	cmake --build $(BUILD)/fuzz
+fuzz: fuzzers
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzzer; do \
 	  name=$$(basename $$f _fuzzer); seeds=fuzz/corpus/$${name#read_}; \
 	  work=$(BUILD)/fuzz/corpus/$$name; mkdir -p $$work fuzz/artifacts; \
