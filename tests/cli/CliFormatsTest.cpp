@@ -40,7 +40,7 @@ std::string MakeColourPpm(const test::TempDir& dir) {
 
 TEST(CliFormatsTest, TiffPagesAreChosenAndCounted) {
   test::TempDir dir;
-  std::vector<test::TiffSpec> pages(3);
+  std::vector<test::TiffRecipe> pages(3);
   for (uint32_t i = 0; i < 3; ++i) pages[i].width = 5 + i;
   const std::string tif = dir.file("pages.tif");
   test::WriteTiff(tif, pages);

@@ -17,18 +17,18 @@ using test::RunCli;
 // A 160 x 160 gray page: a black bar on white, and a black box with a
 // white bar inside it (light marks on dark ground).
 std::string WritePage(const test::TempDir& dir) {
-  test::BmpSpec spec;
-  spec.width = 160;
-  spec.height = 160;
-  spec.bits = 8;
-  spec.pixel = [](int x, int y) -> uint32_t {
+  test::BmpRecipe recipe;
+  recipe.width = 160;
+  recipe.height = 160;
+  recipe.bits = 8;
+  recipe.pixel = [](int x, int y) -> uint32_t {
     if (x >= 10 && x <= 40 && y >= 4 && y <= 8) return 0;
     const bool box = x >= 5 && x <= 154 && y >= 15 && y <= 154;
     const bool bar = x >= 60 && x <= 89 && y >= 70 && y <= 79;
     return box && !bar ? 0 : 255;
   };
   const std::string path = dir.file("page.bmp");
-  test::WriteBytes(path, test::MakeBmpFile(spec));
+  test::WriteBytes(path, test::MakeBmpFile(recipe));
   return path;
 }
 

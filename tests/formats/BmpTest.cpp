@@ -11,7 +11,7 @@
 namespace leaf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 
 uint32_t Pattern(int x, int y, int bits) {
   const uint32_t v = static_cast<uint32_t>(x * 7 + y * 13 + x * y);
@@ -19,12 +19,12 @@ uint32_t Pattern(int x, int y, int bits) {
   return v & ((1u << bits) - 1);
 }
 
-void ExpectSamePixels(const DibRaster& r, const BmpSpec& spec) {
-  ASSERT_EQ(r.width, spec.width);
-  ASSERT_EQ(r.height, std::abs(spec.height));
+void ExpectSamePixels(const DibRaster& r, const BmpRecipe& recipe) {
+  ASSERT_EQ(r.width, recipe.width);
+  ASSERT_EQ(r.height, std::abs(recipe.height));
   for (int y = 0; y < r.height; ++y) {
     for (int x = 0; x < r.width; ++x) {
-      ASSERT_EQ(test::PixelAt(r, x, y), spec.pixel(x, y)) << "at " << x << "," << y;
+      ASSERT_EQ(test::PixelAt(r, x, y), recipe.pixel(x, y)) << "at " << x << "," << y;
     }
   }
 }
@@ -46,20 +46,20 @@ TEST_F(BmpFileTest, RoundTripsEveryDepthWidthAndRowOrder) {
   for (int bits : {1, 4, 8, 24}) {
     for (int width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 32, 33}) {
       for (int height : {5, -5}) {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bits = bits;
-        spec.pixel = [bits](int x, int y) { return Pattern(x, y, bits); };
-        ASSERT_TRUE(Read(test::MakeBmpFile(spec))) << LastMessage();
-        ExpectSamePixels(image_.raster, spec);
+        BmpRecipe recipe;
+        recipe.width = width;
+        recipe.height = height;
+        recipe.bits = bits;
+        recipe.pixel = [bits](int x, int y) { return Pattern(x, y, bits); };
+        ASSERT_TRUE(Read(test::MakeBmpFile(recipe))) << LastMessage();
+        ExpectSamePixels(image_.raster, recipe);
         EXPECT_EQ(image_.raster.rowOrder, height < 0 ? kRowOrderTopDown : kRowOrderBottomUp);
         EXPECT_EQ(image_.raster.pageCount, 1);
         const std::string out = dir_.file("out.bmp");
         ASSERT_TRUE(WriteBmp(image_, out)) << LastMessage();
         DibImage again;
         ASSERT_TRUE(ReadBmp(again, out)) << LastMessage();
-        ExpectSamePixels(again.raster, spec);
+        ExpectSamePixels(again.raster, recipe);
         EXPECT_EQ(again.raster.xResolution, 300);
       }
     }
@@ -67,10 +67,10 @@ TEST_F(BmpFileTest, RoundTripsEveryDepthWidthAndRowOrder) {
 }
 
 TEST_F(BmpFileTest, ReadsFieldsAndGraySense) {
-  BmpSpec spec;
-  spec.width = 10;
-  spec.height = 4;
-  ASSERT_TRUE(Read(test::MakeBmpFile(spec)));
+  BmpRecipe recipe;
+  recipe.width = 10;
+  recipe.height = 4;
+  ASSERT_TRUE(Read(test::MakeBmpFile(recipe)));
   const DibRaster& r = image_.raster;
   EXPECT_EQ(r.blockKind, kBlockKindPackedDib);
   EXPECT_EQ(r.headerSize, 40u);
@@ -85,15 +85,15 @@ TEST_F(BmpFileTest, ReadsFieldsAndGraySense) {
 }
 
 TEST_F(BmpFileTest, ReadsOnlyTheBytesTheSizeFieldAnnounces) {
-  BmpSpec spec;
-  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  BmpRecipe recipe;
+  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
   bytes.insert(bytes.end(), 1000, 0xAB);  // trailing junk after the announced size
   ASSERT_TRUE(Read(bytes)) << LastMessage();
-  ExpectSamePixels(image_.raster, spec);
+  ExpectSamePixels(image_.raster, recipe);
 }
 
 TEST_F(BmpFileTest, RejectsMalformedHeadersWithClearTexts) {
-  const std::vector<uint8_t> good = test::MakeBmpFile(BmpSpec{});
+  const std::vector<uint8_t> good = test::MakeBmpFile(BmpRecipe{});
   struct Case {
     const char* name;
     std::function<void(std::vector<uint8_t>&)> damage;
@@ -129,7 +129,7 @@ TEST_F(BmpFileTest, RejectsMalformedHeadersWithClearTexts) {
 }
 
 TEST_F(BmpFileTest, TruncatedFileFailsWithTheByteCountAndPath) {
-  std::vector<uint8_t> bytes = test::MakeBmpFile(BmpSpec{});
+  std::vector<uint8_t> bytes = test::MakeBmpFile(BmpRecipe{});
   const size_t announced = bytes.size() - 14;
   bytes.resize(bytes.size() - 5);
   const std::string path = Write(bytes);
@@ -139,14 +139,14 @@ TEST_F(BmpFileTest, TruncatedFileFailsWithTheByteCountAndPath) {
 }
 
 TEST_F(BmpFileTest, LargerHeaderIsReadAndWrittenBackAsFortyBytes) {
-  BmpSpec spec;
-  spec.bits = 24;
-  spec.headerSize = 124;
-  spec.width = 5;
-  spec.pixel = [](int x, int y) { return Pattern(x, y, 24); };
-  ASSERT_TRUE(Read(test::MakeBmpFile(spec)));
+  BmpRecipe recipe;
+  recipe.bits = 24;
+  recipe.headerSize = 124;
+  recipe.width = 5;
+  recipe.pixel = [](int x, int y) { return Pattern(x, y, 24); };
+  ASSERT_TRUE(Read(test::MakeBmpFile(recipe)));
   EXPECT_EQ(image_.raster.headerSize, 124u);
-  ExpectSamePixels(image_.raster, spec);
+  ExpectSamePixels(image_.raster, recipe);
   const std::string out = dir_.file("out.bmp");
   ASSERT_TRUE(WriteBmp(image_, out));
   const std::vector<uint8_t> written = test::ReadBytes(out);
@@ -155,51 +155,51 @@ TEST_F(BmpFileTest, LargerHeaderIsReadAndWrittenBackAsFortyBytes) {
   EXPECT_EQ(LoadLe32(&written[2]), written.size());
   DibImage again;
   ASSERT_TRUE(ReadBmp(again, out));
-  ExpectSamePixels(again.raster, spec);
+  ExpectSamePixels(again.raster, recipe);
 }
 
 TEST_F(BmpFileTest, PixelDataOffsetBeyondThePaletteIsHonoured) {
-  BmpSpec spec;
-  spec.bits = 8;
-  spec.width = 6;
-  spec.pixel = [](int x, int y) { return Pattern(x, y, 8); };
-  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  BmpRecipe recipe;
+  recipe.bits = 8;
+  recipe.width = 6;
+  recipe.pixel = [](int x, int y) { return Pattern(x, y, 8); };
+  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
   const size_t offset = LoadLe32(&bytes[10]);
   bytes.insert(bytes.begin() + static_cast<long>(offset), 16, 0xEE);  // a gap before the rows
   StoreLe32(&bytes[10], static_cast<uint32_t>(offset + 16));
   StoreLe32(&bytes[2], static_cast<uint32_t>(bytes.size()));
   ASSERT_TRUE(Read(bytes)) << LastMessage();
-  ExpectSamePixels(image_.raster, spec);
+  ExpectSamePixels(image_.raster, recipe);
   EXPECT_EQ(image_.raster.pixelOffset, image_.raster.headerSize + image_.raster.paletteSize);
 }
 
 TEST_F(BmpFileTest, PaletteReachingIntoTheRowsIsShortenedConsistently) {
-  BmpSpec spec;
-  spec.bits = 8;
-  spec.width = 4;
-  spec.colorsUsed = 16;
-  spec.palette = test::GrayPalette(4);
-  spec.pixel = [](int x, int y) { return uint32_t(x + 4 * y); };
-  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  BmpRecipe recipe;
+  recipe.bits = 8;
+  recipe.width = 4;
+  recipe.colorsUsed = 16;
+  recipe.palette = test::GrayPalette(4);
+  recipe.pixel = [](int x, int y) { return uint32_t(x + 4 * y); };
+  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
   StoreLe32(&bytes[46], 20);                // claims 20 colours, 16 are there
   StoreLe32(&bytes[10], 14 + 40 + 16 * 4);  // the rows start after 16
   ASSERT_TRUE(Read(bytes)) << LastMessage();
   EXPECT_EQ(image_.raster.paletteSize, 64u);
-  ExpectSamePixels(image_.raster, spec);
+  ExpectSamePixels(image_.raster, recipe);
   const std::string out = dir_.file("out.bmp");
   ASSERT_TRUE(WriteBmp(image_, out));
   DibImage again;
   ASSERT_TRUE(ReadBmp(again, out)) << LastMessage();
   EXPECT_EQ(again.raster.paletteSize, 64u);
-  ExpectSamePixels(again.raster, spec);
+  ExpectSamePixels(again.raster, recipe);
 }
 
 TEST_F(BmpFileTest, BitfieldMasksSurviveARoundTrip) {
-  BmpSpec spec;
-  spec.bits = 16;
-  spec.compression = 3;
-  spec.width = 3;
-  std::vector<uint8_t> bytes = test::MakeBmpFile(spec);
+  BmpRecipe recipe;
+  recipe.bits = 16;
+  recipe.compression = 3;
+  recipe.width = 3;
+  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
   // 16-bit rows of a 3-pixel image: 8 bytes each; add masks 5-6-5 after the header.
   const uint8_t masks[12] = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
   bytes.insert(bytes.begin() + 54, masks, masks + 12);
@@ -214,7 +214,7 @@ TEST_F(BmpFileTest, BitfieldMasksSurviveARoundTrip) {
 
 TEST_F(BmpFileTest, FailedWriteLeavesTheExistingFileAlone) {
   DibImage image;
-  test::MakeImage(image, BmpSpec{});
+  test::MakeImage(image, BmpRecipe{});
   EXPECT_FALSE(WriteBmp(image, dir_.file("no/such/dir/out.bmp")));
   EXPECT_STREQ(LastMessage(), "Failed to write the bitmap file header.");
 

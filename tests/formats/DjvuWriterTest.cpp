@@ -15,7 +15,7 @@
 namespace leaf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 using test::MakeImage;
 using test::ReadBytes;
 using test::TempDir;
@@ -36,22 +36,22 @@ djvu_encode_options EncodeOptions() { return djvu_encode_options_default(); }
 
 using PixelFunction = std::function<uint32_t(int, int)>;
 
-BmpSpec Spec(int width, int height, int bits, PixelFunction pixel = nullptr,
-             std::vector<uint32_t> palette = {}, int32_t pixelsPerMetre = 11811) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits = bits;
-  if (pixel) spec.pixel = std::move(pixel);
-  spec.palette = std::move(palette);
-  spec.pixelsPerMetre = pixelsPerMetre;
-  return spec;
+BmpRecipe Recipe(int width, int height, int bits, PixelFunction pixel = nullptr,
+                 std::vector<uint32_t> palette = {}, int32_t pixelsPerMetre = 11811) {
+  BmpRecipe recipe;
+  recipe.width = width;
+  recipe.height = height;
+  recipe.bits = bits;
+  if (pixel) recipe.pixel = std::move(pixel);
+  recipe.palette = std::move(palette);
+  recipe.pixelsPerMetre = pixelsPerMetre;
+  return recipe;
 }
 
 TEST(MakeRunImageTest, AllWhitePageIsRunsOf128AndTheRest) {
   DibImage image;
   // Index 1 of the gray palette: white.
-  MakeImage(image, Spec(100, -100, 1, [](int, int) { return 1u; }));
+  MakeImage(image, Recipe(100, -100, 1, [](int, int) { return 1u; }));
   const OwnedRunImage run = MakeRunImage(image);
   ASSERT_TRUE(run);
   EXPECT_EQ(run->nruns, 79u);
@@ -66,8 +66,8 @@ TEST(MakeRunImageTest, AllWhitePageIsRunsOf128AndTheRest) {
 TEST(MakeRunImageTest, EveryRunFitsWhateverTheSize) {
   for (int side : {1, 2, 3, 7, 64}) {
     DibImage image;
-    MakeImage(image, Spec(side, -side, 1,
-                          [](int x, int y) { return static_cast<uint32_t>((x + y) & 1); }));
+    MakeImage(image, Recipe(side, -side, 1,
+                            [](int x, int y) { return static_cast<uint32_t>((x + y) & 1); }));
     const OwnedRunImage run = MakeRunImage(image);
     ASSERT_TRUE(run) << side;
     // Along the stream the colours alternate; with an even width a row ends
@@ -84,25 +84,25 @@ TEST(MakeRunImageTest, EveryRunFitsWhateverTheSize) {
 TEST(MakeRunImageTest, BlackPaletteEntryZeroMakesOneBitsWhite) {
   DibImage image;
   const PixelFunction threeThenFive = [](int x, int) { return x < 3 ? 0u : 1u; };
-  MakeImage(image, Spec(8, -1, 1, threeThenFive, {0x000000, 0xFFFFFF}));
+  MakeImage(image, Recipe(8, -1, 1, threeThenFive, {0x000000, 0xFFFFFF}));
   OwnedRunImage run = MakeRunImage(image);
   ASSERT_TRUE(run);
   EXPECT_EQ(Runs(*run), (std::vector<unsigned char>{0x02, 0x84}));
   DibImage inverted;
-  MakeImage(inverted, Spec(8, -1, 1, threeThenFive, {0xFFFFFF, 0x000000}));
+  MakeImage(inverted, Recipe(8, -1, 1, threeThenFive, {0xFFFFFF, 0x000000}));
   run = MakeRunImage(inverted);
   ASSERT_TRUE(run);
   EXPECT_EQ(Runs(*run), (std::vector<unsigned char>{0x82, 0x04}));
 
   DibImage gray;
-  MakeImage(gray, Spec(8, 1, 8));
+  MakeImage(gray, Recipe(8, 1, 8));
   EXPECT_FALSE(MakeRunImage(gray));
   EXPECT_STREQ(LastMessage(), "Run images are only made for 1-bit images.");
 }
 
 TEST(MakePixelImageTest, DeepRastersAreHandedOverInPlace) {
   DibImage colour;
-  MakeImage(colour, Spec(5, 3, 24));
+  MakeImage(colour, Recipe(5, 3, 24));
   colour.raster.yResolution = 200;
   djvu_pixel_image pixels{};
   PixelBlock storage;
@@ -116,7 +116,7 @@ TEST(MakePixelImageTest, DeepRastersAreHandedOverInPlace) {
   EXPECT_EQ(pixels.alloc_tag, 0);
 
   DibImage gray;
-  MakeImage(gray, Spec(5, -3, 8, nullptr, {}, 0));
+  MakeImage(gray, Recipe(5, -3, 8, nullptr, {}, 0));
   pixels = {};
   ASSERT_EQ(MakePixelImage(gray, pixels, storage), 0);
   EXPECT_EQ(pixels.flags, unsigned{DJVU_TOPDOWN | DJVU_GRAY});
@@ -125,7 +125,7 @@ TEST(MakePixelImageTest, DeepRastersAreHandedOverInPlace) {
 
 TEST(MakePixelImageTest, PaletteRastersAreConverted) {
   DibImage bilevel;
-  MakeImage(bilevel, Spec(9, 2, 1, [](int x, int) { return x == 4 ? 1u : 0u; }));
+  MakeImage(bilevel, Recipe(9, 2, 1, [](int x, int) { return x == 4 ? 1u : 0u; }));
   djvu_pixel_image pixels{};
   PixelBlock storage;
   ASSERT_EQ(MakePixelImage(bilevel, pixels, storage), 1);
@@ -137,7 +137,7 @@ TEST(MakePixelImageTest, PaletteRastersAreConverted) {
 
   DibImage nibbles;
   MakeImage(nibbles,
-            Spec(3, 1, 4, [](int x, int) { return x == 1 ? 1u : 0u; }, {0x102030, 0x405060}));
+            Recipe(3, 1, 4, [](int x, int) { return x == 1 ? 1u : 0u; }, {0x102030, 0x405060}));
   pixels = {};
   ASSERT_EQ(MakePixelImage(nibbles, pixels, storage), 1);
   EXPECT_EQ(pixels.flags & (DJVU_BGR | DJVU_RGB | DJVU_GRAY), unsigned{DJVU_BGR});
@@ -150,7 +150,7 @@ TEST(SaveDjvuTest, BilevelPageHasTheInfoOfTheRaster) {
   TempDir dir;
   DibImage image;
   MakeImage(image,
-            Spec(300, 120, 1, [](int x, int y) { return (x / 10 + y / 12) % 5 == 0 ? 0u : 1u; }));
+            Recipe(300, 120, 1, [](int x, int y) { return (x / 10 + y / 12) % 5 == 0 ? 0u : 1u; }));
   const std::string path = dir.file("page.djvu");
   ASSERT_TRUE(SaveDjvu(image, path, -4, false, djvu_mask_options{}, EncodeOptions()))
       << LastMessage();
@@ -167,7 +167,7 @@ TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
   const std::string path = dir.file("page.djvu");
   test::WriteText(path, "precious");
   DibImage deep;
-  MakeImage(deep, Spec(4, 4, 32));
+  MakeImage(deep, Recipe(4, 4, 32));
   EXPECT_FALSE(SaveDjvu(deep, path, -1, false, djvu_mask_options{}, EncodeOptions()));
   EXPECT_STREQ(LastMessage(), "DjVu saving not supported for this color depth.");
   EXPECT_FALSE(SaveIw44(deep, path, djvu_photo_options_default()));
@@ -175,7 +175,7 @@ TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
 
   // The encoder refuses a 10-dpi mask: nothing is written.
   DibImage coarse;
-  MakeImage(coarse, Spec(40, 40, 1, nullptr, {}, 394));
+  MakeImage(coarse, Recipe(40, 40, 1, nullptr, {}, 394));
   testing::internal::CaptureStderr();
   EXPECT_FALSE(SaveDjvu(coarse, path, -1, false, djvu_mask_options{}, EncodeOptions()));
   EXPECT_NE(testing::internal::GetCapturedStderr().find("Can not process masks lower than 72 DPI"),
@@ -190,7 +190,7 @@ TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
 TEST(SaveIw44Test, ColourAndGrayPhotosAndTheirProgress) {
   TempDir dir;
   DibImage colour;
-  MakeImage(colour, Spec(64, 48, 24, [](int x, int y) {
+  MakeImage(colour, Recipe(64, 48, 24, [](int x, int y) {
               return static_cast<uint32_t>(x * 4 + (y * 5 << 8) + (90 << 16));
             }));
   std::vector<std::string> steps;
@@ -209,7 +209,7 @@ TEST(SaveIw44Test, ColourAndGrayPhotosAndTheirProgress) {
   std::reverse(descending.begin(), descending.end());
   DibImage gray;
   MakeImage(gray,
-            Spec(
+            Recipe(
                 30, 20, 8, [](int x, int) { return static_cast<uint32_t>(x * 8); }, descending));
   ASSERT_EQ(gray.raster.photometric, kPhotometricMinIsWhite);
   ASSERT_TRUE(SaveIw44(gray, dir.file("g.iw44"), djvu_photo_options_default()));
@@ -245,7 +245,7 @@ TEST(SaveDjvuTest, GrayPageBecomesACompoundPage) {
   DibImage image;
   // Min-is-white: index 255 - v shows gray v.
   MakeImage(image,
-            Spec(
+            Recipe(
                 240, 144, 8, [](int x, int y) { return 255 - LetterPage(x, y); }, descending));
   ASSERT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
   std::vector<std::string> steps;
@@ -266,8 +266,8 @@ TEST(SaveDjvuTest, GrayPageBecomesACompoundPage) {
 TEST(SaveDjvuTest, TextOnlyKeepsTheTextBlackOnWhite) {
   TempDir dir;
   DibImage image;
-  MakeImage(image, Spec(240, 144, 24,
-                        [](int x, int y) { return LetterInk(x, y) ? 0x200010u : 0xF0E8D0u; }));
+  MakeImage(image, Recipe(240, 144, 24,
+                          [](int x, int y) { return LetterInk(x, y) ? 0x200010u : 0xF0E8D0u; }));
   const std::string path = dir.file("text.djvu");
   ASSERT_TRUE(SaveDjvu(image, path, -2, true, djvu_mask_default_options(), EncodeOptions()))
       << LastMessage();

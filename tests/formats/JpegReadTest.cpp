@@ -10,26 +10,26 @@
 namespace leaf {
 namespace {
 
-using test::JpegSpec;
+using test::JpegRecipe;
 using test::PaletteColor;
 using test::PixelAt;
 
 bool Near(uint32_t a, uint32_t b, int tolerance = 6) { return test::NearColor(a, b, tolerance); }
 
 // Red above, blue below: tells the top of the picture and the channel order.
-JpegSpec RedOverBlue() {
-  JpegSpec spec;
-  spec.sample = [](int, int y, int c) -> uint8_t {
+JpegRecipe RedOverBlue() {
+  JpegRecipe recipe;
+  recipe.sample = [](int, int y, int c) -> uint8_t {
     const bool top = y < 8;
     return c == 0 ? (top ? 255 : 0) : c == 2 ? (top ? 0 : 255) : 0;
   };
-  return spec;
+  return recipe;
 }
 
 class JpegReadTest : public ::testing::Test {
  protected:
-  bool Read(const JpegSpec& spec, int displayDepth = 24) {
-    test::MakeJpegFile(path_, spec);
+  bool Read(const JpegRecipe& recipe, int displayDepth = 24) {
+    test::MakeJpegFile(path_, recipe);
     return ReadJpeg(image_, path_, displayDepth, kJpegDctAccurate);
   }
 
@@ -60,11 +60,11 @@ TEST_F(JpegReadTest, ColourFilesGiveBgrRowsOrAPaletteForShallowDisplays) {
 }
 
 TEST_F(JpegReadTest, GrayFilesGiveAnAscendingRamp) {
-  JpegSpec spec;
-  spec.input = JCS_GRAYSCALE;
-  spec.sample = [](int x, int, int) { return static_cast<uint8_t>(x < 8 ? 40 : 220); };
+  JpegRecipe recipe;
+  recipe.input = JCS_GRAYSCALE;
+  recipe.sample = [](int x, int, int) { return static_cast<uint8_t>(x < 8 ? 40 : 220); };
   for (int depth : {24, 8}) {
-    ASSERT_TRUE(Read(spec, depth)) << LastMessage();
+    ASSERT_TRUE(Read(recipe, depth)) << LastMessage();
     const DibRaster& r = image_.raster;
     EXPECT_EQ(r.bitsPerPixel, 8);
     EXPECT_EQ(r.sourceBitsPerPixel, 8);
@@ -80,11 +80,11 @@ TEST_F(JpegReadTest, DensityBecomesDotsPerInch) {
     int unit, density, dpi, pixelsPerMetre;
   } cases[] = {{1, 300, 300, 11811}, {2, 118, 300, 11800}, {0, 300, 0, 0}, {1, 1, 0, 39}};
   for (const Case& c : cases) {
-    JpegSpec spec;
-    spec.densityUnit = c.unit;
-    spec.xDensity = c.density;
-    spec.yDensity = c.density;
-    ASSERT_TRUE(Read(spec)) << LastMessage();
+    JpegRecipe recipe;
+    recipe.densityUnit = c.unit;
+    recipe.xDensity = c.density;
+    recipe.yDensity = c.density;
+    ASSERT_TRUE(Read(recipe)) << LastMessage();
     EXPECT_EQ(image_.raster.xResolution, c.dpi) << c.unit << " " << c.density;
     EXPECT_EQ(image_.raster.yResolution, c.dpi);
     EXPECT_EQ(image_.raster.resolutionUnit, kResolutionUnitInch);
@@ -103,12 +103,12 @@ TEST_F(JpegReadTest, CmykAndYcckFilesBecomeColour) {
   for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK}) {
     for (bool adobe : {false, true}) {
       if (space == JCS_YCCK && !adobe) continue;  // YCCK is told only by Adobe's marker
-      JpegSpec spec;
-      spec.input = JCS_CMYK;
-      spec.file = space;
-      spec.adobeMarker = adobe;
-      spec.sample = inks(adobe);
-      ASSERT_TRUE(Read(spec)) << LastMessage();
+      JpegRecipe recipe;
+      recipe.input = JCS_CMYK;
+      recipe.file = space;
+      recipe.adobeMarker = adobe;
+      recipe.sample = inks(adobe);
+      ASSERT_TRUE(Read(recipe)) << LastMessage();
       const DibRaster& r = image_.raster;
       EXPECT_EQ(r.bitsPerPixel, 24);
       EXPECT_EQ(r.sourceBitsPerPixel, 32);
@@ -155,17 +155,17 @@ TEST_F(JpegReadTest, ShortFilesReadWithAWarningAndDamagedOnesFailEmpty) {
 }
 
 TEST_F(JpegReadTest, FilesWithEndlessScansAreRefused) {
-  JpegSpec spec;
-  spec.input = JCS_GRAYSCALE;
-  spec.width = spec.height = 8;
-  spec.scans = test::ManyScanScript();
-  ASSERT_GT(spec.scans.size(), 500u);
-  EXPECT_FALSE(Read(spec));
+  JpegRecipe recipe;
+  recipe.input = JCS_GRAYSCALE;
+  recipe.width = recipe.height = 8;
+  recipe.scans = test::ManyScanScript();
+  ASSERT_GT(recipe.scans.size(), 500u);
+  EXPECT_FALSE(Read(recipe));
   EXPECT_TRUE(image_.raster.empty());
 
-  spec.scans.resize(1 + 9 * 10);  // a progressive file of 91 scans still reads
-  for (int k = 11; k < 64; ++k) spec.scans.push_back({1, {0}, k, k, 0, 0});
-  EXPECT_TRUE(Read(spec)) << LastMessage();
+  recipe.scans.resize(1 + 9 * 10);  // a progressive file of 91 scans still reads
+  for (int k = 11; k < 64; ++k) recipe.scans.push_back({1, {0}, k, k, 0, 0});
+  EXPECT_TRUE(Read(recipe)) << LastMessage();
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 namespace leaf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 using test::PixelAt;
 
 bool Near(uint32_t a, uint32_t b, int tolerance = 8) { return test::NearColor(a, b, tolerance); }
@@ -38,18 +38,18 @@ class JpegWriteTest : public ::testing::Test {
 };
 
 // Red above, blue below, in the depth and palette given.
-BmpSpec RedOverBlue(int bits) {
-  BmpSpec spec;
-  spec.width = 16;
-  spec.height = 16;
-  spec.bits = bits;
+BmpRecipe RedOverBlue(int bits) {
+  BmpRecipe recipe;
+  recipe.width = 16;
+  recipe.height = 16;
+  recipe.bits = bits;
   if (bits == 24) {
-    spec.pixel = [](int, int y) { return y < 8 ? 0xFF0000u : 0x0000FFu; };
+    recipe.pixel = [](int, int y) { return y < 8 ? 0xFF0000u : 0x0000FFu; };
   } else {
-    spec.palette = {0x0000FF, 0xFF0000};
-    spec.pixel = [](int, int y) { return y < 8 ? 1u : 0u; };
+    recipe.palette = {0x0000FF, 0xFF0000};
+    recipe.pixel = [](int, int y) { return y < 8 ? 1u : 0u; };
   }
-  return spec;
+  return recipe;
 }
 
 TEST_F(JpegWriteTest, ColourAndPaletteRastersWriteColourTopFirst) {
@@ -62,7 +62,7 @@ TEST_F(JpegWriteTest, ColourAndPaletteRastersWriteColourTopFirst) {
     EXPECT_TRUE(Near(PixelAt(r, 4, 14), 0x0000FF)) << bits;
   }
   // A top-down raster is written the right way up and left bottom-up.
-  BmpSpec topDown = RedOverBlue(24);
+  BmpRecipe topDown = RedOverBlue(24);
   topDown.height = -16;
   test::MakeImage(image_, topDown);
   ASSERT_TRUE(Write()) << LastMessage();
@@ -74,14 +74,14 @@ TEST_F(JpegWriteTest, ColourAndPaletteRastersWriteColourTopFirst) {
 TEST_F(JpegWriteTest, BilevelAndGrayRastersWriteGrayInTheirOwnSense) {
   // 1 bit: black and white come from the palette, whichever index is which.
   for (bool zeroIsWhite : {true, false}) {
-    BmpSpec spec;
-    spec.width = spec.height = 16;
-    spec.bits = 1;
-    spec.palette =
+    BmpRecipe recipe;
+    recipe.width = recipe.height = 16;
+    recipe.bits = 1;
+    recipe.palette =
         zeroIsWhite ? std::vector<uint32_t>{0xFFFFFF, 0} : std::vector<uint32_t>{0, 0xFFFFFF};
     const uint32_t black = zeroIsWhite ? 1 : 0;
-    spec.pixel = [black](int x, int) { return x < 8 ? black : 1 - black; };
-    test::MakeImage(image_, spec);
+    recipe.pixel = [black](int x, int) { return x < 8 ? black : 1 - black; };
+    test::MakeImage(image_, recipe);
     ASSERT_TRUE(Write()) << LastMessage();
     const DibRaster& r = ReadBack().raster;
     EXPECT_EQ(r.bitsPerPixel, 8);
@@ -91,7 +91,7 @@ TEST_F(JpegWriteTest, BilevelAndGrayRastersWriteGrayInTheirOwnSense) {
   }
 
   // 8-bit min-is-white gray: reversed before writing, same picture.
-  BmpSpec gray;
+  BmpRecipe gray;
   gray.width = gray.height = 16;
   gray.palette.clear();
   for (int i = 0; i < 256; ++i) gray.palette.push_back((255 - i) * 0x010101u);
@@ -107,9 +107,9 @@ TEST_F(JpegWriteTest, BilevelAndGrayRastersWriteGrayInTheirOwnSense) {
 }
 
 TEST_F(JpegWriteTest, ResolutionBecomesDensity) {
-  BmpSpec spec = RedOverBlue(24);
-  spec.pixelsPerMetre = 11811;  // 300 dpi
-  test::MakeImage(image_, spec);
+  BmpRecipe recipe = RedOverBlue(24);
+  recipe.pixelsPerMetre = 11811;  // 300 dpi
+  test::MakeImage(image_, recipe);
   ASSERT_TRUE(Write()) << LastMessage();
   EXPECT_EQ(ReadBack().raster.xResolution, 300);
   EXPECT_EQ(BitmapInfoHeader::Read(back_.raster.header()).xPelsPerMeter, 11811);
@@ -158,7 +158,7 @@ TEST_F(JpegWriteTest, OutOfRangeSettingsUseTheDefaultsAndTheCommentIsOptional) {
 TEST_F(JpegWriteTest, TheThumbnailRasterCanBeWrittenInstead) {
   test::MakeImage(image_, RedOverBlue(24));
   DibImage small;
-  BmpSpec thumb = RedOverBlue(8);
+  BmpRecipe thumb = RedOverBlue(8);
   thumb.width = 5;
   thumb.height = 3;
   test::MakeImage(small, thumb);
@@ -184,7 +184,7 @@ TEST_F(JpegWriteTest, FailuresLeaveNoFileAndKeepAnExistingOne) {
   EXPECT_STREQ(LastMessage(), "JPEG saving not supported for this color depth.");
 
   // libjpeg refuses pictures wider than 65500 pixels once it starts.
-  BmpSpec wide;
+  BmpRecipe wide;
   wide.width = 70000;
   wide.height = 2;
   wide.bits = 1;
@@ -205,9 +205,9 @@ TEST_F(JpegWriteTest, FailuresLeaveNoFileAndKeepAnExistingOne) {
 }
 
 TEST_F(JpegWriteTest, ProgressIsReportedByPhaseAndRow) {
-  BmpSpec spec = RedOverBlue(1);
-  spec.height = 40;
-  test::MakeImage(image_, spec);
+  BmpRecipe recipe = RedOverBlue(1);
+  recipe.height = 40;
+  test::MakeImage(image_, recipe);
   std::vector<std::pair<std::string, int>> reports;
   image_.SetProgressCallback(
       [&](const char* text, int percent) { reports.emplace_back(text, percent); });

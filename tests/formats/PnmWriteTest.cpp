@@ -10,13 +10,13 @@
 namespace leaf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 using test::PixelAt;
 
 class PnmWriteTest : public ::testing::Test {
  protected:
-  std::string Written(const BmpSpec& spec) {
-    test::MakeImage(image_, spec);
+  std::string Written(const BmpRecipe& recipe) {
+    test::MakeImage(image_, recipe);
     EXPECT_TRUE(WritePnm(image_, path_)) << LastMessage();
     const std::vector<uint8_t> bytes = test::ReadBytes(path_);
     return std::string(bytes.begin(), bytes.end());
@@ -28,14 +28,14 @@ class PnmWriteTest : public ::testing::Test {
 };
 
 // Width 10, two rows: the top row has its first and last pixel set.
-BmpSpec Bilevel(std::vector<uint32_t> palette) {
-  BmpSpec spec;
-  spec.width = 10;
-  spec.height = 2;
-  spec.bits = 1;
-  spec.palette = std::move(palette);
-  spec.pixel = [](int x, int y) { return y == 0 && (x == 0 || x == 9) ? 1u : 0u; };
-  return spec;
+BmpRecipe Bilevel(std::vector<uint32_t> palette) {
+  BmpRecipe recipe;
+  recipe.width = 10;
+  recipe.height = 2;
+  recipe.bits = 1;
+  recipe.palette = std::move(palette);
+  recipe.pixel = [](int x, int y) { return y == 0 && (x == 0 || x == 9) ? 1u : 0u; };
+  return recipe;
 }
 
 TEST_F(PnmWriteTest, BilevelRastersWriteBlackAsOne) {
@@ -47,8 +47,8 @@ TEST_F(PnmWriteTest, BilevelRastersWriteBlackAsOne) {
   EXPECT_EQ(static_cast<uint8_t>(inverted[10]), 0xFFu);
 
   // A min-is-white raster is reversed first and still shows the same picture.
-  BmpSpec spec = Bilevel({0xFFFFFF, 0});
-  test::MakeImage(image_, spec);
+  BmpRecipe recipe = Bilevel({0xFFFFFF, 0});
+  test::MakeImage(image_, recipe);
   image_.raster.photometric = kPhotometricMinIsWhite;
   ASSERT_TRUE(WritePnm(image_, path_)) << LastMessage();
   EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsBlack);
@@ -61,16 +61,16 @@ TEST_F(PnmWriteTest, BilevelRastersWriteBlackAsOne) {
 }
 
 TEST_F(PnmWriteTest, GrayRastersWriteP5MinIsBlack) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.pixel = [](int x, int y) { return static_cast<uint32_t>(10 * x + 100 * y); };
-  EXPECT_EQ(Written(spec), std::string("P5\n3 2\n255\n\x00\x0A\x14\x64\x6E\x78", 17));
+  BmpRecipe recipe;
+  recipe.width = 3;
+  recipe.height = 2;
+  recipe.pixel = [](int x, int y) { return static_cast<uint32_t>(10 * x + 100 * y); };
+  EXPECT_EQ(Written(recipe), std::string("P5\n3 2\n255\n\x00\x0A\x14\x64\x6E\x78", 17));
 
   // Min-is-white: reversed, and left top-down, which a BMP of it keeps.
-  spec.palette.clear();
-  for (int i = 0; i < 256; ++i) spec.palette.push_back((255 - i) * 0x010101u);
-  EXPECT_EQ(Written(spec), std::string("P5\n3 2\n255\n\xFF\xF5\xEB\x9B\x91\x87", 17));
+  recipe.palette.clear();
+  for (int i = 0; i < 256; ++i) recipe.palette.push_back((255 - i) * 0x010101u);
+  EXPECT_EQ(Written(recipe), std::string("P5\n3 2\n255\n\xFF\xF5\xEB\x9B\x91\x87", 17));
   EXPECT_EQ(image_.raster.rowOrder, kRowOrderTopDown);
   EXPECT_EQ(PixelAt(image_.raster, 2, 1), 135u);  // the same picture, reversed
   const std::string bmp = dir_.file("after.bmp");
@@ -79,20 +79,20 @@ TEST_F(PnmWriteTest, GrayRastersWriteP5MinIsBlack) {
 }
 
 TEST_F(PnmWriteTest, PaletteAndColourRastersWriteP6) {
-  BmpSpec nibbles;  // a gray 4-bit palette still widens to colour
+  BmpRecipe nibbles;  // a gray 4-bit palette still widens to colour
   nibbles.width = 2;
   nibbles.height = 1;
   nibbles.bits = 4;
   nibbles.pixel = [](int x, int) { return x == 0 ? 0u : 15u; };
   EXPECT_EQ(Written(nibbles), std::string("P6\n2 1\n255\n\x00\x00\x00\xFF\xFF\xFF", 17));
 
-  BmpSpec indexed = nibbles;
+  BmpRecipe indexed = nibbles;
   indexed.bits = 8;
   indexed.palette = {0x102030, 0x405060};
   indexed.pixel = [](int x, int) { return static_cast<uint32_t>(x); };
   EXPECT_EQ(Written(indexed), std::string("P6\n2 1\n255\n\x10\x20\x30\x40\x50\x60", 17));
 
-  BmpSpec colour = nibbles;
+  BmpRecipe colour = nibbles;
   colour.bits = 24;
   colour.pixel = [](int x, int) { return x == 0 ? 0x010203u : 0xA0B0C0u; };
   EXPECT_EQ(Written(colour), std::string("P6\n2 1\n255\n\x01\x02\x03\xA0\xB0\xC0", 17));
@@ -100,8 +100,8 @@ TEST_F(PnmWriteTest, PaletteAndColourRastersWriteP6) {
 
 TEST_F(PnmWriteTest, FailuresKeepAnExistingFile) {
   test::WriteText(path_, "older");
-  BmpSpec spec;
-  test::MakeImage(image_, spec);
+  BmpRecipe recipe;
+  test::MakeImage(image_, recipe);
   image_.raster.bitsPerPixel = 16;
   EXPECT_FALSE(WritePnm(image_, path_));
   EXPECT_STREQ(LastMessage(), "PNM saving not supported for this color depth.");
@@ -110,17 +110,17 @@ TEST_F(PnmWriteTest, FailuresKeepAnExistingFile) {
   const std::vector<uint8_t> kept = test::ReadBytes(path_);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "older");
 
-  test::MakeImage(image_, spec);
+  test::MakeImage(image_, recipe);
   const std::string nowhere = dir_.file("missing/out.pgm");
   EXPECT_FALSE(WritePnm(image_, nowhere));
   EXPECT_EQ(std::string(LastMessage()), "Failed to create " + nowhere + ".");
 }
 
 TEST_F(PnmWriteTest, ProgressFollowsTheRows) {
-  BmpSpec spec;
-  spec.height = 20;
-  spec.bits = 4;
-  test::MakeImage(image_, spec);
+  BmpRecipe recipe;
+  recipe.height = 20;
+  recipe.bits = 4;
+  test::MakeImage(image_, recipe);
   std::vector<std::pair<std::string, int>> reports;
   image_.SetProgressCallback(
       [&](const char* text, int percent) { reports.emplace_back(text, percent); });

@@ -19,12 +19,14 @@ std::string Head(const std::string& path, size_t count) {
 }
 
 void MakeColourPage(DibImage& image) {
-  test::BmpSpec spec;
-  spec.width = 48;
-  spec.height = 32;
-  spec.bits = 24;
-  spec.pixel = [](int x, int y) { return static_cast<uint32_t>(x * 5 + (y * 7 << 8) + 0x400000); };
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.width = 48;
+  recipe.height = 32;
+  recipe.bits = 24;
+  recipe.pixel = [](int x, int y) {
+    return static_cast<uint32_t>(x * 5 + (y * 7 << 8) + 0x400000);
+  };
+  test::MakeImage(image, recipe);
 }
 
 TEST(SaveImageFileTest, EveryTypeGoesToItsWriterInFoldersMadeOnTheWay) {

@@ -13,34 +13,34 @@ namespace {
 
 using test::PaletteColor;
 using test::PixelAt;
-using test::TiffSpec;
+using test::TiffRecipe;
 
 // A page of text-like black marks on white: pixel (x, y) is black when
 // (x + y) % 3 == 0, in the file's own sense of 1.
-TiffSpec BilevelPage(int compression, int photometric) {
-  TiffSpec spec;
-  spec.width = 37;
-  spec.height = 9;
-  spec.bitsPerSample = 1;
-  spec.compression = compression;
-  spec.photometric = photometric;
-  spec.writeBitsPerSample = false;
-  spec.writeSamplesPerPixel = false;
-  spec.sample = [photometric](uint32_t x, uint32_t y, int) {
+TiffRecipe BilevelPage(int compression, int photometric) {
+  TiffRecipe recipe;
+  recipe.width = 37;
+  recipe.height = 9;
+  recipe.bitsPerSample = 1;
+  recipe.compression = compression;
+  recipe.photometric = photometric;
+  recipe.writeBitsPerSample = false;
+  recipe.writeSamplesPerPixel = false;
+  recipe.sample = [photometric](uint32_t x, uint32_t y, int) {
     const bool black = (x + y) % 3 == 0;
     return black == (photometric == PHOTOMETRIC_MINISWHITE) ? 1u : 0u;
   };
-  return spec;
+  return recipe;
 }
 
 class TiffReadTest : public ::testing::Test {
  protected:
-  bool Read(const std::vector<TiffSpec>& pages, int page = 0) {
+  bool Read(const std::vector<TiffRecipe>& pages, int page = 0) {
     const std::string path = dir_.file("in.tif");
     test::WriteTiff(path, pages);
     return ReadTiff(image_, path, page);
   }
-  bool Read(const TiffSpec& spec) { return Read(std::vector<TiffSpec>{spec}); }
+  bool Read(const TiffRecipe& recipe) { return Read(std::vector<TiffRecipe>{recipe}); }
   // True when picture pixel (x, y) shows black.
   bool IsBlack(int x, int y) {
     return PaletteColor(image_.raster, PixelAt(image_.raster, x, y)) == 0;
@@ -51,7 +51,7 @@ class TiffReadTest : public ::testing::Test {
 };
 
 TEST_F(TiffReadTest, MultipageFilesReadTheChosenPageOrTheFirst) {
-  std::vector<TiffSpec> pages(3);
+  std::vector<TiffRecipe> pages(3);
   for (int i = 0; i < 3; ++i) {
     pages[i].width = 5 + i;
     pages[i].sample = [i](uint32_t, uint32_t, int) { return 10u * (i + 1); };
@@ -88,12 +88,12 @@ TEST_F(TiffReadTest, FaxPagesWithoutDepthTagsAreBilevel) {
 }
 
 TEST_F(TiffReadTest, GrayPagesWithoutSamplesPerPixelFollowTheAcceptanceRules) {
-  TiffSpec spec;
-  spec.writeSamplesPerPixel = false;
-  spec.photometric = PHOTOMETRIC_MINISWHITE;
+  TiffRecipe recipe;
+  recipe.writeSamplesPerPixel = false;
+  recipe.photometric = PHOTOMETRIC_MINISWHITE;
   for (int compression : {COMPRESSION_NONE, COMPRESSION_PACKBITS}) {
-    spec.compression = compression;
-    ASSERT_TRUE(Read(spec)) << LastMessage();
+    recipe.compression = compression;
+    ASSERT_TRUE(Read(recipe)) << LastMessage();
     EXPECT_EQ(image_.raster.bitsPerPixel, 8);
     EXPECT_EQ(image_.raster.grayFlag, 1);
     EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsWhite);
@@ -101,10 +101,10 @@ TEST_F(TiffReadTest, GrayPagesWithoutSamplesPerPixelFollowTheAcceptanceRules) {
     EXPECT_EQ(PixelAt(image_.raster, 3, 2), 7u);
   }
   // Only fax, uncompressed and PackBits gray pages of 4 or 8 bits may omit it.
-  spec.compression = COMPRESSION_LZW;
-  EXPECT_FALSE(Read(spec));
+  recipe.compression = COMPRESSION_LZW;
+  EXPECT_FALSE(Read(recipe));
   EXPECT_STREQ(LastMessage(), "Failed to get TIFF samples per pixel.");
-  TiffSpec bilevel = BilevelPage(COMPRESSION_NONE, PHOTOMETRIC_MINISWHITE);
+  TiffRecipe bilevel = BilevelPage(COMPRESSION_NONE, PHOTOMETRIC_MINISWHITE);
   bilevel.writeBitsPerSample = true;
   EXPECT_FALSE(Read(bilevel));
   EXPECT_STREQ(LastMessage(), "Failed to get TIFF samples per pixel.");
@@ -113,14 +113,14 @@ TEST_F(TiffReadTest, GrayPagesWithoutSamplesPerPixelFollowTheAcceptanceRules) {
 
 TEST_F(TiffReadTest, CompressedGrayAndColourPagesKeepTheirSamples) {
   for (int compression : {COMPRESSION_PACKBITS, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE}) {
-    TiffSpec gray;
+    TiffRecipe gray;
     gray.compression = compression;
     ASSERT_TRUE(Read(gray)) << LastMessage();
     EXPECT_EQ(image_.raster.photometric, kPhotometricMinIsBlack);
     EXPECT_EQ(image_.raster.grayFlag, 1);
     EXPECT_EQ(PixelAt(image_.raster, 5, 3), 11u);
 
-    TiffSpec rgb = gray;
+    TiffRecipe rgb = gray;
     rgb.samplesPerPixel = 3;
     rgb.photometric = PHOTOMETRIC_RGB;
     rgb.sample = [](uint32_t x, uint32_t y, int s) { return s == 0 ? x : s == 1 ? y : 200u; };
@@ -132,14 +132,14 @@ TEST_F(TiffReadTest, CompressedGrayAndColourPagesKeepTheirSamples) {
 }
 
 TEST_F(TiffReadTest, SamplesBeyondThreeAreRefusedExceptCmyk) {
-  TiffSpec rgba;
+  TiffRecipe rgba;
   rgba.samplesPerPixel = 4;
   rgba.photometric = PHOTOMETRIC_RGB;
   rgba.extraSamples = 1;
   EXPECT_FALSE(Read(rgba));
   EXPECT_STREQ(LastMessage(), "Unsupported TIFF format. (Samples/pixel = 4, Photometric = 2)");
 
-  TiffSpec cmyk;
+  TiffRecipe cmyk;
   cmyk.width = 2;
   cmyk.height = 1;
   cmyk.samplesPerPixel = 4;
@@ -159,29 +159,29 @@ TEST_F(TiffReadTest, SamplesBeyondThreeAreRefusedExceptCmyk) {
 }
 
 TEST_F(TiffReadTest, PaletteMapsOfSixteenOrEightBitsAndGrayLevels) {
-  TiffSpec spec;
-  spec.bitsPerSample = 4;
-  spec.photometric = PHOTOMETRIC_PALETTE;
-  spec.sample = [](uint32_t x, uint32_t, int) { return x; };
-  spec.colorMap.resize(3 * 16);
+  TiffRecipe recipe;
+  recipe.bitsPerSample = 4;
+  recipe.photometric = PHOTOMETRIC_PALETTE;
+  recipe.sample = [](uint32_t x, uint32_t, int) { return x; };
+  recipe.colorMap.resize(3 * 16);
   for (int i = 0; i < 16; ++i) {
-    spec.colorMap[i] = static_cast<uint16_t>(i * 4096 + 255);  // red: 16-bit values
-    spec.colorMap[16 + i] = 0x1234;
-    spec.colorMap[32 + i] = 0;
+    recipe.colorMap[i] = static_cast<uint16_t>(i * 4096 + 255);  // red: 16-bit values
+    recipe.colorMap[16 + i] = 0x1234;
+    recipe.colorMap[32 + i] = 0;
   }
-  ASSERT_TRUE(Read(spec)) << LastMessage();
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
   EXPECT_EQ(image_.raster.bitsPerPixel, 4);
   EXPECT_EQ(image_.raster.photometric, kPhotometricPalette);
   EXPECT_EQ(PixelAt(image_.raster, 3, 0), 3u);
   EXPECT_EQ(PaletteColor(image_.raster, 3), 0x301200u);  // high bytes
 
-  for (int i = 0; i < 16; ++i) spec.colorMap[i] = static_cast<uint16_t>(i * 10);
-  for (int i = 0; i < 16; ++i) spec.colorMap[16 + i] = 255;
-  ASSERT_TRUE(Read(spec)) << LastMessage();
+  for (int i = 0; i < 16; ++i) recipe.colorMap[i] = static_cast<uint16_t>(i * 10);
+  for (int i = 0; i < 16; ++i) recipe.colorMap[16 + i] = 255;
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
   EXPECT_EQ(PaletteColor(image_.raster, 3), 0x1EFF00u);  // taken as they are
 
   // Gray pages of 4 bits get 16 levels in the file's sense.
-  TiffSpec gray;
+  TiffRecipe gray;
   gray.bitsPerSample = 4;
   gray.photometric = PHOTOMETRIC_MINISWHITE;
   ASSERT_TRUE(Read(gray)) << LastMessage();
@@ -192,11 +192,11 @@ TEST_F(TiffReadTest, PaletteMapsOfSixteenOrEightBitsAndGrayLevels) {
 }
 
 TEST_F(TiffReadTest, ResolutionIsRoundedAndConvertedToTheHeader) {
-  TiffSpec spec;
-  spec.resolutionUnit = RESUNIT_INCH;
-  spec.xResolution = 299.6f;
-  spec.yResolution = 150;
-  ASSERT_TRUE(Read(spec)) << LastMessage();
+  TiffRecipe recipe;
+  recipe.resolutionUnit = RESUNIT_INCH;
+  recipe.xResolution = 299.6f;
+  recipe.yResolution = 150;
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
   EXPECT_EQ(image_.raster.xResolution, 300);
   EXPECT_EQ(image_.raster.yResolution, 150);
   EXPECT_EQ(image_.raster.resolutionUnit, kResolutionUnitInch);
@@ -204,8 +204,8 @@ TEST_F(TiffReadTest, ResolutionIsRoundedAndConvertedToTheHeader) {
   EXPECT_EQ(h.xPelsPerMeter, 11795);
   EXPECT_EQ(h.yPelsPerMeter, 5906);
 
-  spec.resolutionUnit = RESUNIT_NONE;
-  ASSERT_TRUE(Read(spec)) << LastMessage();
+  recipe.resolutionUnit = RESUNIT_NONE;
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
   EXPECT_EQ(image_.raster.xResolution, 300);
   EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).xPelsPerMeter, 0);
 }
@@ -217,40 +217,40 @@ TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
       return (s == 0 ? x : s == 1 ? y : 7u) * scale;
     };
   };
-  TiffSpec deep;  // 16 bits per sample
+  TiffRecipe deep;  // 16 bits per sample
   deep.width = deep.height = 32;
   deep.bitsPerSample = 16;
   deep.samplesPerPixel = 3;
   deep.photometric = PHOTOMETRIC_RGB;
   deep.sample = rgb(2570);
-  TiffSpec planes = deep;  // separate planes, several strips
+  TiffRecipe planes = deep;  // separate planes, several strips
   planes.bitsPerSample = 8;
   planes.separatePlanes = true;
   planes.rowsPerStrip = 3;
   planes.sample = rgb(1);
-  TiffSpec tiled;  // tiles that overhang the page
+  TiffRecipe tiled;  // tiles that overhang the page
   tiled.width = 40;
   tiled.height = 35;
   tiled.tileSize = 16;
   tiled.compression = COMPRESSION_LZW;
   tiled.sample = [](uint32_t x, uint32_t y, int) { return x + y; };
-  TiffSpec grayAlpha;  // two samples
+  TiffRecipe grayAlpha;  // two samples
   grayAlpha.samplesPerPixel = 2;
   grayAlpha.extraSamples = 1;
   grayAlpha.sample = [](uint32_t, uint32_t, int s) { return s == 0 ? 100u : 255u; };
-  TiffSpec ycbcr = planes;  // JPEG-compressed YCbCr, subsampled
+  TiffRecipe ycbcr = planes;  // JPEG-compressed YCbCr, subsampled
   ycbcr.separatePlanes = false;
   ycbcr.rowsPerStrip = 16;
   ycbcr.compression = COMPRESSION_JPEG;
   ycbcr.photometric = PHOTOMETRIC_YCBCR;
   ycbcr.sample = [](uint32_t, uint32_t y, int s) { return y < 16 ? (s == 0 ? 250u : 10u) : 128u; };
-  TiffSpec twoBit;
+  TiffRecipe twoBit;
   twoBit.bitsPerSample = 2;
   twoBit.sample = [](uint32_t x, uint32_t, int) { return x % 4; };
 
   const struct {
     const char* what;
-    TiffSpec spec;
+    TiffRecipe recipe;
     int x, y;
     uint32_t color;
     int tolerance;
@@ -259,7 +259,7 @@ TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
                {"gray+alpha", grayAlpha, 1, 1, 0x646464, 0}, {"ycbcr", ycbcr, 4, 4, 0xFA0A0A, 12},
                {"ycbcr", ycbcr, 4, 28, 0x808080, 4},         {"2 bits", twoBit, 1, 0, 0x555555, 0}};
   for (const auto& c : cases) {
-    ASSERT_TRUE(Read(c.spec)) << c.what << ": " << LastMessage();
+    ASSERT_TRUE(Read(c.recipe)) << c.what << ": " << LastMessage();
     EXPECT_EQ(image_.raster.bitsPerPixel, 24) << c.what;
     EXPECT_EQ(image_.raster.photometric, kPhotometricRgb) << c.what;
     EXPECT_TRUE(test::NearColor(PixelAt(image_.raster, c.x, c.y), c.color, c.tolerance))
@@ -269,14 +269,14 @@ TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
 }
 
 TEST_F(TiffReadTest, DamagedStripsGiveBlankRows) {
-  TiffSpec spec;
-  spec.width = 16;
-  spec.height = 300;
-  spec.rowsPerStrip = 100;
-  spec.compression = COMPRESSION_LZW;
-  spec.sample = [](uint32_t, uint32_t, int) { return 200u; };
+  TiffRecipe recipe;
+  recipe.width = 16;
+  recipe.height = 300;
+  recipe.rowsPerStrip = 100;
+  recipe.compression = COMPRESSION_LZW;
+  recipe.sample = [](uint32_t, uint32_t, int) { return 200u; };
   const std::string path = dir_.file("damaged.tif");
-  test::WriteTiff(path, {spec});
+  test::WriteTiff(path, {recipe});
   // Overwrite the second strip's data with noise.
   std::vector<uint8_t> bytes = test::ReadBytes(path);
   TIFF* t = TIFFOpen(path.c_str(), "r");
@@ -301,15 +301,15 @@ TEST_F(TiffReadTest, UnreadableFilesAndHugePagesFailCleanly) {
   EXPECT_FALSE(ReadTiff(image_, dir_.file("text.tif"), 0));
 
   // The size is refused before anything is allocated.
-  TiffSpec spec;
-  ASSERT_TRUE(Read(spec));
-  spec.width = 60000;
-  spec.height = 60000;
-  spec.rowsPerStrip = 60000;
-  spec.compression = COMPRESSION_PACKBITS;
-  spec.writePixels = false;
+  TiffRecipe recipe;
+  ASSERT_TRUE(Read(recipe));
+  recipe.width = 60000;
+  recipe.height = 60000;
+  recipe.rowsPerStrip = 60000;
+  recipe.compression = COMPRESSION_PACKBITS;
+  recipe.writePixels = false;
   const std::string path = dir_.file("huge.tif");
-  test::WriteTiff(path, {spec});
+  test::WriteTiff(path, {recipe});
   EXPECT_FALSE(ReadTiff(image_, path, 0));
   EXPECT_STREQ(LastMessage(), "The TIFF image is too large to open (60000 x 60000).");
   EXPECT_TRUE(image_.raster.empty());

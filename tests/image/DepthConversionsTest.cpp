@@ -124,9 +124,9 @@ TEST(DepthConversionsTest, ToGrayInstallsAnAscendingRampAndKeepsTheFields) {
   ClearMessage();
   EXPECT_TRUE(ConvertToGray(image, r, 0).empty());
   EXPECT_STREQ(LastMessage(), "");
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_FALSE(ToGray(image));
   EXPECT_STREQ(LastMessage(), "Conversion to gray not supported for this color depth.");
 }
@@ -161,13 +161,13 @@ TEST(DepthConversionsTest, IncreaseDepthKeepsIndicesOrTakesPaletteColours) {
 // Indices past a short palette read as black instead of past the palette.
 TEST(DepthConversionsTest, ShortPalettesGiveBlackForMissingEntries) {
   DibImage image;
-  test::BmpSpec spec;
-  spec.width = 20;
-  spec.height = 2;
-  spec.palette = {0x102030, 0x808080};
-  spec.colorsUsed = 2;
-  spec.pixel = [](int x, int) { return uint32_t(x % 3 == 2 ? 200 + x : x % 3); };
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.width = 20;
+  recipe.height = 2;
+  recipe.palette = {0x102030, 0x808080};
+  recipe.colorsUsed = 2;
+  recipe.pixel = [](int x, int) { return uint32_t(x % 3 == 2 ? 200 + x : x % 3); };
+  test::MakeImage(image, recipe);
   ASSERT_EQ(image.raster.paletteEntries(), 2u);
   const PixelBlock gray = ConvertToGray(image, image.raster, 0);
   const PixelBlock wide = IncreaseDepth(image, 24);

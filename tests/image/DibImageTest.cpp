@@ -16,7 +16,7 @@ struct djvu_halfcoded_image {
 namespace leaf {
 namespace {
 
-using test::BmpSpec;
+using test::BmpRecipe;
 using test::MakeImage;
 
 PageLink MakeCountedPage(int* frees) {
@@ -36,10 +36,10 @@ TEST(DibImageTest, ImportRejectsUnknownFormatAndLeavesNoBlock) {
 
 TEST(DibImageTest, ImportOfTopDownHeaderGivesPositiveHeightAndTopDownOrder) {
   DibImage image;
-  BmpSpec spec;
-  spec.width = 7;
-  spec.height = -100;
-  MakeImage(image, spec);
+  BmpRecipe recipe;
+  recipe.width = 7;
+  recipe.height = -100;
+  MakeImage(image, recipe);
   ASSERT_FALSE(image.raster.empty());
   EXPECT_EQ(image.raster.height, 100);
   EXPECT_EQ(image.raster.fullHeight, 100);
@@ -50,25 +50,25 @@ TEST(DibImageTest, ImportOfTopDownHeaderGivesPositiveHeightAndTopDownOrder) {
 
 TEST(DibImageTest, ImportSetsGrayFlagAndPhotometricFromThePalette) {
   DibImage image;
-  BmpSpec descending;
+  BmpRecipe descending;
   for (int i = 0; i < 256; ++i) descending.palette.push_back((255 - i) * 0x010101u);
   MakeImage(image, descending);
   EXPECT_EQ(image.raster.grayFlag, 1);
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsWhite);
 
-  BmpSpec ascending;
+  BmpRecipe ascending;
   MakeImage(image, ascending);
   EXPECT_EQ(image.raster.grayFlag, 1);
   EXPECT_EQ(image.raster.photometric, kPhotometricMinIsBlack);
 
-  BmpSpec colour;
+  BmpRecipe colour;
   colour.palette = test::GrayPalette(8);
   colour.palette[17] = 0x123456;
   MakeImage(image, colour);
   EXPECT_EQ(image.raster.grayFlag, 0);
   EXPECT_EQ(image.raster.photometric, kPhotometricPalette);
 
-  BmpSpec rgb;
+  BmpRecipe rgb;
   rgb.bits = 24;
   MakeImage(image, rgb);
   EXPECT_EQ(image.raster.grayFlag, 0);
@@ -77,11 +77,11 @@ TEST(DibImageTest, ImportSetsGrayFlagAndPhotometricFromThePalette) {
 
 TEST(DibImageTest, ShortGrayPaletteIsNotARamp) {
   DibImage image;
-  BmpSpec spec;
-  spec.colorsUsed = 16;
-  spec.palette = test::GrayPalette(4);
-  spec.pixel = [](int x, int) { return uint32_t(x % 16); };
-  MakeImage(image, spec);
+  BmpRecipe recipe;
+  recipe.colorsUsed = 16;
+  recipe.palette = test::GrayPalette(4);
+  recipe.pixel = [](int x, int) { return uint32_t(x % 16); };
+  MakeImage(image, recipe);
   EXPECT_EQ(image.raster.paletteSize, 64u);
   EXPECT_FALSE(image.IsGrayRamp());
   EXPECT_EQ(image.raster.photometric, kPhotometricPalette);
@@ -105,9 +105,9 @@ TEST(DibImageTest, ResolutionFromHeaderRoundsToDotsPerInch) {
   EXPECT_EQ(DpiFromPixelsPerMetre(11811), 300);
   DibImage image;
   EXPECT_EQ(image.ResolutionFromHeader(), -1);
-  BmpSpec spec;
-  spec.pixelsPerMetre = 2835;
-  MakeImage(image, spec);
+  BmpRecipe recipe;
+  recipe.pixelsPerMetre = 2835;
+  MakeImage(image, recipe);
   EXPECT_EQ(image.raster.xResolution, 72);
   EXPECT_EQ(image.raster.yResolution, 72);
   EXPECT_EQ(image.raster.resolutionUnit, kResolutionUnitInch);
@@ -128,10 +128,10 @@ TEST(DibImageTest, PaletteSizeFromHeaderFollowsColoursUsedThenDepth) {
 TEST(DibImageTest, CloneCopiesPixelsAndSharesThePage) {
   int frees = 0;
   DibImage source;
-  BmpSpec spec;
-  spec.bits = 24;
-  spec.pixel = [](int x, int y) { return uint32_t(0x010203 * (x + 1) + y); };
-  MakeImage(source, spec);
+  BmpRecipe recipe;
+  recipe.bits = 24;
+  recipe.pixel = [](int x, int y) { return uint32_t(0x010203 * (x + 1) + y); };
+  MakeImage(source, recipe);
   source.raster.pageLink = MakeCountedPage(&frees);
   source.raster.symmetryState = 6;
   {
@@ -155,7 +155,7 @@ TEST(DibImageTest, CloneCopiesPixelsAndSharesThePage) {
 TEST(DibImageTest, ReleaseKeepsOrDropsThePageAndEmptiesBothRasters) {
   int frees = 0;
   DibImage image;
-  MakeImage(image, BmpSpec{});
+  MakeImage(image, BmpRecipe{});
   image.raster.pageLink = MakeCountedPage(&frees);
   image.Release(false);
   EXPECT_TRUE(image.raster.empty());

@@ -67,9 +67,9 @@ TEST(EnlargeTest, RefusesToShrinkAndOtherDepths) {
   EXPECT_TRUE(DIBEnlarge(image, image.raster, 20, 20, 7, 0).empty());
   EXPECT_STREQ(LastMessage(), "DIBEnlarge: New dimension(s) smaller than old one(s).");
   EXPECT_EQ(image.raster.width, 10);
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_FALSE(Enlarge(image, 20, 20, 7, 0));
   EXPECT_STREQ(LastMessage(), "Enlarge not supported for this color depth.");
 }

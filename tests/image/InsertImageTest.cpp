@@ -50,13 +50,13 @@ TEST(InsertImageTest, WritesTheInsertedPixelsThroughTheMap) {
 TEST(InsertImageTest, SkipsTheTransparentColour) {
   DibImage page, label;
   MakeNoiseImage(page, 16, 4, 8, 1, test::GrayPalette(8));
-  test::BmpSpec spec;
-  spec.width = 8;
-  spec.height = 2;
-  spec.bits = 1;
-  spec.palette = {0xFFFFFF, 0x000000};
-  spec.pixel = [](int x, int y) { return uint32_t(x == y); };
-  test::MakeImage(label, spec);
+  test::BmpRecipe recipe;
+  recipe.width = 8;
+  recipe.height = 2;
+  recipe.bits = 1;
+  recipe.palette = {0xFFFFFF, 0x000000};
+  recipe.pixel = [](int x, int y) { return uint32_t(x == y); };
+  test::MakeImage(label, recipe);
   label.raster.transparentFlag = 1;
   label.raster.transparentColor = 0xFFFFFF;
   IndexMap map{};

@@ -25,20 +25,20 @@ inline uint32_t Noise(int x, int y, uint32_t seed) {
 // is given.
 inline void MakeNoiseImage(DibImage& image, int width, int height, int bits, uint32_t seed = 1,
                            std::vector<uint32_t> palette = {}) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits = bits;
+  BmpRecipe recipe;
+  recipe.width = width;
+  recipe.height = height;
+  recipe.bits = bits;
   if (bits <= 8 && palette.empty()) {
     for (int i = 0; i < (1 << bits); ++i) palette.push_back(Noise(i, -1, seed) & 0xFFFFFF);
   }
-  spec.palette = palette;
-  spec.colorsUsed = bits <= 8 && palette.size() != (1u << bits) ? palette.size() : 0;
-  spec.pixel = [seed, bits](int x, int y) {
+  recipe.palette = palette;
+  recipe.colorsUsed = bits <= 8 && palette.size() != (1u << bits) ? palette.size() : 0;
+  recipe.pixel = [seed, bits](int x, int y) {
     const uint32_t v = Noise(x, y, seed);
     return bits == 24 ? v & 0xFFFFFF : v % (1u << bits);
   };
-  MakeImage(image, spec);
+  MakeImage(image, recipe);
 }
 
 using Picture = std::vector<std::vector<uint32_t>>;  // [row from the top][column]

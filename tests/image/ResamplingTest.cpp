@@ -144,11 +144,11 @@ TEST(ResamplingTest, StrongReductionsStayExact) {
 // One row of 8-bit values through Resample, horizontally only.
 std::vector<int> ResampleRow(const std::vector<int>& values, int width, int method) {
   DibImage image;
-  test::BmpSpec spec;
-  spec.width = static_cast<int>(values.size());
-  spec.height = 1;
-  spec.pixel = [&values](int x, int) { return uint32_t(values[x]); };
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.width = static_cast<int>(values.size());
+  recipe.height = 1;
+  recipe.pixel = [&values](int x, int) { return uint32_t(values[x]); };
+  test::MakeImage(image, recipe);
   PixelBlock block = Resample(image, image.raster, width, 1, 0, method);
   return std::vector<int>(block.data(), block.data() + width);
 }
@@ -173,13 +173,13 @@ TEST(ResamplingTest, FavorGridCenterWeighsTheMiddleEightTimes) {
 
 TEST(ResamplingTest, GridAverageTiesOfBilevelPixelsStayClear) {
   DibImage image;
-  test::BmpSpec spec;
-  spec.width = 4;
-  spec.height = 2;
-  spec.bits = 1;
+  test::BmpRecipe recipe;
+  recipe.width = 4;
+  recipe.height = 2;
+  recipe.bits = 1;
   // Left block: two set of four; right block: three set of four.
-  spec.pixel = [](int x, int y) { return uint32_t(x < 2 ? y == 0 : !(x == 3 && y == 1)); };
-  test::MakeImage(image, spec);
+  recipe.pixel = [](int x, int y) { return uint32_t(x < 2 ? y == 0 : !(x == 3 && y == 1)); };
+  test::MakeImage(image, recipe);
   PixelBlock block = Resample(image, image.raster, 2, 1, 0, kGridAverage);
   ASSERT_FALSE(block.empty());
   EXPECT_EQ(block.data()[0], 0x40);
@@ -210,9 +210,9 @@ TEST(ResamplingTest, SizesBelowOnePixelAndOtherDepthsFail) {
   EXPECT_EQ(image.raster.width, 4);
   EXPECT_FALSE(MakeThumbnail(image, 4, 0, 1));
   EXPECT_STREQ(LastMessage(), "Thumbnail width or height is less than one pixel.");
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_FALSE(Resize(image, 2, 2, 1));
   EXPECT_STREQ(LastMessage(), "Resampling not supported for this color depth.");
 }

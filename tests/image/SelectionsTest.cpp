@@ -85,9 +85,9 @@ TEST(SelectionsTest, GetSelectionRefusesRectanglesOutsideAndOtherDepths) {
   EXPECT_TRUE(GetSelection(image, {-1, 0, 3, 3}).empty());
   EXPECT_TRUE(GetSelection(image, {5, 0, 4, 3}).empty());
   EXPECT_STREQ(LastMessage(), "Selection out of bounds.");
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_TRUE(GetSelection(image, {0, 0, 1, 1}).empty());
   EXPECT_STREQ(LastMessage(), "GetSelection not supported for this color depth.");
 }
@@ -135,9 +135,9 @@ TEST(SelectionsTest, RemoveSelectionClearsTheRectangleOnly) {
             test::Picture(4, std::vector<uint32_t>(10, 0xFFFFFF)));
   EXPECT_FALSE(RemoveSelection(image, {0, 0, 10, 3}));
   EXPECT_STREQ(LastMessage(), "Selection (removal) out of bounds.");
-  test::BmpSpec spec;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_FALSE(RemoveSelection(image, {0, 0, 1, 1}));
   EXPECT_STREQ(LastMessage(), "Selective removal not supported for this color depth.");
 }

@@ -188,10 +188,10 @@ TEST(TransformsTest, RefusalsLeaveTheRasterAsItWas) {
   DibImage image;
   EXPECT_FALSE(Flip(image, true));
   EXPECT_STREQ(LastMessage(), "There is no image.");
-  test::BmpSpec spec;
-  spec.width = 5;
-  spec.bits = 16;
-  test::MakeImage(image, spec);
+  test::BmpRecipe recipe;
+  recipe.width = 5;
+  recipe.bits = 16;
+  test::MakeImage(image, recipe);
   EXPECT_FALSE(ApplySymmetry(image, 9));
   EXPECT_STREQ(LastMessage(), "Unknown symmetry state: 9");
   EXPECT_TRUE(Flip(image, true));

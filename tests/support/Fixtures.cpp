@@ -9,9 +9,9 @@ namespace leaf::test {
 
 namespace {
 
-std::vector<uint8_t> PaletteBytes(const BmpSpec& spec) {
-  std::vector<uint32_t> entries = spec.palette;
-  if (entries.empty() && spec.bits <= 8) entries = GrayPalette(spec.bits);
+std::vector<uint8_t> PaletteBytes(const BmpRecipe& recipe) {
+  std::vector<uint32_t> entries = recipe.palette;
+  if (entries.empty() && recipe.bits <= 8) entries = GrayPalette(recipe.bits);
   std::vector<uint8_t> bytes;
   for (uint32_t rgb : entries) {
     bytes.push_back(static_cast<uint8_t>(rgb));
@@ -37,30 +37,30 @@ void StorePixel(uint8_t* row, int x, int bits, uint32_t value) {
   }
 }
 
-std::vector<uint8_t> PixelBytes(const BmpSpec& spec) {
-  const int height = std::abs(spec.height);
-  const size_t stride = RowStride(spec.width, spec.bits);
+std::vector<uint8_t> PixelBytes(const BmpRecipe& recipe) {
+  const int height = std::abs(recipe.height);
+  const size_t stride = RowStride(recipe.width, recipe.bits);
   std::vector<uint8_t> bytes(stride * height, 0);
   for (int y = 0; y < height; ++y) {
-    const int stored = spec.height < 0 ? y : height - 1 - y;
-    for (int x = 0; x < spec.width; ++x) {
-      StorePixel(bytes.data() + stored * stride, x, spec.bits, spec.pixel(x, y));
+    const int stored = recipe.height < 0 ? y : height - 1 - y;
+    for (int x = 0; x < recipe.width; ++x) {
+      StorePixel(bytes.data() + stored * stride, x, recipe.bits, recipe.pixel(x, y));
     }
   }
   return bytes;
 }
 
-std::vector<uint8_t> HeaderBytes(const BmpSpec& spec, size_t imageSize) {
-  std::vector<uint8_t> bytes(spec.headerSize, 0);
+std::vector<uint8_t> HeaderBytes(const BmpRecipe& recipe, size_t imageSize) {
+  std::vector<uint8_t> bytes(recipe.headerSize, 0);
   BitmapInfoHeader h;
-  h.size = spec.headerSize;
-  h.width = spec.width;
-  h.height = spec.height;
-  h.bitCount = static_cast<uint16_t>(spec.bits);
-  h.compression = spec.compression;
+  h.size = recipe.headerSize;
+  h.width = recipe.width;
+  h.height = recipe.height;
+  h.bitCount = static_cast<uint16_t>(recipe.bits);
+  h.compression = recipe.compression;
   h.sizeImage = static_cast<uint32_t>(imageSize);
-  h.xPelsPerMeter = h.yPelsPerMeter = spec.pixelsPerMetre;
-  h.clrUsed = spec.colorsUsed;
+  h.xPelsPerMeter = h.yPelsPerMeter = recipe.pixelsPerMetre;
+  h.clrUsed = recipe.colorsUsed;
   h.Write(bytes.data());
   return bytes;
 }
@@ -85,10 +85,10 @@ std::vector<uint32_t> GrayPalette(int bits) {
   return entries;
 }
 
-std::vector<uint8_t> MakeBmpFile(const BmpSpec& spec) {
-  const std::vector<uint8_t> palette = PaletteBytes(spec);
-  const std::vector<uint8_t> pixels = PixelBytes(spec);
-  const std::vector<uint8_t> header = HeaderBytes(spec, pixels.size());
+std::vector<uint8_t> MakeBmpFile(const BmpRecipe& recipe) {
+  const std::vector<uint8_t> palette = PaletteBytes(recipe);
+  const std::vector<uint8_t> pixels = PixelBytes(recipe);
+  const std::vector<uint8_t> header = HeaderBytes(recipe, pixels.size());
   std::vector<uint8_t> file(14, 0);
   file[0] = 'B';
   file[1] = 'M';
@@ -101,10 +101,10 @@ std::vector<uint8_t> MakeBmpFile(const BmpSpec& spec) {
   return file;
 }
 
-void MakeImage(DibImage& image, const BmpSpec& spec) {
-  const std::vector<uint8_t> palette = PaletteBytes(spec);
-  const std::vector<uint8_t> pixels = PixelBytes(spec);
-  const std::vector<uint8_t> header = HeaderBytes(spec, pixels.size());
+void MakeImage(DibImage& image, const BmpRecipe& recipe) {
+  const std::vector<uint8_t> palette = PaletteBytes(recipe);
+  const std::vector<uint8_t> pixels = PixelBytes(recipe);
+  const std::vector<uint8_t> header = HeaderBytes(recipe, pixels.size());
   image.Release(true);
   image.Import(header.data(), header.size(), palette.data(), palette.size(), pixels.data(),
                pixels.size(), kImportFormatPackedDib);

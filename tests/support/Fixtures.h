@@ -9,7 +9,7 @@
 
 namespace leaf::test {
 
-struct BmpSpec {
+struct BmpRecipe {
   int width = 4;
   int height = 3;  // negative: rows stored top-down
   int bits = 8;
@@ -23,10 +23,10 @@ struct BmpSpec {
 };
 
 // The bytes of a BMP file (file header, info header, palette, rows).
-std::vector<uint8_t> MakeBmpFile(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmpFile(const BmpRecipe& recipe);
 
 // Fills image through Import from the same description.
-void MakeImage(DibImage& image, const BmpSpec& spec);
+void MakeImage(DibImage& image, const BmpRecipe& recipe);
 
 // The pixel at (x, y from the top) of the main raster: a palette index, or
 // 0xRRGGBB for 24 bits.

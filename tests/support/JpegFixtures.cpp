@@ -6,7 +6,7 @@
 
 namespace leaf::test {
 
-void MakeJpegFile(const std::string& path, const JpegSpec& spec) {
+void MakeJpegFile(const std::string& path, const JpegRecipe& recipe) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_TRUE(file) << path;
   jpeg_error_mgr errors;
@@ -14,27 +14,27 @@ void MakeJpegFile(const std::string& path, const JpegSpec& spec) {
   info.err = jpeg_std_error(&errors);
   jpeg_create_compress(&info);
   jpeg_stdio_dest(&info, file);
-  info.image_width = static_cast<JDIMENSION>(spec.width);
-  info.image_height = static_cast<JDIMENSION>(spec.height);
-  info.input_components = spec.input == JCS_GRAYSCALE ? 1 : spec.input == JCS_CMYK ? 4 : 3;
-  info.in_color_space = spec.input;
+  info.image_width = static_cast<JDIMENSION>(recipe.width);
+  info.image_height = static_cast<JDIMENSION>(recipe.height);
+  info.input_components = recipe.input == JCS_GRAYSCALE ? 1 : recipe.input == JCS_CMYK ? 4 : 3;
+  info.in_color_space = recipe.input;
   jpeg_set_defaults(&info);
-  if (spec.file != JCS_UNKNOWN) jpeg_set_colorspace(&info, spec.file);
-  info.write_Adobe_marker = spec.adobeMarker;
-  jpeg_set_quality(&info, spec.quality, TRUE);
-  info.density_unit = static_cast<UINT8>(spec.densityUnit);
-  info.X_density = static_cast<UINT16>(spec.xDensity);
-  info.Y_density = static_cast<UINT16>(spec.yDensity);
-  if (!spec.scans.empty()) {
-    info.scan_info = spec.scans.data();
-    info.num_scans = static_cast<int>(spec.scans.size());
+  if (recipe.file != JCS_UNKNOWN) jpeg_set_colorspace(&info, recipe.file);
+  info.write_Adobe_marker = recipe.adobeMarker;
+  jpeg_set_quality(&info, recipe.quality, TRUE);
+  info.density_unit = static_cast<UINT8>(recipe.densityUnit);
+  info.X_density = static_cast<UINT16>(recipe.xDensity);
+  info.Y_density = static_cast<UINT16>(recipe.yDensity);
+  if (!recipe.scans.empty()) {
+    info.scan_info = recipe.scans.data();
+    info.num_scans = static_cast<int>(recipe.scans.size());
   }
   jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * info.input_components);
-  for (int y = 0; y < spec.height; ++y) {
-    for (int x = 0; x < spec.width; ++x) {
+  std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * info.input_components);
+  for (int y = 0; y < recipe.height; ++y) {
+    for (int x = 0; x < recipe.width; ++x) {
       for (int c = 0; c < info.input_components; ++c) {
-        row[static_cast<size_t>(x) * info.input_components + c] = spec.sample(x, y, c);
+        row[static_cast<size_t>(x) * info.input_components + c] = recipe.sample(x, y, c);
       }
     }
     JSAMPROW rows[] = {row.data()};

@@ -12,7 +12,7 @@
 
 namespace leaf::test {
 
-struct JpegSpec {
+struct JpegRecipe {
   int width = 16;
   int height = 16;
   J_COLOR_SPACE input = JCS_RGB;     // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK samples
@@ -30,7 +30,7 @@ struct JpegSpec {
 };
 
 // Fails the calling test when libjpeg refuses.
-void MakeJpegFile(const std::string& path, const JpegSpec& spec);
+void MakeJpegFile(const std::string& path, const JpegRecipe& recipe);
 
 // A gray scan script of more than 500 scans: the DC scan, then each AC
 // coefficient alone with eight successive-approximation refinements.

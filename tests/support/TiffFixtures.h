@@ -8,7 +8,7 @@
 
 namespace leaf::test {
 
-struct TiffSpec {
+struct TiffRecipe {
   uint32_t width = 8;
   uint32_t height = 4;
   int bitsPerSample = 8;
@@ -32,7 +32,7 @@ struct TiffSpec {
       [](uint32_t x, uint32_t y, int s) { return x + 2 * y + 3 * static_cast<uint32_t>(s); };
 };
 
-// Writes one directory per spec. Fails the calling test when libtiff refuses.
-void WriteTiff(const std::string& path, const std::vector<TiffSpec>& pages);
+// Writes one directory per recipe. Fails the calling test when libtiff refuses.
+void WriteTiff(const std::string& path, const std::vector<TiffRecipe>& pages);
 
 }  // namespace leaf::test
