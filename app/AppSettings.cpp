@@ -59,6 +59,7 @@ const IntKey<AppSettings> kIntKeys[] = {
     {kGeneral, "FancyZoom", &AppSettings::fancyZoom, 0, 1},
     {kGeneral, "Dither", &AppSettings::dither, 0, 1},
     {kGeneral, "SlideDelay", &AppSettings::slideDelay, 1, 600},
+    {kGeneral, "MaxMegapixels", &AppSettings::maxMegapixels, 1, kLargestMegapixelLimit},
     {"DjVu", "DjvuQuickSet", &AppSettings::djvuQuickSet, -1, 2},
     {"DjVu", "DjvuPhotoQty", &AppSettings::djvuPhotoQty, 20, 100},
     {"DjVu", "DjvuPhotoRes", &AppSettings::djvuPhotoRes, 25, 300, kPhotoResolutions},

@@ -13,12 +13,14 @@ namespace leaf::cli {
 struct Context {
   AppSettings settings;
   std::string settingsPath;
+  bool strict = false;  // a warning while reading is a failure
+  bool force = false;   // replace write-protected outputs
 };
 
 struct Command {
   const char* name;
   const char* summary;
-  const char* usage;  // full help text
+  std::string (*usage)();  // full help text
   int (*run)(Context& context, Args& args);
 };
 
@@ -32,18 +34,36 @@ int RunMask(Context& context, Args& args);
 // the message buffer set) when the file cannot be probed or decoded.
 bool PrintDjvuInfo(const std::string& path);
 
-extern const char kInfoUsage[];
-extern const char kSettingsUsage[];
-extern const char kRenderUsage[];
-extern const char kMaskUsage[];
-// Built from the convert option groups.
+// The help texts; convert's is built from its option groups.
+std::string InfoUsage();
+std::string SettingsUsage();
+std::string RenderUsage();
+std::string MaskUsage();
 std::string ConvertUsage();
 
-// Prints the message buffer's text (or the fallback when it is empty) to stderr.
+// The message buffer's text (or the fallback when it is empty), on one line.
+std::string FailureText(const std::string& fallback);
+
+// Prints FailureText to stderr; returns kExitFailure.
 int ReportFailure(const std::string& fallback);
 
 // Reads an input file by the type its name tells; on failure the reason is
-// on stderr and the result is false.
-bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options = {});
+// on stderr and the result is false. Warnings go to stderr as they come;
+// with strict, a warning makes the read fail.
+bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options = {},
+               bool strict = false);
+
+// The options every command that reads files takes (--max-megapixels,
+// --strict) and, when the command writes, --force. True when item was one of
+// them; its value, if any, is taken from args.
+bool ApplyCommonOption(Context& context, const std::string& item, Args& args, bool writes);
+
+// Their lines for a command's --help.
+extern const char kReadOptionsHelp[];
+extern const char kWriteOptionsHelp[];
+
+// Makes the settings' pixel limit the process's, with the command line's way
+// of raising it.
+void UsePixelLimit(const Context& context);
 
 }  // namespace leaf::cli

@@ -44,7 +44,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
   if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
     throw UsageError("convert: cannot tell the output type from '" + job.output +
-                     "'; use an extension such as .djvu, .bmp, .ppm or .jpg, or --type");
+                     "'; give it a name ending in " + WritableExtensions() + ", or use --type");
   }
   return job;
 }
@@ -91,10 +91,13 @@ std::string ConvertUsage() {
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
+  context.settings.maxMegapixels = job.settings.maxMegapixels;
+  context.force = job.force;
+  UsePixelLimit(context);
   ReadOptions read = job.read;
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   DibImage image;
-  if (!OpenInput(job.input, image, read)) return kExitFailure;
+  if (!OpenInput(job.input, image, read, job.strict)) return kExitFailure;
   for (const Edit& edit : job.edits) {
     ClearMessage();
     if (!edit.apply(image)) return ReportEditFailure(edit.description);

@@ -27,6 +27,8 @@ struct ConvertJob {
   std::vector<Edit> edits;
   bool writeThumbnail = false;
   bool showProgress = false;  // print the savers' progress texts
+  bool strict = false;        // a warning while reading is a failure
+  bool force = false;         // replace a write-protected output
 };
 
 struct ConvertOption {

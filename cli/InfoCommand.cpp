@@ -6,14 +6,14 @@
 
 namespace leaf::cli {
 
+namespace {
+
 const char kInfoUsage[] =
     "usage: leafsmith-cli info FILE...\n\n"
     "Shows each file's type, size, depth, resolution, page count and photometric\n"
     "interpretation. For DjVu and IW44 files: the form, the INFO chunk's size,\n"
     "version, resolution and gamma, the layers the page has, its header kind and\n"
     "the decoded page's description.\n";
-
-namespace {
 
 const char* PhotometricName(int photometric) {
   switch (photometric) {
@@ -33,6 +33,12 @@ const char* ResolutionUnitName(int unit) {
   }
 }
 
+ReadOptions HeaderOnly() {
+  ReadOptions options;
+  options.headerOnly = true;
+  return options;
+}
+
 void PrintRaster(const std::string& path, FileTypeCode type, const DibRaster& r) {
   std::printf("%s:\n", path.c_str());
   std::printf("  type:        %s\n", FileTypeName(type));
@@ -48,27 +54,37 @@ void PrintRaster(const std::string& path, FileTypeCode type, const DibRaster& r)
 
 }  // namespace
 
-int RunInfo(Context& /*context*/, Args& args) {
-  if (args.empty()) throw UsageError("info needs at least one file");
-  int status = kExitOk;
+std::string InfoUsage() { return std::string(kInfoUsage) + "\nOptions:\n" + kReadOptionsHelp; }
+
+int RunInfo(Context& context, Args& args) {
+  std::vector<std::string> paths;
   while (!args.empty()) {
-    const std::string path = args.next();
+    const std::string item = args.next();
+    if (ApplyCommonOption(context, item, args, false)) continue;
+    if (item.size() > 1 && item[0] == '-') throw UsageError("info: unknown option " + item);
+    paths.push_back(item);
+  }
+  if (paths.empty()) throw UsageError("info needs at least one file");
+  int status = kExitOk;
+  for (const std::string& path : paths) {
     const FileTypeCode type = FileTypeForReading(path);
     DibImage image;
     ClearMessage();
     if (type == kFileUnknown) {
-      std::fprintf(stderr, "leafsmith-cli: %s: cannot tell the file type from its name\n",
-                   path.c_str());
+      std::fprintf(stderr,
+                   "leafsmith-cli: %s: cannot tell the file type from its name; the names of "
+                   "the files read end in %s\n",
+                   path.c_str(), ReadableExtensions().c_str());
       status = kExitFailure;
     } else if (type == kFileDjvu || type == kFileIw44) {
       if (!PrintDjvuInfo(path)) {
         std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
-                     *LastMessage() ? LastMessage() : "Failed to open the image!");
+                     FailureText("Failed to open the image!").c_str());
         status = kExitFailure;
       }
-    } else if (!ReadImageFile(image, path, type)) {
+    } else if (!ReadImageFile(image, path, type, HeaderOnly())) {
       std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
-                   *LastMessage() ? LastMessage() : "Failed to open the image!");
+                   FailureText("Failed to open the image!").c_str());
       status = kExitFailure;
     } else {
       PrintRaster(path, type, image.raster);

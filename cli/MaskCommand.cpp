@@ -16,6 +16,8 @@
 
 namespace leaf::cli {
 
+namespace {
+
 const char kMaskUsage[] =
     "usage: leafsmith-cli mask IN OUT.pbm [options]\n\n"
     "Finds the foreground/background mask that saving IN as DjVu would use and\n"
@@ -30,42 +32,6 @@ const char kMaskUsage[] =
     "  --no-size-filter   switch the size filter off\n"
     "  --no-inv-filter    no light-on-dark marks, no rejection of dark regions\n"
     "                     (with all three filters off the mask is unfiltered)\n";
-
-namespace {
-
-struct MaskJob {
-  std::string input, output;
-  djvu_mask_options options{};
-};
-
-MaskJob ParseMask(const Context& context, Args& args) {
-  // The record the application fills when it saves a page as DjVu.
-  MaskJob job;
-  job.options = SaveParametersFor(context.settings).djvu.mask;
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item == "--filter-level") {
-      job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
-    } else if (item == "--foreback") {
-      job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
-    } else if (item == "--no-color-filter") {
-      job.options.flags |= NO_COLOR_FILTER;
-    } else if (item == "--no-size-filter") {
-      job.options.flags |= NO_SIZE_FILTER;
-    } else if (item == "--no-inv-filter") {
-      job.options.flags |= NO_INV_FILTER;
-    } else if (item.size() > 1 && item[0] == '-') {
-      throw UsageError("mask: unknown option " + item);
-    } else {
-      positional.push_back(item);
-    }
-  }
-  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
-  job.input = positional[0];
-  job.output = positional[1];
-  return job;
-}
 
 // The mask (records with bit 7 set for black) as a 1-bit image, palette
 // entry 0 white, ready for the PBM writer.
@@ -97,10 +63,48 @@ bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
 
 }  // namespace
 
+std::string MaskUsage() { return std::string(kMaskUsage) + kReadOptionsHelp + kWriteOptionsHelp; }
+
+struct MaskJob {
+  std::string input, output;
+  djvu_mask_options options{};
+};
+
+MaskJob ParseMask(Context& context, Args& args) {
+  // The record the application fills when it saves a page as DjVu.
+  MaskJob job;
+  job.options = SaveParametersFor(context.settings).djvu.mask;
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item == "--filter-level") {
+      job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
+    } else if (item == "--foreback") {
+      job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
+    } else if (item == "--no-color-filter") {
+      job.options.flags |= NO_COLOR_FILTER;
+    } else if (item == "--no-size-filter") {
+      job.options.flags |= NO_SIZE_FILTER;
+    } else if (item == "--no-inv-filter") {
+      job.options.flags |= NO_INV_FILTER;
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
+    } else if (item.size() > 1 && item[0] == '-') {
+      throw UsageError("mask: unknown option " + item);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
+  job.input = positional[0];
+  job.output = positional[1];
+  return job;
+}
+
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);
   DibImage image;
-  if (!OpenInput(job.input, image)) return kExitFailure;
+  if (!OpenInput(job.input, image, {}, context.strict)) return kExitFailure;
   djvu_pixel_image page{};
   PixelBlock storage;
   ClearMessage();

@@ -12,6 +12,8 @@
 
 namespace leaf::cli {
 
+namespace {
+
 const char kRenderUsage[] =
     "usage: leafsmith-cli render IN OUT [--layer color|mask|background|foreground]\n"
     "                            [--zoom Z] [--depth D] [--gamma G]\n\n"
@@ -26,8 +28,6 @@ const char kRenderUsage[] =
     "  --gamma G   gamma of the display, 0.1 to 10 (default: DisplayGamma of the\n"
     "              settings)\n";
 
-namespace {
-
 int ParseLayer(const std::string& value) {
   if (value == "color" || value == "colour") return kDjvuLayerColor;
   if (value == "mask") return kDjvuLayerMask;
@@ -37,6 +37,10 @@ int ParseLayer(const std::string& value) {
 }
 
 }  // namespace
+
+std::string RenderUsage() {
+  return std::string(kRenderUsage) + kReadOptionsHelp + kWriteOptionsHelp;
+}
 
 int RunRender(Context& context, Args& args) {
   ReadOptions options;
@@ -52,6 +56,8 @@ int RunRender(Context& context, Args& args) {
       options.depth = ParseInt(item, args.valueFor(item), 1, 24);
     } else if (item == "--gamma") {
       options.gamma = ParseDouble(item, args.valueFor(item), 0.1, 10.0);
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
     } else if (item.size() > 1 && item[0] == '-') {
       throw UsageError("render: unknown option " + item);
     } else {
@@ -63,14 +69,15 @@ int RunRender(Context& context, Args& args) {
   const std::string& out = positional[1];
   const FileTypeCode outputType = FileTypeFromName(out);
   if (outputType == kFileUnknown) {
-    throw UsageError("render: cannot tell the output type from '" + out + "'");
+    throw UsageError("render: cannot tell the output type from '" + out +
+                     "'; give it a name ending in " + WritableExtensions());
   }
   const FileTypeCode inputType = FileTypeForReading(in);
   if (inputType != kFileDjvu && inputType != kFileIw44) {
     throw UsageError("render: " + in + " is not a DjVu or IW44 file (.djvu, .djv, .iw44, .iw4)");
   }
   DibImage image;
-  if (!OpenInput(in, image, options)) return kExitFailure;
+  if (!OpenInput(in, image, options, context.strict)) return kExitFailure;
   ClearMessage();
   if (!SaveImageFile(out, outputType, image, SaveParametersFor(context.settings))) {
     return ReportFailure("Failed to save the image!");

@@ -4,13 +4,13 @@
 
 namespace leaf::cli {
 
+namespace {
+
 const char kSettingsUsage[] =
     "usage: leafsmith-cli settings [--write]\n\n"
     "Shows which settings file is in use and the values read from it.\n"
     "--write writes every setting back to that file (making a complete file\n"
     "with the defaults when none exists).\n";
-
-namespace {
 
 void PrintSettings(const AppSettings& s) {
   std::printf("DjVu: quality %d, background %d dpi, gamma %.1f, filter level %d, foreback %d,\n",
@@ -30,6 +30,8 @@ void PrintSettings(const AppSettings& s) {
 }
 
 }  // namespace
+
+std::string SettingsUsage() { return kSettingsUsage; }
 
 int RunSettings(Context& context, Args& args) {
   bool write = false;

@@ -13,11 +13,11 @@ namespace leaf::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
-    {"convert", "convert an image file to another format, with edits", nullptr, RunConvert},
-    {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
-    {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
-    {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
+    {"info", "show type, size, depth and resolution of image files", InfoUsage, RunInfo},
+    {"convert", "convert an image file to another format, with edits", ConvertUsage, RunConvert},
+    {"render", "render a DjVu or IW44 page's layer at a zoom level", RenderUsage, RunRender},
+    {"settings", "show or write the settings file", SettingsUsage, RunSettings},
+    {"mask", "write the foreground/background mask of a page as PBM", MaskUsage, RunMask},
 };
 
 void PrintMainHelp() {
@@ -36,10 +36,6 @@ void PrintMainHelp() {
       "  --version        show the version\n\n"
       "Exit status: 0 success, 1 failure (the reason on stderr), 2 usage error.\n",
       DefaultProfilePath().c_str());
-}
-
-std::string CommandHelp(const Command& command) {
-  return command.usage ? std::string(command.usage) : ConvertUsage();
 }
 
 const Command* FindCommand(const std::string& name) {
@@ -82,31 +78,53 @@ int Main(std::vector<std::string> items) {
   if (!command) throw UsageError("unknown command '" + items[i] + "'");
   std::vector<std::string> rest(items.begin() + static_cast<long>(i) + 1, items.end());
   if (WantsHelp(rest)) {
-    std::fputs(CommandHelp(*command).c_str(), stdout);
+    std::fputs(command->usage().c_str(), stdout);
     return kExitOk;
   }
   context.settings = LoadSettings(context.settingsPath, HomeDirectory());
+  UsePixelLimit(context);
   Args args(std::move(rest));
   return command->run(context, args);
 }
 
 }  // namespace
 
+std::string FailureText(const std::string& fallback) {
+  std::string text = *LastMessage() ? LastMessage() : fallback;
+  // Some of the readers' texts end in a line break of their own.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 int ReportFailure(const std::string& fallback) {
-  const char* message = LastMessage();
-  std::fprintf(stderr, "leafsmith-cli: %s\n", *message ? message : fallback.c_str());
+  std::fprintf(stderr, "leafsmith-cli: %s\n", FailureText(fallback).c_str());
   return kExitFailure;
 }
 
-bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options) {
+bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options, bool strict) {
   const FileTypeCode type = FileTypeForReading(path);
   if (type == kFileUnknown) {
-    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n", path.c_str());
+    std::fprintf(stderr,
+                 "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
+                 "files read end in %s\n",
+                 path.c_str(), ReadableExtensions().c_str());
     return false;
   }
+  int warnings = 0;
+  image.SetWarningCallback([&](const char* text) {
+    std::fprintf(stderr, "leafsmith-cli: warning: %s: %s\n", path.c_str(), text);
+    ++warnings;
+  });
   ClearMessage();
-  if (!ReadImageFile(image, path, type, options)) {
+  const bool read = ReadImageFile(image, path, type, options);
+  image.SetWarningCallback(nullptr);
+  if (!read) {
     ReportFailure("Failed to open the image!");
+    return false;
+  }
+  if (strict && warnings > 0) {
+    std::fprintf(stderr, "leafsmith-cli: %s: refused because of the warning above (--strict)\n",
+                 path.c_str());
     return false;
   }
   return true;

@@ -8,6 +8,7 @@
 #include "FileHandle.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Endian.h"
+#include "image/PixelLimit.h"
 
 namespace leaf {
 
@@ -73,11 +74,12 @@ size_t PlaceRows(uint8_t* block, size_t blockSize, size_t headerSize, size_t& pa
 
 }  // namespace
 
-bool ReadBmp(DibImage& image, const std::string& path) {
+bool ReadBmp(DibImage& image, const std::string& path, bool headerOnly) {
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   uint8_t fileHeader[kFileHeaderSize];
-  if (!file || std::fread(fileHeader, 1, kFileHeaderSize, file.get()) != kFileHeaderSize) {
+  if (std::fread(fileHeader, 1, kFileHeaderSize, file.get()) != kFileHeaderSize) {
     return image.Fail("Failed to read the bitmap header for %s.", path.c_str());
   }
   if (LoadLe16(fileHeader) != kBmMagic) return image.Fail("Not a proper bitmap header!");
@@ -90,35 +92,46 @@ bool ReadBmp(DibImage& image, const std::string& path) {
   }
   const size_t n = fileSize - kFileHeaderSize;
   const long long remaining = RemainingBytes(file.get());
-  if (remaining >= 0 && static_cast<unsigned long long>(remaining) < n) {
+  if (!headerOnly && remaining >= 0 && static_cast<unsigned long long>(remaining) < n) {
     return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-  if (n > kMaxBlockBytes + (size_t{1} << 16)) return image.Fail("The bitmap is too large to open.");
-
-  PixelBlock block = PixelBlock::Allocate(n);
-  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", n);
-  if (std::fread(block.data(), 1, n, file.get()) != n) {
+  uint8_t infoBytes[kBitmapInfoHeaderSize];
+  if (std::fread(infoBytes, 1, sizeof infoBytes, file.get()) != sizeof infoBytes) {
     return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-
-  const BitmapInfoHeader h = BitmapInfoHeader::Read(block.data());
+  const BitmapInfoHeader h = BitmapInfoHeader::Read(infoBytes);
   if (!ValidateInfoHeader(image, h, n)) return false;
+  const size_t height = static_cast<size_t>(std::llabs(static_cast<long long>(h.height)));
+  if (!CheckPixelLimit(image, h.width, static_cast<int64_t>(height))) return false;
   const size_t headerSize = h.size;
   const size_t stride = RowStride(h.width, h.bitCount);
-  const size_t height = static_cast<size_t>(std::llabs(static_cast<long long>(h.height)));
   if (stride == 0 || height > kMaxBlockBytes / stride) {
-    return image.Fail("The bitmap is too large to open.");
+    return image.Fail(
+        "The bitmap is %d x %zu pixels at %d bits, more than the 2 GiB a raster holds.", h.width,
+        height, h.bitCount);
   }
   const size_t rowBytes = stride * height;
   size_t paletteSize = PaletteBytes(h);
-  const size_t pixelOffset =
-      PlaceRows(block.data(), n, headerSize, paletteSize, dataOffset, rowBytes);
-  if (paletteSize > n - headerSize) {
-    return image.Fail("The bitmap file is too short for its header and palette.");
+  // Only the header and the palette when the pixels are not wanted.
+  if (headerOnly) paletteSize = std::min(paletteSize, (n - headerSize) / 4 * 4);
+  const size_t wanted = headerOnly ? headerSize + paletteSize : n;
+  PixelBlock block = PixelBlock::Allocate(wanted);
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", wanted);
+  std::memcpy(block.data(), infoBytes, sizeof infoBytes);
+  const size_t rest = wanted - sizeof infoBytes;
+  if (std::fread(block.data() + sizeof infoBytes, 1, rest, file.get()) != rest) {
+    return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-  if (n - pixelOffset < rowBytes) {
-    return image.Fail("The bitmap holds %zu bytes of pixels where %zu are needed.", n - pixelOffset,
-                      rowBytes);
+  size_t pixelOffset = headerSize + paletteSize;
+  if (!headerOnly) {
+    pixelOffset = PlaceRows(block.data(), n, headerSize, paletteSize, dataOffset, rowBytes);
+    if (paletteSize > n - headerSize) {
+      return image.Fail("The bitmap file is too short for its header and palette.");
+    }
+    if (n - pixelOffset < rowBytes) {
+      return image.Fail("The bitmap holds %zu bytes of pixels where %zu are needed.",
+                        n - pixelOffset, rowBytes);
+    }
   }
 
   DibRaster& r = image.raster;
@@ -144,6 +157,7 @@ bool ReadBmp(DibImage& image, const std::string& path) {
   r.pageIndex = 0;
   r.grayFlag = image.IsGrayRamp() ? 1 : 0;
   if (!r.grayFlag) r.photometric = paletteSize > 0 ? kPhotometricPalette : kPhotometricRgb;
+  if (headerOnly) r.block.reset();
   return true;
 }
 

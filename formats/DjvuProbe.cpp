@@ -95,8 +95,8 @@ std::string DjvuFormName(uint32_t formType) {
 }
 
 bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info) {
-  FileHandle file = OpenForReading(path.c_str());
-  if (!file) return image.Fail("Could not open %s!\n", path.c_str());
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   info = DjvuFileInfo{};
   char preamble[4];
   if (std::fread(preamble, 1, 4, file.get()) != 4 || std::memcmp(preamble, "AT&T", 4) != 0) {

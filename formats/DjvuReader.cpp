@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "CodecErrorCapture.h"
 #include "FileHandle.h"
 #include "libAPI/djvu_error.h"
 #include "libAPI/djvu_render.h"
@@ -17,11 +18,15 @@ size_t ReadFromFile(void* context, void* buffer, size_t length) {
 }  // namespace
 
 bool LoadHalfCoded(DibImage& image, const std::string& path) {
-  djvu_set_error_handler(nullptr);
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
-  djvu_halfcoded_image* page = file ? djvu_decode(ReadFromFile, file.get()) : nullptr;
-  if (!page) return image.Fail("Failed to load half coded image.");
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
+  const CodecErrorCapture errors;
+  djvu_halfcoded_image* page = djvu_decode(ReadFromFile, file.get());
+  if (!page) {
+    return image.Fail("Cannot decode the DjVu file: %s.",
+                      errors.Cause("the decoder gave no reason").c_str());
+  }
   // Shared with every clone of the raster; freed once, with the last of them.
   image.raster.clear();
   image.raster.pageLink = PageLink(page, djvu_halfcoded_image_free);

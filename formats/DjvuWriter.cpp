@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "AtomicFile.h"
+#include "CodecErrorCapture.h"
 #include "image/DepthConversions.h"
+#include "image/PixelLimit.h"
 #include "image/Transforms.h"
 #include "libAPI/djvu_error.h"
 
@@ -67,16 +69,27 @@ void InvertMaskSense(djvu_run_image& mask) {
 
 // Opens the output, runs encode(file) and commits the file when it succeeded.
 template <typename Encode>
-bool WriteEncoded(const DibImage& image, const std::string& path, Encode encode) {
+bool WriteEncoded(const DibImage& image, const std::string& path, const CodecErrorCapture& errors,
+                  Encode encode) {
   AtomicFile file(path);
   if (!file.Open()) {
     return image.Fail("Could not create %s: %s", path.c_str(), std::strerror(errno));
   }
-  if (encode(file.stream()) != 0) return false;
+  if (encode(file.stream()) != 0) {
+    return image.Fail("Failed to encode the page: %s.",
+                      errors.Cause("the encoder gave no reason").c_str());
+  }
   if (!file.Commit()) {
     return image.Fail("Could not write %s: %s", path.c_str(), std::strerror(errno));
   }
   return true;
+}
+
+bool FailDepth(const DibImage& image, const char* format) {
+  return image.Fail(
+      "%s saving not supported for this color depth (%d bits per pixel; pictures of 1, 4, 8 "
+      "and 24 bits are saved).",
+      format, image.raster.bitsPerPixel);
 }
 
 }  // namespace
@@ -131,7 +144,7 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
       pixels.rowsize = static_cast<unsigned>(raster.rowStride);
       pixels.flags |= colour;
       return 0;
-    default: image.Fail("DjVu saving not supported for this color depth."); return -1;
+    default: FailDepth(image, "DjVu"); return -1;
   }
 }
 
@@ -215,9 +228,9 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
               const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
   const int bits = image.raster.bitsPerPixel;
-  if (!SupportedDepth(bits) || image.raster.empty()) {
-    return image.Fail("DjVu saving not supported for this color depth.");
-  }
+  if (image.raster.empty()) return image.Fail("There is no image to save.");
+  if (!SupportedDepth(bits)) return FailDepth(image, "DjVu");
+  const CodecErrorCapture errors;
   MakeGrayMinIsBlack(image);
   const ProgressRoute route(image);
   djvu_encode_options encode = encodeOptions;
@@ -225,12 +238,11 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
 
   if (bits == 1) {
-    djvu_set_error_handler(nullptr);
     if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return WriteEncoded(image, path, [&](std::FILE* file) {
+    return WriteEncoded(image, path, errors, [&](std::FILE* file) {
       return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
     });
   }
@@ -242,24 +254,33 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
   if (upsample != kDjvuUpsampleNone) {
+    const int64_t factor = -upsample;
+    if (!CheckPixelLimit(image, factor * image.raster.width, factor * image.raster.height)) {
+      return false;
+    }
     image.ReportProgress("Upsampling the image...", 0);
     enlarged.reset(djvu_pixel_resample(&pixels, upsample, upsample == -4 ? 10 : 0));
-    if (!enlarged) return image.Fail("Failed to upsample the image.");
+    if (!enlarged) {
+      return image.Fail("Failed to upsample the image: %s.",
+                        errors.Cause("not enough memory").c_str());
+    }
     page = enlarged.get();
   }
-  djvu_set_error_handler(nullptr);
   const OwnedRunImage found(djvu_mask(&mask, page));
-  if (!found) return image.Fail("Failed to find the foreground/background mask.");
+  if (!found) {
+    return image.Fail("Failed to find the foreground/background mask: %s.",
+                      errors.Cause("the mask finder gave no reason").c_str());
+  }
   if (textOnly) InvertMaskSense(*found);
-  return WriteEncoded(image, path, [&](std::FILE* file) {
+  return WriteEncoded(image, path, errors, [&](std::FILE* file) {
     return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
   });
 }
 
 bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options) {
-  if (!SupportedDepth(image.raster.bitsPerPixel) || image.raster.empty()) {
-    return image.Fail("IW44 saving not supported for this color depth.");
-  }
+  if (image.raster.empty()) return image.Fail("There is no image to save.");
+  if (!SupportedDepth(image.raster.bitsPerPixel)) return FailDepth(image, "IW44");
+  const CodecErrorCapture errors;
   if (image.raster.rowOrder == kRowOrderBottomUp && image.raster.width % 4 == 0 &&
       !Flip(image, false)) {
     return false;
@@ -272,7 +293,7 @@ bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options
   const ProgressRoute route(image);
   djvu_photo_options photo = options;
   if (image.hasProgressCallback()) photo.progress_arg = &image;
-  return WriteEncoded(image, path, [&](std::FILE* file) {
+  return WriteEncoded(image, path, errors, [&](std::FILE* file) {
     return djvu_encode_photo(&photo, &pixels, WriteToFile, file);
   });
 }

@@ -75,10 +75,10 @@ int ReadPnmNumber(std::FILE* file) {
   return value;
 }
 
-bool ReadPnm(DibImage& image, const std::string& path) {
+bool ReadPnm(DibImage& image, const std::string& path, bool headerOnly) {
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
-  if (!file) return image.Fail("Unknown PNM format.");
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   const int first = std::fgetc(file.get());
   const int second = std::fgetc(file.get());
   const int magic = (first == EOF || second == EOF) ? 0 : first * 256 + second;
@@ -97,26 +97,25 @@ bool ReadPnm(DibImage& image, const std::string& path) {
   }
   if (width <= 0 || height <= 0)
     return image.Fail("Invalid PNM image size %d x %d.", width, height);
-  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
-  RasterLayout layout;
-  if (!PlanRaster(width, height, bits, paletteSize, layout)) {
-    return image.Fail("The PNM image is too large to open (%d x %d).", width, height);
-  }
   const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
   // Rows the file cannot supply are reported before anything is allocated.
   const long long remaining = RemainingBytes(file.get());
-  if (remaining >= 0 && static_cast<unsigned long long>(remaining) / rowBytes <
-                            static_cast<unsigned long long>(height)) {
+  if (!headerOnly && remaining >= 0 &&
+      static_cast<unsigned long long>(remaining) / rowBytes <
+          static_cast<unsigned long long>(height)) {
     return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes,
                       static_cast<size_t>(remaining) % rowBytes);
   }
+  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
+  RasterLayout layout;
+  if (!PlanRaster(image, width, height, bits, paletteSize, layout)) return false;
 
-  PixelBlock block = AllocateRaster(layout, 0, 0);
+  PixelBlock block = AllocateRaster(layout, 0, 0, headerOnly);
   if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
   FillPalette(block.data() + kBitmapInfoHeaderSize, bits);
 
   uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + paletteSize;
-  for (int y = 0; y < height; ++y) {
+  for (int y = 0; y < height && !headerOnly; ++y) {
     uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * layout.rowStride;
     const size_t got = std::fread(row, 1, rowBytes, file.get());
     if (got != rowBytes)
@@ -130,6 +129,7 @@ bool ReadPnm(DibImage& image, const std::string& path) {
                   : bits == 8 ? kPhotometricMinIsBlack
                               : kPhotometricRgb;
   r.grayFlag = bits == 8 && image.IsGrayRamp() ? 1 : 0;
+  if (headerOnly) r.block.reset();
   return true;
 }
 

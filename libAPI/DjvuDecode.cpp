@@ -1,11 +1,13 @@
 // Decoding a single-page DjVu or IW44 file into a djvu_halfcoded_image.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DecodedPage.h"
@@ -140,18 +142,27 @@ class DecodeReports : public DjVuPort {
  public:
   bool notify_error(const DjVuPort*, const GUTF8String& message) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (first_.empty()) first_ = static_cast<const char*>(message);
+    reports_.emplace_back(static_cast<const char*>(message));
     return true;
   }
+  // The first report that tells what is wrong with the file: the codec also
+  // complains that the stream's made-up name ("djvufile:/0x...") is no proper
+  // URL, which is none of the reader's business.
   std::string first() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return first_;
+    for (const std::string& report : reports_) {
+      const std::string text = ReadableCodecText(report.c_str());
+      if (!text.empty() && text.find("URL '") == std::string::npos) return text;
+    }
+    return {};
   }
 
  private:
   std::mutex mutex_;
-  std::string first_;
+  std::vector<std::string> reports_;
 };
+
+constexpr int kReportWaits = 100;
 
 // Decodes the whole file into a page. The codec's file decoder is driven
 // directly and its outcome checked: a file that fails to decode never
@@ -161,13 +172,18 @@ GP<DjVuImage> DecodePage(const std::vector<unsigned char>& bytes) {
   const GP<DecodeReports> reports = new DecodeReports;
   DjVuPort::get_portcaster()->add_route(file, reports);
   file->resume_decode(true);
+  const bool decoded = file->is_decode_ok();
+  // The decoding thread marks the failure before it reports the error: give
+  // the report a moment to arrive.
+  for (int wait = 0; !decoded && wait < kReportWaits && reports->first().empty(); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
   DjVuPort::get_portcaster()->del_route(file, reports);
-  if (!file->is_decode_ok()) {
+  if (!decoded) {
     const std::string report = reports->first();
-    const GUTF8String text = DjVuMessage::LookUpUTF8(report.c_str());
-    ReportError(report.empty() ? "DejaVu decoder: a DJVU or IW44 image was expected"
-                               : static_cast<const char*>(text),
-                kLibdjvuSource, __LINE__);
+    ReportError(
+        report.empty() ? "DejaVu decoder: a DJVU or IW44 image was expected" : report.c_str(),
+        kLibdjvuSource, __LINE__);
     return nullptr;
   }
   return DjVuImage::create(file);

@@ -42,10 +42,29 @@ void ReportException(const GException& exception) {
     ReportError(nullptr, exception.get_file(), exception.get_line());
     return;
   }
+  ReportError(ReadableCodecText(cause).c_str(), exception.get_file(), exception.get_line());
+}
+
+std::string ReadableCodecText(const char* message) {
+  if (!message || !*message) return {};
   // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
-  const GUTF8String text = DjVuMessage::LookUpUTF8(cause);
-  ReportError(text.length() ? static_cast<const char*>(text) : cause, exception.get_file(),
-              exception.get_line());
+  const GUTF8String looked = DjVuMessage::LookUpUTF8(message);
+  std::string text = looked.length() ? static_cast<const char*>(looked) : message;
+  for (char& c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  auto dropLeading = [&text](char open, char close) {
+    const size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos || text[start] != open) return;
+    const size_t end = text.find(close, start);
+    if (end != std::string::npos) text.erase(0, text.find_first_not_of(' ', end + 1));
+  };
+  dropLeading('[', ']');
+  dropLeading('(', ')');
+  // Lines the codec broke in two leave doubled spaces behind.
+  for (size_t at; (at = text.find("  ")) != std::string::npos;) text.erase(at, 1);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
 }
 
 void ReportProgress(const char* text, int percent, void* progressArg) {

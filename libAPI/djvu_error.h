@@ -10,6 +10,8 @@
 // thread never reports into a worker's progress callback (or the reverse).
 #pragma once
 
+#include <string>
+
 #include "GException.h"
 
 typedef void (*djvu_error_handler)(const char* message, const char* file, int line);
@@ -28,6 +30,11 @@ void ReportError(const char* message, const char* file, int line);
 // Reports a caught exception; one without a message reports "Invalid exception".
 // The codec's message identifiers are turned into readable text.
 void ReportException(const GException& exception);
+
+// The codec's message (an identifier such as "\003ByteStream.EOF", or text)
+// as a reader wants it: looked up, without the catalogue number ("[1-15109]")
+// and the function name ("(IWPixmap::decode_chunk)") in front, on one line.
+std::string ReadableCodecText(const char* message);
 
 // Calls the calling thread's progress handler when one is installed.
 void ReportProgress(const char* text, int percent, void* progressArg);

@@ -70,7 +70,7 @@ TEST(AppSettingsTest, FirstSaveWritesACompleteFileWithGammaText) {
   EXPECT_EQ(ini["Text"]["TextFontName"], "Arial");
   size_t keys = 0;
   for (const auto& [section, values] : ini) keys += values.size();
-  EXPECT_EQ(keys, 18u + 14u + 3u + 5u + 4u + 13u);
+  EXPECT_EQ(keys, 19u + 14u + 3u + 5u + 4u + 13u);
 }
 
 TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {

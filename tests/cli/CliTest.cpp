@@ -63,7 +63,7 @@ TEST(CliTest, FailuresGoToStderrWithStatusOne) {
   EXPECT_TRUE(Contains(r.err, "bad.bmp")) << r.err;
   r = RunCli("convert " + Quote(dir.file("missing.pgm")) + " " + Quote(dir.file("x.bmp")));
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "Unknown PNM format.")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "missing.pgm: No such file or directory.")) << r.err;
   EXPECT_FALSE(test::FileExists(dir.file("x.bmp")));
   r = RunCli("info " + Quote(dir.file("notes.txt")));
   EXPECT_EQ(r.status, 1);

@@ -113,7 +113,8 @@ TEST_F(BmpFileTest, RejectsMalformedHeadersWithClearTexts) {
       {"zero width", [](auto& b) { StoreLe32(&b[18], 0); }, "Invalid bitmap size 0 x 3."},
       {"zero height", [](auto& b) { StoreLe32(&b[22], 0); }, "Invalid bitmap size 4 x 0."},
       {"palette count", [](auto& b) { StoreLe32(&b[46], 257); }, "Invalid bitmap palette size"},
-      {"huge rows", [](auto& b) { StoreLe32(&b[18], 1u << 30); }, "The bitmap is too large"},
+      {"huge rows", [](auto& b) { StoreLe32(&b[18], 1u << 30); }, "more than the 2000 megapixels"},
+      {"over the limit", [](auto& b) { StoreLe32(&b[18], 300'000'000); }, "limit of 700 megap"},
       {"missing rows", [](auto& b) { StoreLe32(&b[22], 400); }, "The bitmap holds "},
   };
   for (const Case& c : cases) {
