@@ -1,11 +1,13 @@
 // The subcommands of leafsmith-cli.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "Args.h"
 #include "app/AppSettings.h"
 #include "formats/ImageFiles.h"
+#include "formats/SaveImageFile.h"
 #include "image/DibImage.h"
 
 namespace leaf::cli {
@@ -52,6 +54,19 @@ int ReportFailure(const std::string& fallback);
 // with strict, a warning makes the read fail.
 bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options = {},
                bool strict = false);
+
+// Saves the image as the command's output: a write-protected file is refused
+// unless --force was given, "-" is standard output. The failure goes to
+// stderr; returns the exit status.
+int SaveOutput(const Context& context, const std::string& path, FileTypeCode type, DibImage& image,
+               SaveParameters parameters);
+
+// Prints "wrote PATH: type, W x H, bits, bytes", on stderr when the picture
+// itself went to standard output.
+void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster);
+
+// Where a command's report goes: stderr when its output is standard output.
+std::FILE* ReportStream(const std::string& output);
 
 // The options every command that reads files takes (--max-megapixels,
 // --strict) and, when the command writes, --force. True when item was one of

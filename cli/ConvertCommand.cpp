@@ -49,14 +49,6 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   return job;
 }
 
-void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(), FileTypeName(type),
-              raster.width, raster.height, raster.bitsPerPixel,
-              error ? 0ULL : static_cast<unsigned long long>(bytes));
-}
-
 // "Failed to rotate!" and the like, with the operation's own reason.
 int ReportEditFailure(const std::string& description) {
   const char* reason = LastMessage();
@@ -109,15 +101,15 @@ int RunConvert(Context& context, Args& args) {
     result = &thumbnailImage;
   }
   if (job.showProgress) {
-    result->SetProgressCallback([](const char* text, int percent) {
-      std::printf("%3d%% %s\n", percent, text);
-      std::fflush(stdout);
+    std::FILE* report = ReportStream(job.output);
+    result->SetProgressCallback([report](const char* text, int percent) {
+      std::fprintf(report, "%3d%% %s\n", percent, text);
+      std::fflush(report);
     });
   }
-  ClearMessage();
-  if (!SaveImageFile(job.output, job.outputType, *result, SaveParametersFor(job.settings))) {
-    return ReportFailure("Failed to save the image!");
-  }
+  const int status =
+      SaveOutput(context, job.output, job.outputType, *result, SaveParametersFor(job.settings));
+  if (status != kExitOk) return status;
   PrintWritten(job.output, job.outputType, result->raster);
   return kExitOk;
 }

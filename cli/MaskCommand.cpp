@@ -116,11 +116,11 @@ int RunMask(Context& context, Args& args) {
   }
   ClearMessage();
   DibImage maskImage;
-  if (!MaskAsImage(*mask, maskImage) || !SaveImageFile(job.output, kFilePnm, maskImage)) {
-    return ReportFailure("Failed to save the mask!");
-  }
-  std::printf("wrote %s: mask, %u x %u, %u dpi\n", job.output.c_str(), mask->w, mask->h,
-              mask->xres);
+  if (!MaskAsImage(*mask, maskImage)) return ReportFailure("Failed to save the mask!");
+  const int status = SaveOutput(context, job.output, kFilePnm, maskImage, {});
+  if (status != kExitOk) return status;
+  std::fprintf(ReportStream(job.output), "wrote %s: mask, %u x %u, %u dpi\n", job.output.c_str(),
+               mask->w, mask->h, mask->xres);
   return kExitOk;
 }
 

@@ -78,15 +78,10 @@ int RunRender(Context& context, Args& args) {
   }
   DibImage image;
   if (!OpenInput(in, image, options, context.strict)) return kExitFailure;
-  ClearMessage();
-  if (!SaveImageFile(out, outputType, image, SaveParametersFor(context.settings))) {
-    return ReportFailure("Failed to save the image!");
-  }
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(out, error);
-  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", out.c_str(), FileTypeName(outputType),
-              image.raster.width, image.raster.height, image.raster.bitsPerPixel,
-              error ? 0ULL : static_cast<unsigned long long>(bytes));
+  const int status =
+      SaveOutput(context, out, outputType, image, SaveParametersFor(context.settings));
+  if (status != kExitOk) return status;
+  PrintWritten(out, outputType, image.raster);
   return kExitOk;
 }
 

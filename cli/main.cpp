@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "app/SettingsLocation.h"
+#include "formats/AtomicFile.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
@@ -101,39 +102,11 @@ int ReportFailure(const std::string& fallback) {
   return kExitFailure;
 }
 
-bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options, bool strict) {
-  const FileTypeCode type = FileTypeForReading(path);
-  if (type == kFileUnknown) {
-    std::fprintf(stderr,
-                 "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
-                 "files read end in %s\n",
-                 path.c_str(), ReadableExtensions().c_str());
-    return false;
-  }
-  int warnings = 0;
-  image.SetWarningCallback([&](const char* text) {
-    std::fprintf(stderr, "leafsmith-cli: warning: %s: %s\n", path.c_str(), text);
-    ++warnings;
-  });
-  ClearMessage();
-  const bool read = ReadImageFile(image, path, type, options);
-  image.SetWarningCallback(nullptr);
-  if (!read) {
-    ReportFailure("Failed to open the image!");
-    return false;
-  }
-  if (strict && warnings > 0) {
-    std::fprintf(stderr, "leafsmith-cli: %s: refused because of the warning above (--strict)\n",
-                 path.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace leaf::cli
 
 int main(int argc, char** argv) {
   std::vector<std::string> items(argv + 1, argv + argc);
+  leaf::RemoveTemporariesOnSignals();
   try {
     return leaf::cli::Main(std::move(items));
   } catch (const leaf::cli::UsageError& error) {

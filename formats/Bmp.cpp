@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "FileHandle.h"
@@ -161,17 +162,64 @@ bool ReadBmp(DibImage& image, const std::string& path, bool headerOnly) {
   return true;
 }
 
+namespace {
+
+// The highest palette index the pixels of an indexed raster use.
+unsigned HighestIndex(const DibRaster& r) {
+  const int bits = r.bitsPerPixel;
+  const unsigned mask = (1u << bits) - 1;
+  unsigned highest = 0;
+  for (int y = 0; y < r.height && highest < mask; ++y) {
+    const uint8_t* row = r.storedRow(y);
+    for (int x = 0; x < r.width; ++x) {
+      const size_t bit = static_cast<size_t>(x) * bits;
+      const unsigned value = (row[bit / 8] >> (8 - bits - bit % 8)) & mask;
+      highest = std::max(highest, value);
+    }
+  }
+  return highest;
+}
+
+// The palette an indexed raster is written with: its own, lengthened with
+// black entries when its pixels use indices beyond it (a file whose colour
+// count was smaller than its pixels).
+std::vector<uint8_t> PaletteToWrite(const DibRaster& r) {
+  std::vector<uint8_t> palette(r.palette(), r.palette() + r.paletteSize / 4 * 4);
+  const size_t full = size_t{4} << r.bitsPerPixel;
+  if (palette.size() < full) {
+    const size_t used = (size_t{HighestIndex(r)} + 1) * 4;
+    if (palette.size() < used) palette.resize(used, 0);
+  }
+  return palette;
+}
+
+}  // namespace
+
 bool WriteBmp(const DibImage& image, const std::string& path) {
   const DibRaster& r = image.raster;
   if (r.empty()) return image.Fail("There is no image to save.");
 
   // The colour table written: the three masks of a bit-field image, or the
-  // palette; the header's colour count is made to agree with it.
+  // palette; the header's fields are made to agree with the raster.
   BitmapInfoHeader info = BitmapInfoHeader::Read(r.header());
+  info.width = r.width;
+  info.height = r.rowOrder == kRowOrderTopDown ? -r.height : r.height;
+  info.planes = 1;
+  info.bitCount = static_cast<uint16_t>(r.bitsPerPixel);
+  info.clrImportant = 0;
   uint8_t masks[kMaskBytes] = {};
-  const uint8_t* colorTable = r.palette();
-  size_t colorTableSize = r.paletteSize;
-  if (info.compression == kBiBitfields) {
+  std::vector<uint8_t> palette;
+  const uint8_t* colorTable = nullptr;
+  size_t colorTableSize = 0;
+  const bool bitfields =
+      info.compression == kBiBitfields && (r.bitsPerPixel == 16 || r.bitsPerPixel == 32);
+  info.compression = bitfields ? kBiBitfields : kBiRgb;
+  if (r.bitsPerPixel <= 8) {
+    palette = PaletteToWrite(r);
+    colorTable = palette.data();
+    colorTableSize = palette.size();
+    info.clrUsed = static_cast<uint32_t>(palette.size() / kPaletteEntrySize);
+  } else if (bitfields) {
     const bool inHeader = r.headerSize >= kHeaderWithMasks;
     const uint8_t* source = inHeader ? r.header() + kBitmapInfoHeaderSize : r.palette();
     std::memcpy(masks, source, inHeader ? kMaskBytes : std::min(kMaskBytes, r.paletteSize));
@@ -179,7 +227,7 @@ bool WriteBmp(const DibImage& image, const std::string& path) {
     colorTableSize = kMaskBytes;
     info.clrUsed = 0;
   } else {
-    info.clrUsed = static_cast<uint32_t>(r.paletteSize / kPaletteEntrySize);
+    info.clrUsed = 0;
   }
   info.size = kBitmapInfoHeaderSize;
   info.sizeImage = static_cast<uint32_t>(r.pixelSize);
@@ -192,19 +240,21 @@ bool WriteBmp(const DibImage& image, const std::string& path) {
   StoreLe32(fileHeader + 10, static_cast<uint32_t>(colorTableSize + headersSize));
 
   AtomicFile out(path);
-  if (!out.Open() || !WriteAll(out.stream(), fileHeader, sizeof fileHeader)) {
-    return image.Fail("Failed to write the bitmap file header.");
+  if (!out.Open()) return FailToCreate(image, out);
+  const struct {
+    const void* data;
+    size_t size;
+    const char* what;
+  } parts[] = {{fileHeader, sizeof fileHeader, "file header"},
+               {infoBytes, sizeof infoBytes, "info header"},
+               {colorTable, colorTableSize, "color map"},
+               {r.pixels(), r.pixelSize, "pixel map"}};
+  for (const auto& part : parts) {
+    if (!out.Write(part.data, part.size)) {
+      return image.Fail("Failed to write the bitmap %s: %s.", part.what, out.Reason());
+    }
   }
-  if (!WriteAll(out.stream(), infoBytes, sizeof infoBytes)) {
-    return image.Fail("Failed to write the bitmap info header.");
-  }
-  if (!WriteAll(out.stream(), colorTable, colorTableSize)) {
-    return image.Fail("Failed to write the bitmap color map.");
-  }
-  if (!WriteAll(out.stream(), r.pixels(), r.pixelSize)) {
-    return image.Fail("Failed to write the bitmap pixel map.");
-  }
-  if (!out.Commit()) return image.Fail("Failed to write %s.", path.c_str());
+  if (!out.Commit()) return FailToWrite(image, out);
   return true;
 }
 

@@ -21,7 +21,7 @@ int MeanResolution(const DibRaster& raster) {
 }
 
 size_t WriteToFile(void* context, const void* buffer, size_t length) {
-  return WriteAll(static_cast<std::FILE*>(context), buffer, length) ? length : 0;
+  return static_cast<AtomicFile*>(context)->Write(buffer, length) ? length : 0;
 }
 
 void ForwardProgress(const char* text, int percent, void* image) {
@@ -72,16 +72,13 @@ template <typename Encode>
 bool WriteEncoded(const DibImage& image, const std::string& path, const CodecErrorCapture& errors,
                   Encode encode) {
   AtomicFile file(path);
-  if (!file.Open()) {
-    return image.Fail("Could not create %s: %s", path.c_str(), std::strerror(errno));
-  }
-  if (encode(file.stream()) != 0) {
+  if (!file.Open()) return FailToCreate(image, file);
+  if (encode(&file) != 0) {
+    if (file.error()) return FailToWrite(image, file);
     return image.Fail("Failed to encode the page: %s.",
                       errors.Cause("the encoder gave no reason").c_str());
   }
-  if (!file.Commit()) {
-    return image.Fail("Could not write %s: %s", path.c_str(), std::strerror(errno));
-  }
+  if (!file.Commit()) return FailToWrite(image, file);
   return true;
 }
 
@@ -242,7 +239,7 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return WriteEncoded(image, path, errors, [&](std::FILE* file) {
+    return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
       return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
     });
   }
@@ -272,7 +269,7 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
                       errors.Cause("the mask finder gave no reason").c_str());
   }
   if (textOnly) InvertMaskSense(*found);
-  return WriteEncoded(image, path, errors, [&](std::FILE* file) {
+  return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
     return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
   });
 }
@@ -293,7 +290,7 @@ bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options
   const ProgressRoute route(image);
   djvu_photo_options photo = options;
   if (image.hasProgressCallback()) photo.progress_arg = &image;
-  return WriteEncoded(image, path, errors, [&](std::FILE* file) {
+  return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
     return djvu_encode_photo(&photo, &pixels, WriteToFile, file);
   });
 }

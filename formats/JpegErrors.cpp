@@ -2,6 +2,7 @@
 
 #include <jerror.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace leaf {
@@ -48,6 +49,8 @@ void KeepWarning(j_common_ptr codec, int level) {
 }
 
 [[noreturn]] void JumpBack(j_common_ptr codec) {
+  // A destination that could not write (a full disk) says why in errno.
+  ManagerOf(codec).systemError = codec->err->msg_code == JERR_FILE_WRITE ? errno : 0;
   KeepFatalText(codec);
   std::longjmp(ManagerOf(codec).jump, 1);
 }
@@ -71,6 +74,7 @@ void AttachErrorManager(jpeg_common_struct& codec, JpegErrorManager& errors) {
   errors.manager.emit_message = KeepWarning;
   errors.manager.error_exit = JumpBack;
   errors.fatal[0] = '\0';
+  errors.systemError = 0;
   errors.firstWarning[0] = '\0';
   errors.warnings = 0;
   errors.dataEnded = false;

@@ -21,6 +21,7 @@ struct JpegErrorManager {
   jpeg_progress_mgr progress;  // watches the scan count while decoding
   std::jmp_buf jump;
   char fatal[JMSG_LENGTH_MAX];         // the text of the error that stopped libjpeg
+  int systemError;                     // errno when a file write stopped it, else 0
   char firstWarning[JMSG_LENGTH_MAX];  // the first warning's text
   long warnings;                       // how many warnings were given
   // Set when the file ends before the picture does: rowsWithData of the

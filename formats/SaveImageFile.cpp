@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include "AtomicFile.h"
 #include "Bmp.h"
 #include "Pnm.h"
 
@@ -10,24 +12,49 @@ namespace leaf {
 
 namespace {
 
-bool MakeFolderFor(const DibImage& image, const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (folder.empty()) return true;
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return true;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    return image.Fail("Could not create the folder %s: %s", folder.c_str(),
-                      error.message().c_str());
+// The folders a save made for its file, removed again (the deepest first)
+// when the save fails, unless something else has been put in them.
+class MadeFolders {
+ public:
+  ~MadeFolders() {
+    if (keep_) return;
+    std::error_code ignored;
+    for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
+      std::filesystem::remove(*folder, ignored);  // only an empty folder goes
+    }
   }
-  return true;
-}
+  void Keep() { keep_ = true; }
 
-}  // namespace
+  bool MakeFor(const DibImage& image, const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(FollowLinks(path)).parent_path();
+    std::error_code error;
+    std::vector<std::filesystem::path> missing;
+    for (; !folder.empty() && !std::filesystem::exists(folder, error);
+         folder = folder.parent_path()) {
+      missing.push_back(folder);
+      if (folder == folder.parent_path()) break;
+    }
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+      return image.Fail("Could not create the folder %s: %s is not a folder",
+                        (missing.empty() ? folder : missing.back()).c_str(), folder.c_str());
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+      if (!std::filesystem::create_directory(*it, error) || error) {
+        return image.Fail("Could not create the folder %s: %s", it->c_str(),
+                          error ? error.message().c_str() : "it exists");
+      }
+      made_.push_back(*it);
+    }
+    return true;
+  }
 
-bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
-                   const SaveParameters& parameters) {
-  if (!MakeFolderFor(image, path)) return false;
+ private:
+  std::vector<std::filesystem::path> made_;
+  bool keep_ = false;
+};
+
+bool WriteByType(const std::string& path, FileTypeCode type, DibImage& image,
+                 const SaveParameters& parameters) {
   switch (type) {
     case kFileDjvu:
       return SaveDjvu(image, path, parameters.djvu.upsample, parameters.djvu.textOnly,
@@ -38,6 +65,20 @@ bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
     case kFileJpeg: return WriteJpeg(image, path, parameters.jpeg);
     default: return image.Fail("Saving as %s is not supported.", FileTypeName(type));
   }
+}
+
+}  // namespace
+
+bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
+                   const SaveParameters& parameters) {
+  if (path != "-" && !parameters.replaceProtected && IsWriteProtected(path)) {
+    return image.Fail("%s is write-protected, so it was left as it is.", path.c_str());
+  }
+  MadeFolders folders;
+  if (path != "-" && !folders.MakeFor(image, path)) return false;
+  if (!WriteByType(path, type, image, parameters)) return false;
+  folders.Keep();
+  return true;
 }
 
 }  // namespace leaf

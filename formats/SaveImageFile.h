@@ -25,12 +25,15 @@ struct SaveParameters {
   JpegWriteOptions jpeg;
   DjvuSaveParameters djvu;
   djvu_photo_options iw44 = djvu_photo_options_default();
+  bool replaceProtected = false;  // replace a write-protected file (the user said so)
 };
 
 // Writes the image to path in the given type (DjVu, IW44, BMP, PNM or JPEG),
 // creating missing folders on the way. Writers may change how the raster is
 // stored (row order, gray sense) but not the picture. A failed save leaves
-// no file behind and an existing file untouched.
+// no file behind, an existing file untouched and no folder it made. A
+// write-protected file is not replaced unless the parameters say so. "-" is
+// standard output; a symbolic link's target, a device or a FIFO is written.
 bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
                    const SaveParameters& parameters = {});
 

@@ -38,17 +38,18 @@ bool CheckPixelLimit(const DibImage& image, int64_t width, int64_t height) {
   const double pixels = static_cast<double>(width) * static_cast<double>(height);
   const auto needed = static_cast<int64_t>(std::ceil(pixels / kPixelsPerMegapixel));
   if (needed > kLargestMegapixelLimit) {
-    return image.Fail("The picture is %lld x %lld pixels (%.0f megapixels), more than the %d "
-                      "megapixels this program can hold.",
-                      static_cast<long long>(width), static_cast<long long>(height),
-                      pixels / kPixelsPerMegapixel, kLargestMegapixelLimit);
+    return image.Fail(
+        "The picture is %lld x %lld pixels (%.0f megapixels), more than the %d "
+        "megapixels this program can hold.",
+        static_cast<long long>(width), static_cast<long long>(height), pixels / kPixelsPerMegapixel,
+        kLargestMegapixelLimit);
   }
   const std::string hint = Hint() ? Hint()(needed) : DefaultHint(needed);
   return image.Fail(
       "The picture is %lld x %lld pixels (%.0f megapixels), more than the limit of %d "
       "megapixels. To allow it, %s.",
-      static_cast<long long>(width), static_cast<long long>(height),
-      pixels / kPixelsPerMegapixel, limit, hint.c_str());
+      static_cast<long long>(width), static_cast<long long>(height), pixels / kPixelsPerMegapixel,
+      limit, hint.c_str());
 }
 
 }  // namespace leaf

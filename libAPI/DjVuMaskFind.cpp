@@ -264,8 +264,8 @@ void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned widt
     const int32_t* r = runs.run(i);
     const uint64_t row = static_cast<uint64_t>(last - r[RUN_Y]) * width;
     const uint64_t begin = std::max(row + static_cast<uint64_t>(std::max(r[RUN_X1], 0)), done);
-    const uint64_t end = row + static_cast<uint64_t>(
-                                   std::min(r[RUN_X2], static_cast<int32_t>(width) - 1)) + 1;
+    const uint64_t end =
+        row + static_cast<uint64_t>(std::min(r[RUN_X2], static_cast<int32_t>(width) - 1)) + 1;
     if (end <= begin) continue;
     packer.Add(false, begin - done);
     packer.Add(true, end - begin);

@@ -50,8 +50,10 @@ std::string ReadableCodecText(const char* message) {
   // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
   const GUTF8String looked = DjVuMessage::LookUpUTF8(message);
   std::string text = looked.length() ? static_cast<const char*>(looked) : message;
-  for (char& c : text) {
-    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  // A line the codec broke in two is joined with one space.
+  for (size_t at; (at = text.find_first_of("\r\n")) != std::string::npos;) {
+    const size_t next = text.find_first_not_of(" \r\n", at);
+    text.replace(at, (next == std::string::npos ? text.size() : next) - at, " ");
   }
   auto dropLeading = [&text](char open, char close) {
     const size_t start = text.find_first_not_of(' ');
@@ -61,9 +63,6 @@ std::string ReadableCodecText(const char* message) {
   };
   dropLeading('[', ']');
   dropLeading('(', ')');
-  // Lines the codec broke in two leave doubled spaces behind.
-  for (size_t at; (at = text.find("  ")) != std::string::npos;) text.erase(at, 1);
-  while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }
 
