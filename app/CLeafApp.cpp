@@ -27,8 +27,8 @@ bool CLeafApp::parseCommandLine() {
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption settingsOption(
-      QStringLiteral("settings"), QStringLiteral("Use this settings file instead of the usual one."),
-      QStringLiteral("FILE"));
+      QStringLiteral("settings"),
+      QStringLiteral("Use this settings file instead of the usual one."), QStringLiteral("FILE"));
   parser.addOption(settingsOption);
   parser.addPositionalArgument(QStringLiteral("file"),
                                QStringLiteral("The image file to open (optional)."),

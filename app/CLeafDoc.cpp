@@ -62,7 +62,8 @@ void CLeafDoc::setTitle(const QString& title) {
 RenderRequest CLeafDoc::renderRequest() const {
   RenderRequest request;
   request.layer = layer_;
-  request.depth = settings_.dither && displayDepth_ >= 1 && displayDepth_ <= 24 ? displayDepth_ : 24;
+  request.depth =
+      settings_.dither && displayDepth_ >= 1 && displayDepth_ <= 24 ? displayDepth_ : 24;
   request.gamma = settings_.displayGamma;
   return request;
 }
@@ -79,8 +80,8 @@ void CLeafDoc::newDocument() {
 }
 
 bool CLeafDoc::runOpen(const OpenRequest& request, OpenedPage& page) {
-  CSaveProgressDlg dialog(tr("Opening"),
-                          tr("Opening %1...").arg(Q(FileNameOf(request.path))), dialogParent_);
+  CSaveProgressDlg dialog(tr("Opening"), tr("Opening %1...").arg(Q(FileNameOf(request.path))),
+                          dialogParent_);
   auto result = std::make_shared<OpenedPage>();
   const TaskOutcome outcome = RunBackgroundTask(
       dialog, kShowOpenProgressAfterMs, [request, result](const TaskReporter& reporter) {

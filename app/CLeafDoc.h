@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QObject>
-#include <algorithm>
 #include <QString>
+#include <algorithm>
 
 #include "AppSettings.h"
 #include "PageJobs.h"

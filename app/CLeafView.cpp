@@ -123,12 +123,12 @@ void CLeafView::paintEvent(QPaintEvent* event) {
   // The source pixels under the visible part, and exactly where they land.
   const int x0 = static_cast<int>(std::floor((visible.left() - origin.x()) / source.scaleX));
   const int y0 = static_cast<int>(std::floor((visible.top() - origin.y()) / source.scaleY));
-  const int x1 = std::min(
-      source.image.width(),
-      static_cast<int>(std::ceil((visible.right() + 1 - origin.x()) / source.scaleX)));
-  const int y1 = std::min(
-      source.image.height(),
-      static_cast<int>(std::ceil((visible.bottom() + 1 - origin.y()) / source.scaleY)));
+  const int x1 =
+      std::min(source.image.width(),
+               static_cast<int>(std::ceil((visible.right() + 1 - origin.x()) / source.scaleX)));
+  const int y1 =
+      std::min(source.image.height(),
+               static_cast<int>(std::ceil((visible.bottom() + 1 - origin.y()) / source.scaleY)));
   if (x1 <= x0 || y1 <= y0) return;
   const QRect picture(x0, y0, x1 - x0, y1 - y0);
   const QRectF target(origin.x() + x0 * source.scaleX, origin.y() + y0 * source.scaleY,

@@ -164,7 +164,8 @@ void CMainFrame::createViewMenu() {
   QAction* statusBarAction = addCommand(menu, tr("&Status Bar"), tr("Show or hide the status bar"));
   statusBarAction->setCheckable(true);
   statusBarAction->setChecked(true);
-  connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+  connect(statusBarAction, &QAction::toggled, this,
+          [this](bool on) { statusBar()->setVisible(on); });
   QAction* selectionBar =
       addCommand(menu, tr("S&election Bar"), tr("Show or hide the file selection bar"));
   selectionBar->setCheckable(true);
@@ -175,8 +176,8 @@ void CMainFrame::createViewMenu() {
                       QKeySequence::ZoomIn}),
           &QAction::triggered, view_, &CLeafView::zoomIn);
   connect(addCommand(menu, tr("Zoom &Out"), tr("Zoom out"),
-                     {QKeySequence(Qt::Key_Minus),
-                      QKeySequence(Qt::KeypadModifier | Qt::Key_Minus), QKeySequence::ZoomOut}),
+                     {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus),
+                      QKeySequence::ZoomOut}),
           &QAction::triggered, view_, &CLeafView::zoomOut);
   menu->addSeparator();
   connect(addCommand(menu, tr("&Previous Page"), tr("Show the previous page"),
@@ -185,9 +186,9 @@ void CMainFrame::createViewMenu() {
   connect(addCommand(menu, tr("&Next Page"), tr("Show the next page"),
                      {QKeySequence(Qt::Key_PageDown)}),
           &QAction::triggered, view_, &CLeafView::nextPage);
-  connect(addCommand(menu, tr("&First Page"), tr("Show the first page"),
-                     {QKeySequence(Qt::Key_Home)}),
-          &QAction::triggered, view_, &CLeafView::firstPage);
+  connect(
+      addCommand(menu, tr("&First Page"), tr("Show the first page"), {QKeySequence(Qt::Key_Home)}),
+      &QAction::triggered, view_, &CLeafView::firstPage);
   connect(addCommand(menu, tr("&Last Page"), tr("Show the last page"), {QKeySequence(Qt::Key_End)}),
           &QAction::triggered, view_, &CLeafView::lastPage);
   menu->addSeparator();
@@ -342,9 +343,8 @@ void CMainFrame::connectDocument() {
   });
   connect(view_, &CLeafView::drawnSizeChanged, this, &CMainFrame::fitWindowToImage);
   connect(view_, &CLeafView::layerChanged, this, [this] { updateCommands(); });
-  connect(view_, &CLeafView::selectModeChanged, this, [this](bool on) {
-    action(QStringLiteral("Select"))->setChecked(on);
-  });
+  connect(view_, &CLeafView::selectModeChanged, this,
+          [this](bool on) { action(QStringLiteral("Select"))->setChecked(on); });
   connect(view_, &CLeafView::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
 }
@@ -420,8 +420,10 @@ void CMainFrame::fitWindowToImage() {
     const QSize extras = frameGeometry().size() - view_->viewport()->size();
     size = QSize(std::max(drawn.width() + extras.width(), kMinimumFitWidth),
                  std::max(drawn.height() + extras.height(), kMinimumFitHeight));
-    if (size.width() > work.width()) size.rheight() += view_->horizontalScrollBar()->sizeHint().height();
-    if (size.height() > work.height()) size.rwidth() += view_->verticalScrollBar()->sizeHint().width();
+    if (size.width() > work.width())
+      size.rheight() += view_->horizontalScrollBar()->sizeHint().height();
+    if (size.height() > work.height())
+      size.rwidth() += view_->verticalScrollBar()->sizeHint().width();
   }
   size = size.boundedTo(work.size());
   const QSize decoration = frameGeometry().size() - this->size();

@@ -23,8 +23,8 @@ CProgramHintDlg::CProgramHintDlg(bool doNotShowAgain, QWidget* parent)
   palette.setColor(QPalette::WindowText, Qt::black);
   text->setPalette(palette);
   QFont font = text->font();
-  font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                    QStringLiteral("DejaVu Sans")});
+  font.setFamilies(
+      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
   font.setWeight(QFont::Medium);
   text->setFont(font);
   text->setMinimumWidth(380);

@@ -1,12 +1,11 @@
 #include "CSaveProgressDlg.h"
 
-#include <algorithm>
-
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CSaveProgressDlg::CSaveProgressDlg(const QString& title, const QString& message, QWidget* parent)
     : QDialog(parent),

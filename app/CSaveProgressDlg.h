@@ -20,11 +20,11 @@ class CSaveProgressDlg : public QDialog {
   QString status() const;
   int position() const;
 
+  // Stop, Escape and the close box ask to stop.
+  void reject() override;
+
  signals:
   void stopRequested();
-
- protected:
-  void reject() override;  // Escape and the close box ask to stop
 
  private:
   QLabel* message_;

@@ -147,9 +147,8 @@ DisplayImage DisplayImageFor(const DibRaster& raster) {
       display.image.setColorTable(ColorTable(raster));
       break;
     case 24:
-      display.image = Wrap(raster, raster.channelOrder == kChannelOrderRgb
-                                       ? QImage::Format_RGB888
-                                       : QImage::Format_BGR888);
+      display.image = Wrap(raster, raster.channelOrder == kChannelOrderRgb ? QImage::Format_RGB888
+                                                                           : QImage::Format_BGR888);
       break;
     default: break;
   }

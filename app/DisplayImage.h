@@ -10,8 +10,8 @@
 namespace leaf {
 
 struct DisplayImage {
-  QImage image;            // rows as stored
-  bool bottomUp = false;   // stored row 0 is the bottom row of the picture
+  QImage image;           // rows as stored
+  bool bottomUp = false;  // stored row 0 is the bottom row of the picture
 };
 
 // The raster must outlive the returned image (unless it was converted).

@@ -10,7 +10,8 @@ constexpr const char* kAllSupportedText = "All supported image files";
 
 std::vector<std::string> AllReadPatterns(const std::vector<FileFilter>& rows) {
   std::vector<std::string> all;
-  for (const FileFilter& row : rows) all.insert(all.end(), row.patterns.begin(), row.patterns.end());
+  for (const FileFilter& row : rows)
+    all.insert(all.end(), row.patterns.begin(), row.patterns.end());
   return all;
 }
 

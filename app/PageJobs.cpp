@@ -182,7 +182,8 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
     return false;
   }
   bool moved = false;
-  const bool committed = commit([&] { return moved = MoveIntoPlace(written, request.path, message); });
+  const bool committed =
+      commit([&] { return moved = MoveIntoPlace(written, request.path, message); });
   if (!committed && !moved) {
     std::error_code error;
     std::filesystem::remove(written, error);

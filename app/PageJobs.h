@@ -64,8 +64,8 @@ struct SaveRequest {
   std::string path;  // where the file goes
   FileTypeCode type = kFileDjvu;
   SaveParameters parameters;
-  int documentType = 0;  // 1 and 2 are rendered again at full size and 24 bits first
-  RenderRequest render;  // the view's layer and gamma
+  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits first
+  RenderRequest render;     // the view's layer and gamma
   bool rereadJpeg = false;  // a JPEG read for a display of fewer than 24 bits
   std::string sourcePath;
   int jpegDctMethod = 0;

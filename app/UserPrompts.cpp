@@ -13,7 +13,8 @@ constexpr const char* kProgramName = "Leafsmith";
 
 QStringList QtFilters(const std::vector<leaf::FileFilter>& rows) {
   QStringList filters;
-  for (const leaf::FileFilter& row : rows) filters << QString::fromStdString(leaf::QtFilterText(row));
+  for (const leaf::FileFilter& row : rows)
+    filters << QString::fromStdString(leaf::QtFilterText(row));
   return filters;
 }
 
@@ -35,10 +36,9 @@ QString ExtensionForRow(int row, const QString& typedName) {
 }  // namespace
 
 CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
-  const auto button =
-      QMessageBox::question(owner_, kProgramName, text,
-                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                            QMessageBox::Yes);
+  const auto button = QMessageBox::question(
+      owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+      QMessageBox::Yes);
   if (button == QMessageBox::Yes) return Answer::Yes;
   if (button == QMessageBox::No) return Answer::No;
   return Answer::Cancel;
