@@ -13,7 +13,8 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libtiff-dev libtiff-tools
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
-  qt6-base-dev
+  qt6-base-dev fonts-dejavu-core
+  xvfb xdotool
   imagemagick
   dpkg-dev patch
 )
