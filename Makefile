@@ -46,6 +46,7 @@ check: setup $(BUILD)/check/build.ninja
 
 bench: release
 	$(BUILD)/release/bench/leafsmith-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/release/bench/leafsmith-desktop-bench
 
 $(BUILD)/fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
