@@ -17,10 +17,12 @@
 #include <QToolBar>
 
 #include "CAboutDlg.h"
+#include "CHelpWindow.h"
 #include "CLeafDoc.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
 #include "DocumentTexts.h"
+#include "FileAssociations.h"
 #include "FileDialogFilters.h"
 #include "ProgramLogo.h"
 #include "RecentFiles.h"
@@ -260,9 +262,11 @@ void CMainFrame::createMultiprocessMenu() {
 
 void CMainFrame::createHelpMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Help"));
-  Later(addCommand(menu, tr("&Help Topics"), tr("List Help topics"), {QKeySequence::HelpContents}));
-  Later(addCommand(menu, tr("&Register as Default Viewer"),
-                   tr("Open DjVu, IW44, JPEG, TIFF, BMP and PNM files with Leafsmith")));
+  connect(addCommand(menu, tr("&Help Topics"), tr("List Help topics"), {QKeySequence(Qt::Key_F1)}),
+          &QAction::triggered, this, &CMainFrame::helpTopicsCommand);
+  connect(addCommand(menu, tr("&Register as Default Viewer"),
+                     tr("Open DjVu, IW44, JPEG, TIFF, BMP and PNM files with Leafsmith")),
+          &QAction::triggered, this, &CMainFrame::registerAsDefaultViewerCommand);
   menu->addSeparator();
   connect(addCommand(menu, tr("Start&up Information"), tr("Show the start-up hint")),
           &QAction::triggered, this, &CMainFrame::startupInformationCommand);
@@ -483,6 +487,20 @@ void CMainFrame::startupInformationCommand() {
   CProgramHintDlg dialog(settings_.noStartupInfo != 0, this);
   dialog.exec();
   settings_.noStartupInfo = dialog.doNotShowAgain() ? 1 : 0;
+}
+
+void CMainFrame::helpTopicsCommand() {
+  CHelpWindow::showTopic(QStringLiteral("Contents.html"), this);
+}
+
+void CMainFrame::registerAsDefaultViewerCommand() {
+  const AssociationResult result = RegisterAsDefaultViewer();
+  if (!result.ok) {
+    prompts_->showError(tr("Leafsmith could not be made the default viewer."), result.message);
+    return;
+  }
+  prompts_->showMessage(
+      tr("Leafsmith is now the default viewer of DjVu, IW44, JPEG, TIFF, BMP and PNM files."));
 }
 
 void CMainFrame::aboutCommand() {

@@ -39,6 +39,8 @@ class CMainFrame : public QMainWindow {
   void openCommand();
   void exitCommand();
   void startupInformationCommand();
+  void helpTopicsCommand();
+  void registerAsDefaultViewerCommand();
   void aboutCommand();
 
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").

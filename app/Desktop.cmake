@@ -23,7 +23,8 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings Qt6::Widgets)
+target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
+                      Qt6::Widgets)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)

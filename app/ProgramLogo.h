@@ -1,4 +1,4 @@
-// The program's logo, drawn at any size (About box, empty view, window icon).
+// The program's logo at any size (About box, empty view, window icon).
 #pragma once
 
 #include <QPixmap>

@@ -59,6 +59,10 @@ void CDialogPrompts::showWarning(const QString& text) {
   QMessageBox::warning(owner_, kProgramName, text);
 }
 
+void CDialogPrompts::showMessage(const QString& text) {
+  QMessageBox::information(owner_, kProgramName, text);
+}
+
 CUserPrompts::FileChoice CDialogPrompts::chooseSavePath(const QString& folder,
                                                         const QString& proposedName,
                                                         int filterRow) {

@@ -27,6 +27,8 @@ class CUserPrompts {
   virtual void showError(const QString& text, const QString& detail = {}) = 0;
   // A warning with an exclamation icon.
   virtual void showWarning(const QString& text) = 0;
+  // A message with an information icon.
+  virtual void showMessage(const QString& text) = 0;
   // The Save As dialog: initial folder, proposed name, preselected type row.
   virtual FileChoice chooseSavePath(const QString& folder, const QString& proposedName,
                                     int filterRow) = 0;
@@ -45,6 +47,7 @@ class CDialogPrompts : public CUserPrompts {
   bool askYesNo(const QString& text) override;
   void showError(const QString& text, const QString& detail = {}) override;
   void showWarning(const QString& text) override;
+  void showMessage(const QString& text) override;
   FileChoice chooseSavePath(const QString& folder, const QString& proposedName,
                             int filterRow) override;
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;

@@ -14,6 +14,7 @@ packages=(
   libtiff-dev libtiff-tools
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev fonts-dejavu-core
+  xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool
   imagemagick
   dpkg-dev patch

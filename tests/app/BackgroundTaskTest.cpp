@@ -59,7 +59,8 @@ TEST(BackgroundTaskTest, AStopAfterTheCommitStillCountsAsFinished) {
       RunBackgroundTask(dialog, 0, [&dialog, committedFlag](const TaskReporter& reporter) {
         reporter.CommitUnlessStopped([&] { return *committedFlag = true; });
         // Stop pressed after the file was put in place.
-        QMetaObject::invokeMethod(&dialog, [&dialog] { dialog.reject(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &dialog, [&dialog] { dialog.reject(); }, Qt::QueuedConnection);
         std::this_thread::sleep_for(50ms);
       });
   EXPECT_TRUE(*committedFlag);

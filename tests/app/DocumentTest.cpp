@@ -172,7 +172,7 @@ TEST_F(DocumentTest, SaveAsWritesTheTypeOfTheFilterAndRetitles) {
   ASSERT_TRUE(doc.openDocument(Q(source), NoFit()));
   doc.setModified(true);
   settings.saveType = kFilePnm;
-  const std::string folder = dir.file("new/folder");  // made on the way
+  const std::string folder = dir.file("new/folder");        // made on the way
   prompts.saveChoice = {true, Q(folder + "/page.txt"), 4};  // the PNM row
   ASSERT_TRUE(doc.saveAsCommand());
   EXPECT_EQ(prompts.proposedName, "scan.pgm");

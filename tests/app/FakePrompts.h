@@ -22,6 +22,7 @@ class FakePrompts : public CUserPrompts {
   QStringList errors;
   QStringList errorDetails;
   QStringList warnings;
+  QStringList messages;
   QString proposedName;
   QString saveFolder;
   int saveFilterRow = -1;
@@ -41,6 +42,7 @@ class FakePrompts : public CUserPrompts {
     errorDetails << detail;
   }
   void showWarning(const QString& text) override { warnings << text; }
+  void showMessage(const QString& text) override { messages << text; }
   FileChoice chooseSavePath(const QString& folder, const QString& proposed, int row) override {
     saveFolder = folder;
     proposedName = proposed;

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "FakePrompts.h"
+#include "app/CHelpWindow.h"
 #include "app/CLeafDoc.h"
 #include "app/CLeafView.h"
 #include "app/CMainFrame.h"
@@ -27,8 +28,8 @@ class MainFrameTest : public ::testing::Test {
     settings.imageFit = 2;
     auto fake = std::make_unique<test::FakePrompts>();
     prompts = fake.get();
-    frame = std::make_unique<CMainFrame>(settings, QString::fromStdString(dir.file("Leafsmith.ini")),
-                                         std::move(fake));
+    frame = std::make_unique<CMainFrame>(
+        settings, QString::fromStdString(dir.file("Leafsmith.ini")), std::move(fake));
     frame->resize(1000, 800);
     frame->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
@@ -85,7 +86,7 @@ TEST_F(MainFrameTest, OpenShowsThePageFittedWithPanesAndZoomBox) {
   EXPECT_TRUE(frame->windowTitle().startsWith("page.bmp"));
   EXPECT_EQ(settings.recentFiles.front(), path);
   EXPECT_TRUE(command("Save As")->isEnabled());
-  EXPECT_FALSE(command("Save")->isEnabled());  // not modified
+  EXPECT_FALSE(command("Save")->isEnabled());   // not modified
   EXPECT_FALSE(command("Color")->isEnabled());  // not a DjVu page
 }
 
@@ -132,8 +133,7 @@ TEST_F(MainFrameTest, MouseCoordinatesAndRubberBandSelection) {
   ASSERT_TRUE(view.hasSelection());
   EXPECT_EQ(view.selection(), QRect(QPoint(10, 5), QPoint(60, 30)));
   QTest::mouseMove(port, origin + QPoint(40, 40));
-  EXPECT_EQ(frame->statusBar()->currentMessage(),
-            "(20,20)   Selection: (10,5)->(60,30) = (51x26)");
+  EXPECT_EQ(frame->statusBar()->currentMessage(), "(20,20)   Selection: (10,5)->(60,30) = (51x26)");
 
   // A single pixel row is no selection.
   QTest::mousePress(port, Qt::LeftButton, {}, origin + QPoint(20, 10));
@@ -219,6 +219,37 @@ TEST_F(MainFrameTest, ClosingAsksFirstAndWritesTheSettingsOnce) {
   const AppSettings back = LoadSettings(ini, dir.path());
   EXPECT_EQ(back.noStartupInfo, 1);
   EXPECT_EQ(back.recentFiles.size(), 1u);
+}
+
+TEST_F(MainFrameTest, HelpTopicsAndTheDefaultViewer) {
+  ASSERT_TRUE(command("Help Topics")->isEnabled());
+  EXPECT_EQ(command("Help Topics")->shortcut(), QKeySequence(Qt::Key_F1));
+  command("Help Topics")->trigger();
+  ASSERT_NE(CHelpWindow::instance(), nullptr);
+  EXPECT_EQ(CHelpWindow::instance()->currentTopic(), "Contents.html");
+  CHelpWindow::instance()->close();
+
+  // Registered for this user only: in folders of the test's own.
+  struct ScopedVariable {
+    const char* name;
+    bool wasSet = qEnvironmentVariableIsSet(name);
+    QByteArray old = qgetenv(name);
+    ScopedVariable(const char* n, const std::string& value) : name(n) {
+      qputenv(name, QByteArray::fromStdString(value));
+    }
+    ~ScopedVariable() { wasSet ? qputenv(name, old) : qunsetenv(name); }
+  };
+  {
+    const ScopedVariable data("XDG_DATA_HOME", dir.file("data"));
+    const ScopedVariable config("XDG_CONFIG_HOME", dir.file("config"));
+    command("Register as Default Viewer")->trigger();
+  }
+  ASSERT_EQ(prompts->messages.size() + prompts->errors.size(), 1);
+  if (!prompts->errors.isEmpty()) {
+    FAIL() << prompts->errorDetails.front().toStdString();
+  }
+  EXPECT_TRUE(prompts->messages.front().contains("default viewer"));
+  EXPECT_TRUE(test::FileExists(dir.file("data/applications/leafsmith.desktop")));
 }
 
 }  // namespace
