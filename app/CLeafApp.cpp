@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QScreen>
+#include <QSessionManager>
 #include <cstdio>
 
 #include "BackgroundTask.h"
@@ -92,6 +93,14 @@ int CLeafApp::run() {
     WaitForBackgroundTasks();
     return 1;
   }
+  // Logging off with the program open: the page is saved or given up first.
+  QObject::connect(&app_, &QGuiApplication::commitDataRequest, frame_.get(),
+                   [this](QSessionManager& manager) {
+                     if (!manager.allowsInteraction()) return;
+                     const bool quit = frame_->queryEndSession();
+                     manager.release();
+                     if (!quit) manager.cancel();
+                   });
   showStartupHint();
   warnAboutLowColorDisplay();
   const int status = QApplication::exec();
