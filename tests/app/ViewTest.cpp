@@ -147,6 +147,23 @@ TEST_F(MainFrameTest, MouseCoordinatesAndRubberBandSelection) {
   EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Normal);
 }
 
+TEST_F(MainFrameTest, FaxPageShowsInItsTrueProportions) {
+  const std::string path = dir.file("fax.tif");
+  test::TiffRecipe page;
+  page.width = 200;
+  page.height = 100;
+  page.resolutionUnit = 2;
+  page.xResolution = 204;
+  page.yResolution = 98;
+  test::WriteTiff(path, {page});
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(path)));
+  EXPECT_EQ(frame->dpiPaneText(), "204,98 DPI");
+  frame->view().setZoom(0);
+  EXPECT_EQ(frame->view().drawnSize(), QSize(200, 208));  // 100 x 204 / 98
+  frame->view().setZoom(-1);
+  EXPECT_EQ(frame->view().drawnSize(), QSize(100, 104));
+}
+
 TEST_F(MainFrameTest, DragScrollsAnOverflowingPage) {
   ASSERT_TRUE(frame->openFile(QString::fromStdString(writeBmp("big.bmp", 3000, 3000))));
   CLeafView& view = frame->view();
