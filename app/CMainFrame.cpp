@@ -499,9 +499,12 @@ void CMainFrame::helpTopicsCommand() {
 }
 
 void CMainFrame::registerAsDefaultViewerCommand() {
+  // A few seconds at most: the desktop's own tools write the defaults.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const AssociationResult result = RegisterAsDefaultViewer();
+  QApplication::restoreOverrideCursor();
   if (!result.ok) {
-    prompts_->showError(tr("Leafsmith could not be made the default viewer."), result.message);
+    prompts_->showError(result.summary, result.detail);
     return;
   }
   prompts_->showMessage(
