@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "BmpTrueColour.h"
 #include "FileHandle.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Endian.h"
@@ -158,7 +159,19 @@ bool ReadBmp(DibImage& image, const std::string& path, bool headerOnly) {
   r.pageIndex = 0;
   r.grayFlag = image.IsGrayRamp() ? 1 : 0;
   if (!r.grayFlag) r.photometric = paletteSize > 0 ? kPhotometricPalette : kPhotometricRgb;
-  if (headerOnly) r.block.reset();
+  if (headerOnly) {
+    r.block.reset();
+    // 16- and 32-bit pictures are read as 24-bit colour.
+    if (h.bitCount == 16 || h.bitCount == 32) {
+      r.bitsPerPixel = 24;
+      r.paletteSize = 0;
+      r.rowStride = RowStride(r.width, 24);
+      r.pixelSize = r.rowStride * height;
+      r.photometric = kPhotometricRgb;
+    }
+    return true;
+  }
+  if (h.bitCount == 16 || h.bitCount == 32) return WidenPackedPixels(image, h);
   return true;
 }
 
