@@ -5,8 +5,8 @@
 #include <string>
 
 #include "DataPool.h"
-#include "djvu_error.h"
 #include "GURL.h"
+#include "djvu_error.h"
 
 namespace djvu {
 

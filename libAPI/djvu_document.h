@@ -53,7 +53,7 @@ djvu_halfcoded_image* djvu_document_decode_page(djvu_document* document, int pag
 
 // What a page's INFO chunk says, read without decoding the page.
 struct djvu_page_info {
-  unsigned width;   // pixels, as the page is shown (turned by the rotation)
+  unsigned width;  // pixels, as the page is shown (turned by the rotation)
   unsigned height;
   unsigned resolution;  // dots per inch, 0 when unknown
   float gamma;
@@ -78,8 +78,8 @@ std::string djvu_document_page_title(const djvu_document* document, int page);
 // One bookmark of the document's outline, in document order; a bookmark's
 // children follow it with level + 1.
 struct djvu_outline_entry {
-  int level;          // 0 for the top level
-  std::string title;  // UTF-8
+  int level;           // 0 for the top level
+  std::string title;   // UTF-8
   std::string target;  // as stored: "#p0005.djvu", "#5", or a URL
   int page;            // the page the target names (0 = first), -1 for none
 };

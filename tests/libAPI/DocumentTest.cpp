@@ -188,10 +188,12 @@ TEST_F(DocumentTest, DamagedDocumentsShowThePagesThatCanBeShown) {
     std::string message;      // of the first page that is not shown
   };
   const Case cases[] = {
-      {indirect + "/index.djvu", {true, false, true},
+      {indirect + "/index.djvu",
+       {true, false, true},
        "Page 2 of 3 (compound.djvu): Failed to open 'compound.djvu': No such file or directory."},
       // A pipe named as a page would block the reader forever.
-      {fifo + "/index.djvu", {true, true, false},
+      {fifo + "/index.djvu",
+       {true, true, false},
        "Page 3 of 3 (photo.djvu): 'photo.djvu' is not a regular file."},
       // Page 2 starts inside its FORM, page 3 past the end of the file.
       {Fixture("lying-dirm.djvu"), {true, false, false}, "Page 2 of 3 (compound.djvu): "},

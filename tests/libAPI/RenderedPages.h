@@ -17,7 +17,6 @@ inline std::string Fixture(const std::string& name) {
   return std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name;
 }
 
-
 struct HalfCodedFree {
   void operator()(djvu_halfcoded_image* image) const { djvu_halfcoded_image_free(image); }
 };
@@ -56,7 +55,7 @@ inline int Sample(const djvu_pixel_image* img, int x, int yTop, int rgbChannel) 
 // Mask levels are scaled to 0..255 with truncation where the codec rounds:
 // those comparisons allow a difference of one.
 inline void ExpectSamePixels(const djvu_pixel_image* ours, const ReferenceImage& reference,
-                      int tolerance = 0) {
+                             int tolerance = 0) {
   ASSERT_EQ(static_cast<int>(ours->w), reference.width);
   ASSERT_EQ(static_cast<int>(ours->h), reference.height);
   int mismatches = 0;
