@@ -14,6 +14,7 @@ packages=(
   libtiff-dev libtiff-tools
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev
+  xdg-utils shared-mime-info desktop-file-utils
   imagemagick
   dpkg-dev patch
 )
