@@ -177,9 +177,8 @@ bool CommitAll(std::vector<std::unique_ptr<AtomicFile>>& files) {
 bool WriteBundled(djvu_book* book, const std::string& path) {
   std::vector<std::unique_ptr<AtomicFile>> files;
   files.push_back(std::make_unique<AtomicFile>(path));
-  if (!WritePending(*files.back(), [&](std::FILE* stream) {
-        return djvu_book_write_bundled(book, stream);
-      })) {
+  if (!WritePending(*files.back(),
+                    [&](std::FILE* stream) { return djvu_book_write_bundled(book, stream); })) {
     return false;
   }
   return CommitAll(files);
@@ -200,9 +199,8 @@ bool WriteIndirect(djvu_book* book, const std::string& indexPath, int pageCount)
     }
   }
   files.push_back(std::make_unique<AtomicFile>(indexPath));
-  if (!WritePending(*files.back(), [&](std::FILE* stream) {
-        return djvu_book_write_index(book, stream);
-      })) {
+  if (!WritePending(*files.back(),
+                    [&](std::FILE* stream) { return djvu_book_write_index(book, stream); })) {
     return false;
   }
   return CommitAll(files);

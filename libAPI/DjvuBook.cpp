@@ -1,9 +1,9 @@
 // A multipage document put together from single pages through the codec's
 // document writer, the page data read back from the spool file as it goes.
 #include <fcntl.h>
-#include <cerrno>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -66,7 +66,8 @@ djvu_book* Create(const char* folder) {
 void WriteSpool(djvu_book& book, const unsigned char* bytes, size_t length) {
   for (size_t done = 0; done < length;) {
     const ssize_t n = ::pwrite(book.spool, bytes + done, length - done, book.spooled);
-    if (n <= 0) Fail(std::string("Could not write the spool file: ") + std::strerror(errno), __LINE__);
+    if (n <= 0)
+      Fail(std::string("Could not write the spool file: ") + std::strerror(errno), __LINE__);
     done += static_cast<size_t>(n);
     book.spooled += n;
   }
@@ -101,9 +102,9 @@ GP<DjVmDoc> Document(const djvu_book& book) {
   const GP<DjVmDoc> document = DjVmDoc::create();
   for (const djvu_book::Page& page : book.pages) {
     const GUTF8String name(page.name.c_str());
-    document->insert_file(DataPool::create(spool, static_cast<int>(page.offset),
-                                           static_cast<int>(page.length)),
-                          DjVmDir::File::PAGE, name, name);
+    document->insert_file(
+        DataPool::create(spool, static_cast<int>(page.offset), static_cast<int>(page.length)),
+        DjVmDir::File::PAGE, name, name);
   }
   return document;
 }
@@ -129,7 +130,8 @@ class FileSink : public ByteStream {
   // Raises the first failure, if any.
   void Check() {
     flush();
-    if (failed_) Fail(std::string("Could not write the document: ") + std::strerror(failed_), __LINE__);
+    if (failed_)
+      Fail(std::string("Could not write the document: ") + std::strerror(failed_), __LINE__);
   }
 
  private:
@@ -158,7 +160,8 @@ void WritePage(const djvu_book& book, int index, const GP<ByteStream>& out) {
     const size_t want = std::min(buffer.size(), page.length - done);
     const ssize_t n =
         ::pread(book.spool, buffer.data(), want, page.offset + static_cast<off_t>(done));
-    if (n <= 0) Fail(std::string("Could not read the spool file: ") + std::strerror(errno), __LINE__);
+    if (n <= 0)
+      Fail(std::string("Could not read the spool file: ") + std::strerror(errno), __LINE__);
     out->writall(buffer.data(), static_cast<size_t>(n));
     done += static_cast<size_t>(n);
   }

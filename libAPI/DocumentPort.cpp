@@ -13,14 +13,17 @@ namespace djvu {
 namespace {
 
 // False (with the reason recorded) for a local name of something that is
-// not a regular file. Names that do not exist pass: the members of a bundle
-// have names inside the bundle's own, and the codec reports missing files.
+// not a regular file with data: a device, a pipe, a terminal, or a file of
+// the kernel's (/proc), whose size says nothing of what reading it gives.
+// Names that do not exist pass: the members of a bundle have names inside
+// the bundle's own, and the codec reports missing files.
 bool IsReadableLocalFile(const GURL& url, DocumentPort& port) {
   if (!url.is_local_file_url()) return true;
   struct stat status;
-  if (stat(url.UTF8Filename(), &status) != 0 || S_ISREG(status.st_mode)) return true;
+  if (stat(url.UTF8Filename(), &status) != 0) return true;
+  if (S_ISREG(status.st_mode) && status.st_size > 0) return true;
   port.Record("'" + std::string(static_cast<const char*>(url.fname())) +
-              "' is not a regular file.");
+              "' is empty or not a regular file.");
   return false;
 }
 

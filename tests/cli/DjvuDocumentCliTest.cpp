@@ -90,8 +90,9 @@ TEST(DjvuDocumentCliTest, SeveralInputsMakeOneDocumentBundledOrIndirect) {
   r = RunCli("convert " + Quote(scan) + " " + Quote(dir.file("ignored/book.djvu")) +
              " --all-pages --indirect " + Quote(folder));
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(r.out, "wrote " + folder + "/book.djvu: indirect djvu document, 3 pages "
-                                                  "in 4 files, "))
+  EXPECT_TRUE(Contains(r.out, "wrote " + folder +
+                                  "/book.djvu: indirect djvu document, 3 pages "
+                                  "in 4 files, "))
       << r.out;
   EXPECT_TRUE(test::FileExists(folder + "/book-p0002.djvu"));
   EXPECT_FALSE(test::FileExists(dir.file("ignored")));
@@ -103,12 +104,11 @@ TEST(DjvuDocumentCliTest, DocumentsRefuseWhatCannotBeDone) {
   const std::string scan = MakeScan(dir);
   const std::string out = dir.file("book.djvu");
   // Several pages make a DjVu document only.
-  EXPECT_EQ(RunCli("convert " + Quote(scan) + " " + Quote(scan) + " " + Quote(dir.file("x.bmp")))
-                .status,
-            2);
-  EXPECT_EQ(RunCli("convert " + Quote(scan) + " " + Quote(dir.file("x.jpg")) + " --all-pages")
-                .status,
-            2);
+  EXPECT_EQ(
+      RunCli("convert " + Quote(scan) + " " + Quote(scan) + " " + Quote(dir.file("x.bmp"))).status,
+      2);
+  EXPECT_EQ(
+      RunCli("convert " + Quote(scan) + " " + Quote(dir.file("x.jpg")) + " --all-pages").status, 2);
   EXPECT_EQ(RunCli("convert " + Quote(scan) + " " + Quote(out) + " --all-pages --page 2").status,
             2);
   EXPECT_EQ(RunCli("convert " + Quote(scan) + " " + Quote(out) + " --all-pages --jobs 0").status,

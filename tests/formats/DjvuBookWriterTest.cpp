@@ -112,9 +112,9 @@ TEST_F(DjvuBookWriterTest, PagesComeOutInOrderWhicheverIsEncodedFirst) {
     ASSERT_TRUE(ReadDjvu(fromBook, path, 0, 24, 0, 2.2, page)) << LastMessage();
     ASSERT_TRUE(ReadDjvu(fromFile, single, 0, 24, 0, 2.2));
     ASSERT_EQ(fromBook.raster.pixelSize, fromFile.raster.pixelSize);
-    EXPECT_EQ(std::memcmp(fromBook.raster.pixels(), fromFile.raster.pixels(),
-                          fromBook.raster.pixelSize),
-              0);
+    EXPECT_EQ(
+        std::memcmp(fromBook.raster.pixels(), fromFile.raster.pixels(), fromBook.raster.pixelSize),
+        0);
   }
 }
 

@@ -181,6 +181,7 @@ TEST_F(DocumentTest, DamagedDocumentsShowThePagesThatCanBeShown) {
   std::filesystem::copy(Fixture("indirect"), fifo, std::filesystem::copy_options::recursive);
   std::filesystem::remove(fifo + "/photo.djvu");
   ASSERT_EQ(mkfifo((fifo + "/photo.djvu").c_str(), 0600), 0);
+  WriteBytes(fifo + "/compound.djvu", {});
 
   struct Case {
     std::string path;
@@ -191,10 +192,11 @@ TEST_F(DocumentTest, DamagedDocumentsShowThePagesThatCanBeShown) {
       {indirect + "/index.djvu",
        {true, false, true},
        "Page 2 of 3 (compound.djvu): Failed to open 'compound.djvu': No such file or directory."},
-      // A pipe named as a page would block the reader forever.
+      // A pipe named as a page would block the reader forever; an empty
+      // file is no page either.
       {fifo + "/index.djvu",
-       {true, true, false},
-       "Page 3 of 3 (photo.djvu): 'photo.djvu' is not a regular file."},
+       {true, false, false},
+       "Page 2 of 3 (compound.djvu): 'compound.djvu' is empty or not a regular file."},
       // Page 2 starts inside its FORM, page 3 past the end of the file.
       {Fixture("lying-dirm.djvu"), {true, false, false}, "Page 2 of 3 (compound.djvu): "},
       // The page's include cannot be had, but it holds all it shows itself.
