@@ -69,10 +69,10 @@ void ReadInfo(const uint8_t* data, uint32_t size, DjvuFileInfo& info) {
 
 // One page of a multipage document, through the coding layer: its INFO and
 // the chunks of its file and the files it includes.
-bool ProbeDocumentPage(const DibImage& image, const std::string& path, int page,
-                       DjvuFileInfo& info) {
+bool ProbeDocumentPage(const DibImage& image, const std::string& path, int page, DjvuFileInfo& info,
+                       DjvuDocumentHandle& document) {
   const CodecReports reports;
-  const DjvuDocumentHandle document(djvu_document_open(path.c_str()));
+  if (!document) document.reset(djvu_document_open(path.c_str()));
   const auto failed = [&] {
     return image.Fail("%s", reports.first().empty() ? "Failed to read the DjVu document."
                                                     : reports.first().c_str());
@@ -151,6 +151,12 @@ std::string DjvuFormName(uint32_t formType) {
 }
 
 bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page) {
+  DjvuDocumentHandle document;
+  return ProbeDjvuFile(image, path, info, page, document);
+}
+
+bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page,
+                   DjvuDocumentHandle& document) {
   FileHandle file = OpenForReading(path.c_str());
   if (!file) return image.Fail("Could not open %s!\n", path.c_str());
   info = DjvuFileInfo{};
@@ -177,7 +183,9 @@ bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo&
     return image.Fail("Error! Unknown secondary identifier: %c%c%c%c\n", type[0], type[1], type[2],
                       type[3]);
   }
-  if (info.formType == FourCc("DJVM")) return ProbeDocumentPage(image, path, page, info);
+  if (info.formType == FourCc("DJVM")) {
+    return ProbeDocumentPage(image, path, page, info, document);
+  }
   if (page != 0) return FailNoSuchPage(image, path, page, 1);
   if (info.formType == FourCc("DJVU")) {
     uint32_t id, size;

@@ -7,9 +7,15 @@
 namespace leaf {
 
 bool LoadHalfCoded(DibImage& image, const std::string& path, int page) {
+  DjvuDocumentHandle document;
+  return LoadHalfCoded(image, path, page, document);
+}
+
+bool LoadHalfCoded(DibImage& image, const std::string& path, int page,
+                   DjvuDocumentHandle& document) {
   image.Release(true);
   const CodecReports reports;
-  const DjvuDocumentHandle document(djvu_document_open(path.c_str()));
+  if (!document) document.reset(djvu_document_open(path.c_str()));
   djvu_halfcoded_image* decoded =
       document ? djvu_document_decode_page(document.get(), page) : nullptr;
   if (!decoded) {
@@ -29,7 +35,8 @@ bool LoadHalfCoded(DibImage& image, const std::string& path, int page) {
 bool ReadDjvu(DibImage& image, const std::string& path, int layer, int depth, int zoom,
               double gamma, int page) {
   DjvuFileInfo info;
-  if (!ProbeDjvuFile(image, path, info, page)) {
+  DjvuDocumentHandle document;
+  if (!ProbeDjvuFile(image, path, info, page, document)) {
     image.Release(true);
     return false;
   }
@@ -41,7 +48,7 @@ bool ReadDjvu(DibImage& image, const std::string& path, int layer, int depth, in
     }
     return image.Fail("%s has no mask, background or colour image to show.", path.c_str());
   }
-  return LoadHalfCoded(image, path, page) && RenderDjvu(image, layer, depth, zoom, gamma);
+  return LoadHalfCoded(image, path, page, document) && RenderDjvu(image, layer, depth, zoom, gamma);
 }
 
 int CountDjvuPages(const DibImage& image, const std::string& path) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "DjvuDocumentHandle.h"
 #include "FileType.h"
 #include "image/DibImage.h"
 
@@ -54,12 +55,19 @@ std::string DjvuFormName(uint32_t formType);
 // files it includes. Failures are reported through the image.
 bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info,
                    int page = 0);
+// The same, opening a multipage document into document (or using it when
+// it is open already), so that loading its page need not open it again.
+bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page,
+                   DjvuDocumentHandle& document);
 
 // Releases the image and decodes one page of the file (0 = first) into its
 // page link, turned as the page asks; the raster has the page's size and no
 // pixels until RenderDjvu runs. A page that cannot be decoded fails with a
 // message naming it.
 bool LoadHalfCoded(DibImage& image, const std::string& path, int page = 0);
+// The same from a document the probe opened (or, when none is, opening it).
+bool LoadHalfCoded(DibImage& image, const std::string& path, int page,
+                   DjvuDocumentHandle& document);
 
 // Layers of RenderDjvu.
 inline constexpr int kDjvuLayerColor = 0;

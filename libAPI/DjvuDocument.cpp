@@ -89,19 +89,22 @@ const djvu_document& Checked(const djvu_document* document) {
 void ReadPageInfo(const GP<DjVuFile>& file, djvu_page_info& info) {
   GP<DjVuInfo> found;
   bool wavelet = false;
-  WalkPageChunks(file, [&](const GUTF8String& id, ByteStream& data) {
-    if (id == "INFO" && !found) {
-      found = DjVuInfo::create();
-      found->decode(data);
-    } else if ((id == "PM44" || id == "BM44") && !found && !wavelet) {
-      unsigned char bytes[8];
-      if (data.readall(bytes, 8) == 8 && bytes[0] == 0) {
-        wavelet = true;
-        info.width = unsigned{bytes[4]} << 8 | bytes[5];
-        info.height = unsigned{bytes[6]} << 8 | bytes[7];
-      }
-    }
-  });
+  WalkPageChunks(
+      file,
+      [&](const GUTF8String& id, ByteStream& data) {
+        if (id == "INFO" && !found) {
+          found = DjVuInfo::create();
+          found->decode(data);
+        } else if ((id == "PM44" || id == "BM44") && !found && !wavelet) {
+          unsigned char bytes[8];
+          if (data.readall(bytes, 8) == 8 && bytes[0] == 0) {
+            wavelet = true;
+            info.width = unsigned{bytes[4]} << 8 | bytes[5];
+            info.height = unsigned{bytes[6]} << 8 | bytes[7];
+          }
+        }
+      },
+      IncludedFiles::kSkip);
   if (!found) {
     if (!wavelet) Throw("The page has no INFO chunk.", kLibdjvuSource, __LINE__);
     info.gamma = 2.2f;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "DataPool.h"
+#include "GURL.h"
 #include "IFFByteStream.h"
 
 namespace djvu {
@@ -15,14 +16,18 @@ constexpr size_t kMaxNameLength = 1024;
 
 class Walk {
  public:
-  explicit Walk(const ChunkVisitor& visit) : visit_(visit) {}
+  Walk(const ChunkVisitor& visit, IncludedFiles included) : visit_(visit), included_(included) {}
 
-  void File(const GP<DjVuFile>& file, int depth) {
-    if (!file || depth > kMaxIncludeDepth) return;
-    const GP<DataPool> pool = file->get_init_data_pool();
-    if (!pool) return;
-    const std::string url = static_cast<const char*>(file->get_url().get_string());
-    if (!seen_.insert(url).second) return;
+  void File(const GP<DjVuFile>& file) {
+    if (file) Data(file, file->get_init_data_pool(), file->get_url(), 0);
+  }
+
+ private:
+  // The chunks of one file's data; from is the port that resolves the names
+  // its INCL chunks give.
+  void Data(DjVuPort* from, const GP<DataPool>& pool, const GURL& where, int depth) {
+    if (!pool || depth > kMaxIncludeDepth) return;
+    if (!seen_.insert(static_cast<const char*>(where.get_string())).second) return;
     try {
       const GP<IFFByteStream> iff = IFFByteStream::create(pool->get_stream());
       GUTF8String form;
@@ -33,7 +38,7 @@ class Walk {
         if (id == "INCL") {
           const GUTF8String name = IncludedName(*data);
           visit_(id, *ByteStream::create(static_cast<const char*>(name), name.length()));
-          Include(file, name, depth);
+          if (included_ == IncludedFiles::kVisit) Include(from, name, depth);
         } else {
           visit_(id, *data);
         }
@@ -44,25 +49,31 @@ class Walk {
     }
   }
 
- private:
-  void Include(const GP<DjVuFile>& from, const GUTF8String& name, int depth) {
-    GP<DjVuFile> included;
+  // The included file's data as the document holds it, without making a
+  // file object of it (which would set the codec to work on it).
+  void Include(DjVuPort* from, const GUTF8String& name, int depth) {
+    DjVuPortcaster* caster = DjVuPort::get_portcaster();
+    GURL url;
+    GP<DataPool> pool;
     try {
-      included = DjVuPort::get_portcaster()->id_to_file(from, name);
+      url = caster->id_to_url(from, name);
+      if (url.is_empty()) return;
+      pool = caster->request_data(from, url);
     } catch (const GException&) {
       return;
     }
-    File(included, depth + 1);
+    Data(from, pool, url, depth + 1);
   }
 
   const ChunkVisitor& visit_;
+  const IncludedFiles included_;
   std::set<std::string> seen_;
 };
 
 }  // namespace
 
-void WalkPageChunks(const GP<DjVuFile>& page, const ChunkVisitor& visit) {
-  Walk(visit).File(page, 0);
+void WalkPageChunks(const GP<DjVuFile>& page, const ChunkVisitor& visit, IncludedFiles included) {
+  Walk(visit, included).File(page);
 }
 
 GUTF8String IncludedName(ByteStream& data) {

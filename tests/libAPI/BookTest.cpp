@@ -20,10 +20,6 @@ struct BookFree {
   void operator()(djvu_book* book) const { djvu_book_free(book); }
 };
 using Book = std::unique_ptr<djvu_book, BookFree>;
-struct DocumentFree {
-  void operator()(djvu_document* document) const { djvu_document_free(document); }
-};
-using Document = std::unique_ptr<djvu_document, DocumentFree>;
 struct FileClose {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };

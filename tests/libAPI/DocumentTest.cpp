@@ -16,11 +16,6 @@
 namespace leaf::test {
 namespace {
 
-struct DocumentFree {
-  void operator()(djvu_document* document) const { djvu_document_free(document); }
-};
-using Document = std::unique_ptr<djvu_document, DocumentFree>;
-
 // DjVuLibre's documentation: real books, with shared dictionaries, hidden
 // text and outlines. Tests that read them skip when they are not installed.
 const std::string kDocFolder = "/usr/share/doc/libdjvulibre-dev/";

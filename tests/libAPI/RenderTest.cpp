@@ -87,9 +87,17 @@ TEST_F(RenderTest, WaveletImagesTooLargeForTheCodecAreRefused) {
       path, {'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0,  0,    0, 22,   'B',  'M',  '4',  '4', 'B',
              'M', '4', '4', 0,   0,   0,   9,   0,   74, 0x81, 2, 0xff, 0xff, 0xff, 0xff, 0,   0});
   EXPECT_EQ(Decode(path), nullptr);
+  // The same, in a file that the pages of a document include.
+  const std::string book =
+      std::string(LEAF_SOURCE_DIR) + "/fuzz/corpus/djvu/oversized-include.djvu";
+  leaf::test::Document document(djvu_document_open(book.c_str()));
+  ASSERT_NE(document, nullptr);
+  EXPECT_EQ(HalfCoded(djvu_document_decode_page(document.get(), 1)), nullptr);
   EXPECT_EQ(t_codecMessages,
             (std::vector<std::string>{
-                "IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported."}));
+                "IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported.",
+                "Page 2 of 2 (p2.djvu): IW44 Images Larger Than 65504 x 65504 Pixels Are Not "
+                "Supported."}));
 }
 
 TEST_F(RenderTest, DecodedPagesDescribeThemselves) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "libAPI/djvu_document.h"
 #include "libAPI/djvu_render.h"
 #include "tests/support/DjvuReference.h"
 
@@ -25,6 +26,10 @@ struct PixelFree {
   void operator()(djvu_pixel_image* img) const { djvu_pixel_image_free(img); }
 };
 using Pixels = std::unique_ptr<djvu_pixel_image, PixelFree>;
+struct DocumentFree {
+  void operator()(djvu_document* document) const { djvu_document_free(document); }
+};
+using Document = std::unique_ptr<djvu_document, DocumentFree>;
 
 inline djvu_render_options Options(int layer, int depth = 24) {
   djvu_render_options options{};
