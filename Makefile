@@ -1,6 +1,7 @@
-# The two everyday commands: `make run` converts the built-in sample page to a
-# compound DjVu file and shows what it wrote, `make check` installs what is
-# missing, builds under the sanitizers and runs every test.
+# The two everyday commands: `make run` opens the desktop program on the
+# built-in sample page (without a display it converts the page to a compound
+# DjVu file and shows what it wrote), `make check` installs what is missing,
+# builds under the sanitizers and runs every test.
 BUILD   ?= build
 SAMPLE  ?= samples/sample-page.pgm
 OUT     ?= out
@@ -21,9 +22,16 @@ release: setup $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/release
 
 run: release
-	@mkdir -p $(OUT)
-	$(BUILD)/release/cli/leafsmith-cli convert $(SAMPLE) $(OUT)/sample-page.djvu
-	@$(BUILD)/release/cli/leafsmith-cli info $(OUT)/sample-page.djvu
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "$(BUILD)/release/app/leafsmith $(SAMPLE)"; \
+	  $(BUILD)/release/app/leafsmith $(SAMPLE); \
+	else \
+	  echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the desktop"; \
+	  echo "program is not started; converting the sample page with leafsmith-cli instead."; \
+	  mkdir -p $(OUT) && \
+	  $(BUILD)/release/cli/leafsmith-cli convert $(SAMPLE) $(OUT)/sample-page.djvu && \
+	  $(BUILD)/release/cli/leafsmith-cli info $(OUT)/sample-page.djvu; \
+	fi
 
 $(BUILD)/check/build.ninja:
 	cmake -S . -B $(BUILD)/check $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
@@ -38,6 +46,7 @@ check: setup $(BUILD)/check/build.ninja
 
 bench: release
 	$(BUILD)/release/bench/leafsmith-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/release/bench/leafsmith-desktop-bench
 
 $(BUILD)/fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -4,7 +4,7 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
-#include "SaveParameters.h"
+#include "app/SaveParameters.h"
 #include "formats/DjvuBookWriter.h"
 #include "image/Messages.h"
 

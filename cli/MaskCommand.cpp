@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "SaveParameters.h"
+#include "app/SaveParameters.h"
 #include "formats/DjvuWriter.h"
 #include "formats/ImageFiles.h"
 #include "formats/SaveImageFile.h"

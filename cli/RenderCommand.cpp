@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Command.h"
-#include "SaveParameters.h"
+#include "app/SaveParameters.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/Messages.h"

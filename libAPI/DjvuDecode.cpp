@@ -38,7 +38,6 @@ const char* HeaderRefusal(const unsigned char* header) {
 // What the page's chunks say before the codec sees them.
 struct ChunkSummary {
   bool oversizedWavelets = false;
-  int infoLastByte = 0;  // INFO byte 9 of the page itself
 };
 
 // The codec's wavelet images work on sizes rounded up to 32 and count their
@@ -52,13 +51,8 @@ bool IsWaveletChunk(const GUTF8String& id) {
 
 ChunkSummary SummariseChunks(const GP<DjVuFile>& file) {
   ChunkSummary summary;
-  bool infoSeen = false;
   WalkPageChunks(file, [&](const GUTF8String& id, ByteStream& data) {
-    unsigned char bytes[10];
-    if (id == "INFO" && !infoSeen) {
-      infoSeen = true;
-      if (data.readall(bytes, 10) == 10) summary.infoLastByte = bytes[9];
-    }
+    unsigned char bytes[8];
     // The first chunk of a wavelet image (serial 0) carries its size.
     if (IsWaveletChunk(id) && data.readall(bytes, 8) == 8 && bytes[0] == 0) {
       const unsigned width = unsigned{bytes[4]} << 8 | bytes[5];
@@ -69,14 +63,6 @@ ChunkSummary SummariseChunks(const GP<DjVuFile>& file) {
     }
   });
   return summary;
-}
-
-// The size factor of older pages: the last INFO byte once held the ratio
-// of mask to colour image, where newer pages keep their orientation.
-int SizeFactor(const ChunkSummary& summary, const DjVuInfo* info) {
-  const int byte = summary.infoLastByte;
-  if (info && info->orientation != 0) return 1;
-  return byte == 2 || byte == 3 ? byte : 1;
 }
 
 // The codec's chunk lines ("  4.0 Kb 'Sjbz' JB2 foreground mask ..."),
@@ -124,7 +110,7 @@ struct HalfCodedDeleter {
 };
 
 djvu_halfcoded_image* MakeHalfCoded(const GP<DjVuImage>& decoded, const djvu_document& document,
-                                    int page, const ChunkSummary& summary) {
+                                    int page) {
   std::unique_ptr<djvu_halfcoded_image, HalfCodedDeleter> result(new djvu_halfcoded_image{});
   result->page = new djvu_decoded_page{decoded, document.document};
   result->page_index = page;
@@ -135,11 +121,12 @@ djvu_halfcoded_image* MakeHalfCoded(const GP<DjVuImage>& decoded, const djvu_doc
     Throw("DejaVu decoder: a DJVU or IW44 image was expected", kLibdjvuSource, __LINE__);
   }
   const GP<DjVuInfo> info = image.get_info();
-  const int factor = SizeFactor(summary, info);
   result->page_width = static_cast<unsigned>(width);
   result->page_height = static_cast<unsigned>(height);
-  result->image_width = result->page_width / static_cast<unsigned>(factor);
-  result->image_height = result->page_height / static_cast<unsigned>(factor);
+  // INFO's last byte is the page's orientation (djvused set-rotation writes
+  // it), never a size factor: the image is the page.
+  result->image_width = result->page_width;
+  result->image_height = result->page_height;
   result->coded_size = CodedSize(image);
   result->resolution = static_cast<unsigned>(std::max(0, image.get_dpi()));
   result->gamma = info ? static_cast<float>(info->gamma) : 2.2f;
@@ -197,7 +184,7 @@ djvu_halfcoded_image* DecodeDocumentPage(djvu_document& document, int page) {
   if (!file->is_decode_ok()) fail("DejaVu decoder: a DJVU or IW44 image was expected", __LINE__);
   const GP<DjVuImage> image = DjVuImage::create(file);
   if (file->info) image->set_rotate(file->info->orientation);
-  return MakeHalfCoded(image, document, page, summary);
+  return MakeHalfCoded(image, document, page);
 }
 
 }  // namespace djvu

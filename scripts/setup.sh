@@ -13,8 +13,9 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libtiff-dev libtiff-tools
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
-  qt6-base-dev
+  qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
+  xvfb xdotool
   imagemagick
   dpkg-dev patch
 )

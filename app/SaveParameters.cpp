@@ -2,7 +2,7 @@
 
 #include "formats/JpegComment.h"
 
-namespace leaf::cli {
+namespace leaf {
 
 namespace {
 
@@ -58,4 +58,4 @@ SaveParameters SaveParametersFor(const AppSettings& s) {
   return parameters;
 }
 
-}  // namespace leaf::cli
+}  // namespace leaf

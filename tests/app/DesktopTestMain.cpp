@@ -1,9 +1,7 @@
-// The tests of the help window and the desktop integration need a
-// QApplication; they run on the offscreen platform unless told otherwise.
+// The desktop tests run inside a QApplication on the offscreen platform.
 #include <gtest/gtest.h>
 
-#include <QtCore/QtGlobal>
-#include <QtWidgets/QApplication>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,278 @@
+#include "CLeafDoc.h"
+
+#include <QFileInfo>
+#include <memory>
+
+#include "BackgroundTask.h"
+#include "CSaveProgressDlg.h"
+#include "DocumentTexts.h"
+#include "FileDialogFilters.h"
+#include "SaveParameters.h"
+#include "ZoomLevel.h"
+#include "formats/DjvuReader.h"
+#include "image/Messages.h"
+
+using namespace leaf;
+
+namespace {
+
+constexpr int kShowOpenProgressAfterMs = 400;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+std::string S(const QString& text) { return text.toStdString(); }
+
+// An 8-bit page whose palette is a gray ramp (saved as PGM rather than PPM).
+bool IsGrayPage(const DibRaster& raster) {
+  if (raster.bitsPerPixel != 8 || raster.empty()) return false;
+  if (raster.grayFlag) return true;
+  const size_t entries = raster.paletteEntries();
+  if (entries == 0) return false;
+  const uint8_t* p = raster.palette();
+  for (size_t i = 0; i < entries; ++i, p += kPaletteEntrySize) {
+    if (p[0] != p[1] || p[1] != p[2]) return false;
+  }
+  return true;
+}
+
+// The types Save can write without asking.
+bool IsWritableType(int type) { return type >= kFileDjvu && type <= kFileJpeg; }
+
+}  // namespace
+
+CLeafDoc::CLeafDoc(AppSettings& settings, CUserPrompts& prompts, QObject* parent)
+    : QObject(parent), settings_(settings), prompts_(prompts), title_(tr("Untitled")) {}
+
+bool CLeafDoc::isDjvuDocument() const {
+  return documentType_ == kFileDjvu || documentType_ == kFileIw44;
+}
+
+bool CLeafDoc::isRenderedAtZoom() const { return isDjvuDocument() && renderedZoom_ < 0; }
+
+void CLeafDoc::setModified(bool modified) {
+  if (modified_ == modified) return;
+  modified_ = modified;
+  emit modifiedChanged(modified);
+}
+
+void CLeafDoc::setTitle(const QString& title) {
+  title_ = title;
+  emit titleChanged(title_);
+}
+
+RenderRequest CLeafDoc::renderRequest() const {
+  RenderRequest request;
+  request.layer = layer_;
+  request.depth =
+      settings_.dither && displayDepth_ >= 1 && displayDepth_ <= 24 ? displayDepth_ : 24;
+  request.gamma = settings_.displayGamma;
+  return request;
+}
+
+void CLeafDoc::newDocument() {
+  image_.Release(true);
+  documentType_ = djvuKind_ = 0;
+  path_.clear();
+  sourcePath_.clear();
+  zoom_ = renderedZoom_ = 0;
+  setModified(false);
+  setTitle(tr("Untitled"));
+  emit contentsChanged();
+}
+
+bool CLeafDoc::runOpen(const OpenRequest& request, OpenedPage& page) {
+  CSaveProgressDlg dialog(tr("Opening"), tr("Opening %1...").arg(Q(FileNameOf(request.path))),
+                          dialogParent_);
+  auto result = std::make_shared<OpenedPage>();
+  const TaskOutcome outcome = RunBackgroundTask(
+      dialog, kShowOpenProgressAfterMs, [request, result](const TaskReporter& reporter) {
+        *result = OpenPage(request, [&reporter](const char* text, int percent) {
+          reporter.Progress(text, percent);
+        });
+        result->image.SetProgressCallback(nullptr);
+      });
+  if (outcome == TaskOutcome::Stopped) return false;
+  page = std::move(*result);
+  return true;
+}
+
+bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageIndex) {
+  OpenRequest request;
+  request.path = S(path);
+  request.requestedType = requestedOpenType_;
+  request.pageIndex = pageIndex;
+  request.render = renderRequest();
+  request.jpegDctMethod = settings_.jpegDecodeDct;
+  request.fancyZoom = settings_.fancyZoom != 0;
+  request.fit = fit;
+  requestedOpenType_ = 0;
+
+  OpenedPage page;
+  if (!runOpen(request, page)) return false;
+  if (!page.ok) {
+    prompts_.showError(Q(page.summary), Q(page.detail));
+    return false;
+  }
+  image_ = std::move(page.image);
+  documentType_ = page.type;
+  djvuKind_ = page.djvuKind;
+  zoom_ = page.zoom;
+  renderedZoom_ = isDjvuDocument() && request.fancyZoom && zoom_ < 0 ? zoom_ : 0;
+  path_ = sourcePath_ = path;
+  setModified(false);
+  setTitle(Q(OpenedTitle(request.path, image_.raster.pageIndex, image_.raster.pageCount)));
+  emit fileUsed(path);
+  emit contentsChanged();
+  return true;
+}
+
+bool CLeafDoc::setZoomAndLayer(int zoom, int layer) {
+  zoom = ClampZoom(zoom);
+  if (isDjvuDocument() && image_.raster.pageLink) {
+    const int target = settings_.fancyZoom && zoom < 0 ? zoom : 0;
+    if (target != renderedZoom_ || layer != layer_) {
+      RenderRequest request = renderRequest();
+      request.layer = layer;
+      ClearMessage();
+      if (!RenderPageInto(image_, request, target)) {
+        zoom_ = zoom;
+        prompts_.showError(tr("Failed to re-render the image!"), Q(LastMessage()));
+        return false;
+      }
+      renderedZoom_ = target;
+      layer_ = layer;
+      zoom_ = zoom;
+      emit pixelsChanged();
+      return true;
+    }
+  }
+  zoom_ = zoom;
+  layer_ = layer;
+  return true;
+}
+
+bool CLeafDoc::confirmDiscard() {
+  if (!modified_) return true;
+  switch (prompts_.askYesNoCancel(Q(SaveFirstQuestion(S(title_))))) {
+    case CUserPrompts::Answer::Yes: return saveAsCommand();
+    case CUserPrompts::Answer::No: setModified(false); return true;
+    default: return false;
+  }
+}
+
+QString CLeafDoc::proposedSaveName() {
+  const DibRaster& r = image_.raster;
+  const std::string extension = SaveExtension(settings_.saveType, r.bitsPerPixel, IsGrayPage(r));
+  if (path_.isEmpty()) {
+    return QStringLiteral("%1%2").arg(baseTitle_).arg(untitledCounter_++, 4, 10, QChar('0')) +
+           Q(extension);
+  }
+  return Q(ReplaceExtension(FileNameOf(S(path_)), extension));
+}
+
+bool CLeafDoc::askResolutionQuestion() {
+  const DibRaster& r = image_.raster;
+  const std::string question =
+      ResolutionQuestion(r.xResolution, r.yResolution, settings_.djvuUpsample);
+  if (question.empty()) return true;
+  switch (prompts_.askYesNoCancel(Q(question))) {
+    case CUserPrompts::Answer::Yes: prompts_.reviewDjvuSettings(); return true;
+    case CUserPrompts::Answer::No: return true;
+    default: return false;
+  }
+}
+
+bool CLeafDoc::saveAsCommand() {
+  if (!hasImage()) return false;
+  const CUserPrompts::FileChoice choice = prompts_.chooseSavePath(
+      Q(settings_.saveDir), proposedSaveName(), SaveFilterRowForType(settings_.saveType));
+  if (!choice.accepted || choice.path.isEmpty()) return false;
+  const FileTypeCode type = SaveTypeForRow(choice.filterRow);
+  if (type == kFileDjvu && !askResolutionQuestion()) return false;
+
+  const DibRaster& r = image_.raster;
+  const std::string name =
+      NameForSaveType(S(choice.path), type, SaveExtension(type, r.bitsPerPixel, IsGrayPage(r)));
+  settings_.saveDir = S(QFileInfo(Q(name)).absolutePath());
+  settings_.saveType = type;
+  saveType_ = type;
+  const std::string source = sourcePath_.isEmpty() ? S(title_) : FileNameOf(S(sourcePath_));
+  if (!saveDocument(Q(name), type)) return false;
+  path_ = Q(name);
+  setTitle(Q(SavedTitle(source, name)));
+  emit fileUsed(path_);
+  return true;
+}
+
+void CLeafDoc::saveCommand() {
+  if (!hasImage() || !modified_) return;
+  int type = saveType_;
+  if (type == 0 && IsWritableType(FileTypeFromName(S(path_)))) type = FileTypeFromName(S(path_));
+  if (path_.isEmpty() || type == 0 || !saveDocument(path_, type)) {
+    saveAsCommand();
+    return;
+  }
+  const std::string source = sourcePath_.isEmpty() ? S(title_) : FileNameOf(S(sourcePath_));
+  setTitle(Q(SavedTitle(source, S(path_))));
+}
+
+DibImage CLeafDoc::copyForSaving() const {
+  DibImage copy;
+  if (isDjvuDocument()) {
+    // Rendered again at full size from the decoded page; only the edits are kept.
+    copy.raster.pageLink = image_.raster.pageLink;
+    copy.raster.symmetryState = image_.raster.symmetryState;
+    copy.raster.negativeFlag = image_.raster.negativeFlag;
+    copy.raster.grayFlag = image_.raster.grayFlag;
+  } else {
+    copy.Clone(image_);
+  }
+  return copy;
+}
+
+bool CLeafDoc::saveDocument(const QString& path, int type) {
+  CSaveProgressDlg dialog(tr("Save in progress"),
+                          tr("Saving %1. The time it takes will depend on the size of the image, "
+                             "and the format to which it is saved.")
+                              .arg(Q(FileNameOf(S(path)))),
+                          dialogParent_);
+  ClearMessage();
+  auto copy = std::make_shared<DibImage>(copyForSaving());
+  if (copy->raster.empty() && !copy->raster.pageLink) {
+    prompts_.showError(tr("Failed to save the image!"), Q(LastMessage()));
+    return false;
+  }
+  SaveRequest request;
+  request.path = S(path);
+  request.type = static_cast<FileTypeCode>(type);
+  request.parameters = SaveParametersFor(settings_);
+  request.documentType = documentType_;
+  request.render = renderRequest();
+  request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
+  request.sourcePath = S(sourcePath_);
+  request.jpegDctMethod = settings_.jpegDecodeDct;
+
+  struct Result {
+    bool ok = false;
+    std::string message;
+  };
+  auto result = std::make_shared<Result>();
+  const TaskOutcome outcome =
+      RunBackgroundTask(dialog, 0, [copy, request, result](const TaskReporter& reporter) {
+        copy->SetProgressCallback(
+            [&reporter](const char* text, int percent) { reporter.Progress(text, percent); });
+        result->ok = SavePage(
+            *copy, request,
+            [&reporter](const std::function<bool()>& step) {
+              return reporter.CommitUnlessStopped(step);
+            },
+            result->message);
+        copy->SetProgressCallback(nullptr);
+      });
+  if (outcome == TaskOutcome::Stopped) return false;
+  if (!result->ok) {
+    prompts_.showError(tr("Failed to save the image!"), Q(result->message));
+    return false;
+  }
+  setModified(false);
+  return true;
+}

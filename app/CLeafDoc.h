@@ -1,0 +1,113 @@
+// The document: the page on screen, where it came from, how it is saved.
+// Opening and saving run on a worker thread behind a progress dialog; the
+// document changes only when they succeed.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <algorithm>
+
+#include "AppSettings.h"
+#include "PageJobs.h"
+#include "UserPrompts.h"
+#include "image/DibImage.h"
+
+class QWidget;
+
+class CLeafDoc : public QObject {
+  Q_OBJECT
+
+ public:
+  CLeafDoc(leaf::AppSettings& settings, CUserPrompts& prompts, QObject* parent = nullptr);
+
+  // The window progress dialogs are centred on.
+  void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+  // Bits per pixel of the display (the render depth when "Dither" is on).
+  void setDisplayDepth(int bits) { displayDepth_ = bits; }
+
+  const leaf::DibImage& image() const { return image_; }
+  leaf::DibImage& image() { return image_; }
+  bool hasImage() const { return !image_.raster.empty(); }
+
+  // FileTypeCode of the page: 1 DjVu, 2 IW44, 5 JPEG keep their source.
+  int documentType() const { return documentType_; }
+  bool isDjvuDocument() const;
+  // DjvuHeaderKind of a DjVu page (1: compound, the layers can be chosen).
+  int djvuKind() const { return djvuKind_; }
+  // True when the raster holds the page at the reduced zoom (fancy zoom).
+  bool isRenderedAtZoom() const;
+
+  const QString& path() const { return path_; }
+  const QString& sourcePath() const { return sourcePath_; }
+  const QString& title() const { return title_; }
+  bool isModified() const { return modified_; }
+  void setModified(bool modified);
+
+  int zoom() const { return zoom_; }
+  int layer() const { return layer_; }
+  int pageIndex() const { return image_.raster.pageIndex; }
+  int pageCount() const { return std::max(image_.raster.pageCount, hasImage() ? 1 : 0); }
+  int saveType() const { return saveType_; }
+
+  // The file type the next open forces (0 or 99: the name decides).
+  void setRequestedOpenType(int type) { requestedOpenType_ = type; }
+
+  // Empties the document (an untitled document with no page).
+  void newDocument();
+  // Opens a file, fitted to the area; on failure the message is shown and the
+  // document stays as it was.
+  bool openDocument(const QString& path, const leaf::FitArea& fit, int pageIndex = 0);
+
+  // Renders a DjVu or IW44 page again at a zoom level and layer; the zoom is
+  // stored either way. False (with the message shown) when the render fails.
+  bool setZoomAndLayer(int zoom, int layer);
+
+  // "Save %s first?" when modified: true when the caller may go on (saved,
+  // or No), false for Cancel or a save that did not happen.
+  bool confirmDiscard();
+  void saveCommand();
+  bool saveAsCommand();
+  // Writes the page to path in the type; the document's state changes only
+  // on success.
+  bool saveDocument(const QString& path, int type);
+
+  // The render settings as the settings and the display give them.
+  leaf::RenderRequest renderRequest() const;
+
+ signals:
+  // New contents (open or new): the view fits and repaints.
+  void contentsChanged();
+  // The pixels were rendered again (zoom or layer).
+  void pixelsChanged();
+  void titleChanged(const QString& title);
+  void modifiedChanged(bool modified);
+  // A file was opened or saved: it enters the recent-file list.
+  void fileUsed(const QString& path);
+
+ private:
+  bool runOpen(const leaf::OpenRequest& request, leaf::OpenedPage& page);
+  void setTitle(const QString& title);
+  QString proposedSaveName();
+  bool askResolutionQuestion();
+  leaf::DibImage copyForSaving() const;
+
+  leaf::AppSettings& settings_;
+  CUserPrompts& prompts_;
+  QWidget* dialogParent_ = nullptr;
+  int displayDepth_ = 24;
+
+  leaf::DibImage image_;
+  int documentType_ = 0;
+  int djvuKind_ = 0;
+  QString path_;        // the document's file (Save writes here)
+  QString sourcePath_;  // the file the page was read from
+  QString title_;
+  bool modified_ = false;
+  int zoom_ = 0;
+  int layer_ = 0;
+  int requestedOpenType_ = 0;
+  int saveType_ = 0;  // chosen in the last Save As; 0 before
+  int untitledCounter_ = 1;
+  QString baseTitle_ = QStringLiteral("untitled");
+  int renderedZoom_ = 0;  // the zoom the DjVu raster was rendered at
+};

@@ -1,0 +1,96 @@
+// The main window: menus, toolbar with the zoom box, status bar, the view,
+// the Open dialog, recent files, drag and drop, and closing.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "AppSettings.h"
+#include "UserPrompts.h"
+
+class CLeafDoc;
+class CLeafView;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QMenu;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // profilePath: where the settings are written when the window closes
+  // (empty: not written). prompts: null for the real dialogs.
+  CMainFrame(leaf::AppSettings& settings, QString profilePath,
+             std::unique_ptr<CUserPrompts> prompts = nullptr, QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  CLeafDoc& document() { return *doc_; }
+  CLeafView& view() { return *view_; }
+  CUserPrompts& prompts() { return *prompts_; }
+
+  // Opens a file (command line, recent files, drops): true on success.
+  bool openFile(const QString& path);
+
+  // Commands, callable by tests as the menus call them.
+  void openCommand();
+  void exitCommand();
+  void startupInformationCommand();
+  void helpTopicsCommand();
+  void registerAsDefaultViewerCommand();
+  void aboutCommand();
+
+  // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
+  QAction* action(const QString& name) const;
+  QComboBox* zoomBox() const { return zoomBox_; }
+  QString sizePaneText() const;
+  QString dpiPaneText() const;
+
+  // Re-evaluates which commands are enabled and checked.
+  void updateCommands();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QAction* addCommand(QMenu* menu, const QString& text, const QString& prompt,
+                      const QList<QKeySequence>& shortcuts = {});
+  void createFileMenu();
+  void createEditMenu();
+  void createViewMenu();
+  void createImageMenu();
+  void createOptionsMenu();
+  void createMultiprocessMenu();
+  void createHelpMenu();
+  void createToolBar();
+  void createStatusBar();
+  void connectDocument();
+
+  void openRecentFile(int index);
+  void updateRecentFiles();
+  void updateInfoPanes();
+  void updateTitle();
+  void fitWindowToImage();
+  void onZoomBoxChosen(int entry);
+
+  leaf::AppSettings& settings_;
+  QString profilePath_;
+  std::unique_ptr<CUserPrompts> prompts_;
+  CLeafDoc* doc_ = nullptr;
+  CLeafView* view_ = nullptr;
+
+  QToolBar* toolBar_ = nullptr;
+  QComboBox* zoomBox_ = nullptr;
+  QLabel* sizePane_ = nullptr;
+  QLabel* dpiPane_ = nullptr;
+  QList<QAction*> recentActions_;
+  QAction* recentSeparator_ = nullptr;
+  QActionGroup* layerGroup_ = nullptr;
+  QHash<QString, QAction*> actions_;
+  bool settingsWritten_ = false;
+};

@@ -1,0 +1,30 @@
+# The desktop program `leafsmith`: its classes in a library that the tests
+# link too, and the executable around them.
+find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+
+add_library(leafsmith_ui STATIC
+  BackgroundTask.cpp
+  CAboutDlg.cpp
+  CLeafApp.cpp
+  CLeafDoc.cpp
+  CLeafView.cpp
+  CMainFrame.cpp
+  CProgramHintDlg.cpp
+  CSaveProgressDlg.cpp
+  DisplayImage.cpp
+  DocumentTexts.cpp
+  FileDialogFilters.cpp
+  PageJobs.cpp
+  ProgramLogo.cpp
+  RecentFiles.cpp
+  ToolbarIcons.cpp
+  UserPrompts.cpp
+  ZoomLevel.cpp
+)
+set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
+target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
+target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
+                      Qt6::Widgets)
+
+add_executable(leafsmith main.cpp)
+target_link_libraries(leafsmith PRIVATE leafsmith_ui)

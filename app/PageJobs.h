@@ -1,0 +1,82 @@
+// The engine work behind opening, re-rendering and saving the document's
+// page. Plain C++ (no Qt): it runs on worker threads as well as on the
+// interface thread.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "app/SaveParameters.h"
+#include "formats/FileType.h"
+#include "image/DibImage.h"
+
+namespace leaf {
+
+// How a DjVu or IW44 page is rendered for the screen.
+struct RenderRequest {
+  int layer = 0;  // 0 colour, 1 black and white, 2 background, 3 foreground
+  int depth = 24;
+  double gamma = 2.2;
+};
+
+// Where a page has to fit when it is opened ("ImageFit" 0..3; 3 does not fit).
+struct FitArea {
+  int width = 0;
+  int height = 0;
+  int imageFit = 3;
+};
+
+struct OpenRequest {
+  std::string path;
+  int requestedType = 0;  // a FileTypeCode forced on the file; 0 or 99: the name decides
+  int pageIndex = 0;
+  RenderRequest render;
+  int jpegDctMethod = 0;
+  bool fancyZoom = true;  // render DjVu pages at the fitted zoom rather than full size
+  FitArea fit;
+};
+
+struct OpenedPage {
+  bool ok = false;
+  std::string summary;  // "File type not recognized!" or "Failed to open the image!"
+  std::string detail;   // the reader's own message
+  DibImage image;
+  FileTypeCode type = kFileUnknown;  // the document type
+  int djvuKind = 0;                  // DjvuHeaderKind of a DjVu or IW44 page
+  int zoom = 0;                      // the fitted zoom level
+};
+
+// Reads the page, fits it and, for DjVu and IW44, renders it at the fitted
+// zoom (full size when fancyZoom is off or the page fits at 1:1).
+OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback& progress);
+
+// Every decoded page is rendered under this lock: the codec's page objects
+// are not safe against two renders at once.
+std::mutex& PageRenderMutex();
+
+// Renders the image's page link again at a zoom level into a new raster and,
+// on success, replaces the image's raster with it (the previous pixels stay
+// on failure). Rotations, flips, negative and gray are replayed.
+bool RenderPageInto(DibImage& image, const RenderRequest& render, int zoom);
+
+struct SaveRequest {
+  std::string path;  // where the file goes
+  FileTypeCode type = kFileDjvu;
+  SaveParameters parameters;
+  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits first
+  RenderRequest render;     // the view's layer and gamma
+  bool rereadJpeg = false;  // a JPEG read for a display of fewer than 24 bits
+  std::string sourcePath;
+  int jpegDctMethod = 0;
+};
+
+// Saves a copy of the document's image (the copy is changed): first to a
+// temporary file beside the target, which commit renames into place. commit
+// runs the rename and returns false when the save was stopped meanwhile; the
+// temporary file is then removed. message gets the writer's text on failure.
+bool SavePage(DibImage& copy, const SaveRequest& request,
+              const std::function<bool(const std::function<bool()>&)>& commit,
+              std::string& message);
+
+}  // namespace leaf

@@ -1,0 +1,112 @@
+#include "UserPrompts.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "FileDialogFilters.h"
+
+namespace {
+
+constexpr const char* kProgramName = "Leafsmith";
+
+QStringList QtFilters(const std::vector<leaf::FileFilter>& rows) {
+  QStringList filters;
+  for (const leaf::FileFilter& row : rows)
+    filters << QString::fromStdString(leaf::QtFilterText(row));
+  return filters;
+}
+
+int RowOf(const QStringList& filters, const QString& chosen) {
+  const int row = static_cast<int>(filters.indexOf(chosen));
+  return row < 0 ? 0 : row;
+}
+
+// The extension of the type of a save row, as typed names get it.
+QString ExtensionForRow(int row, const QString& typedName) {
+  const leaf::FileTypeCode type = leaf::SaveTypeForRow(row);
+  if (type != leaf::kFilePnm) return QString::fromStdString(leaf::SaveExtension(type, 24, false));
+  // Keep a PNM extension the user typed; else the colour one.
+  const leaf::FileTypeCode typed = leaf::FileTypeFromName(typedName.toStdString());
+  if (typed == leaf::kFilePnm) return typedName.mid(typedName.lastIndexOf('.'));
+  return QStringLiteral(".ppm");
+}
+
+}  // namespace
+
+CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
+  const auto button = QMessageBox::question(
+      owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+      QMessageBox::Yes);
+  if (button == QMessageBox::Yes) return Answer::Yes;
+  if (button == QMessageBox::No) return Answer::No;
+  return Answer::Cancel;
+}
+
+bool CDialogPrompts::askYesNo(const QString& text) {
+  return QMessageBox::question(owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void CDialogPrompts::showError(const QString& text, const QString& detail) {
+  QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, owner_);
+  if (!detail.isEmpty()) box.setInformativeText(detail);
+  box.exec();
+}
+
+void CDialogPrompts::showWarning(const QString& text) {
+  QMessageBox::warning(owner_, kProgramName, text);
+}
+
+void CDialogPrompts::showMessage(const QString& text) {
+  QMessageBox::information(owner_, kProgramName, text);
+}
+
+CUserPrompts::FileChoice CDialogPrompts::chooseSavePath(const QString& folder,
+                                                        const QString& proposedName,
+                                                        int filterRow) {
+  QFileDialog dialog(owner_, QObject::tr("Save As"), folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = QtFilters(leaf::SaveFilters());
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.value(filterRow));
+  dialog.selectFile(proposedName);
+  // Choosing another type changes the extension of the typed name at once.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+    auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit || edit->text().isEmpty()) return;
+    const int row = RowOf(filters, filter);
+    const std::string name = edit->text().toStdString();
+    edit->setText(QString::fromStdString(
+        leaf::ReplaceExtension(name, ExtensionForRow(row, edit->text()).toStdString())));
+  });
+  FileChoice choice;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+  choice.accepted = true;
+  choice.path = dialog.selectedFiles().front();
+  choice.filterRow = RowOf(filters, dialog.selectedNameFilter());
+  return choice;
+}
+
+CUserPrompts::FileChoice CDialogPrompts::chooseOpenPath(const QString& folder, int filterRow) {
+  QFileDialog dialog(owner_, QObject::tr("Open"), folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  const QStringList filters = QtFilters(leaf::OpenFilters());
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.value(filterRow));
+  FileChoice choice;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+  choice.accepted = true;
+  choice.path = dialog.selectedFiles().front();
+  choice.filterRow = RowOf(filters, dialog.selectedNameFilter());
+  return choice;
+}
+
+void CDialogPrompts::reviewDjvuSettings() {
+  if (djvuSettings_) djvuSettings_();
+}

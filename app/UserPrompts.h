@@ -1,0 +1,62 @@
+// Everything the document asks the user: questions, failure messages and the
+// file dialogs. The program shows real dialogs; tests answer in their place.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+class CUserPrompts {
+ public:
+  enum class Answer { Yes, No, Cancel };
+
+  struct FileChoice {
+    bool accepted = false;
+    QString path;
+    int filterRow = 0;
+  };
+
+  virtual ~CUserPrompts() = default;
+
+  // A Yes/No/Cancel question with a question icon.
+  virtual Answer askYesNoCancel(const QString& text) = 0;
+  // A Yes/No question with a question icon; true for Yes.
+  virtual bool askYesNo(const QString& text) = 0;
+  // A failure with a stop icon; detail (the engine's message) may be empty.
+  virtual void showError(const QString& text, const QString& detail = {}) = 0;
+  // A warning with an exclamation icon.
+  virtual void showWarning(const QString& text) = 0;
+  // A message with an information icon.
+  virtual void showMessage(const QString& text) = 0;
+  // The Save As dialog: initial folder, proposed name, preselected type row.
+  virtual FileChoice chooseSavePath(const QString& folder, const QString& proposedName,
+                                    int filterRow) = 0;
+  // The Open dialog: initial folder and preselected type row.
+  virtual FileChoice chooseOpenPath(const QString& folder, int filterRow) = 0;
+  // Yes to "review the settings before saving": shows the DjVu settings.
+  virtual void reviewDjvuSettings() = 0;
+};
+
+// The real dialogs, owned by the given window.
+class CDialogPrompts : public CUserPrompts {
+ public:
+  explicit CDialogPrompts(QWidget* owner) : owner_(owner) {}
+
+  Answer askYesNoCancel(const QString& text) override;
+  bool askYesNo(const QString& text) override;
+  void showError(const QString& text, const QString& detail = {}) override;
+  void showWarning(const QString& text) override;
+  void showMessage(const QString& text) override;
+  FileChoice chooseSavePath(const QString& folder, const QString& proposedName,
+                            int filterRow) override;
+  FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
+  void reviewDjvuSettings() override;
+
+  // Called for reviewDjvuSettings once the DjVu settings dialog exists.
+  void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }
+
+ private:
+  QWidget* owner_;
+  std::function<void()> djvuSettings_;
+};

@@ -1,0 +1,7 @@
+// leafsmith [FILE]: the desktop program.
+#include "CLeafApp.h"
+
+int main(int argc, char** argv) {
+  CLeafApp app(argc, argv);
+  return app.run();
+}

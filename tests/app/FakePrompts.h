@@ -1,0 +1,59 @@
+// Answers the document's questions in place of a person, and records what
+// was asked and shown.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "app/UserPrompts.h"
+
+namespace leaf::test {
+
+class FakePrompts : public CUserPrompts {
+ public:
+  // Answers given in order; Cancel when none is left.
+  std::deque<Answer> answers;
+  // What the save and open dialogs return.
+  FileChoice saveChoice;
+  FileChoice openChoice;
+
+  QStringList questions;
+  QStringList errors;
+  QStringList errorDetails;
+  QStringList warnings;
+  QStringList messages;
+  QString proposedName;
+  QString saveFolder;
+  int saveFilterRow = -1;
+  int openFilterRow = -1;
+  int djvuSettingsShown = 0;
+
+  Answer askYesNoCancel(const QString& text) override {
+    questions << text;
+    if (answers.empty()) return Answer::Cancel;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  bool askYesNo(const QString& text) override { return askYesNoCancel(text) == Answer::Yes; }
+  void showError(const QString& text, const QString& detail) override {
+    errors << text;
+    errorDetails << detail;
+  }
+  void showWarning(const QString& text) override { warnings << text; }
+  void showMessage(const QString& text) override { messages << text; }
+  FileChoice chooseSavePath(const QString& folder, const QString& proposed, int row) override {
+    saveFolder = folder;
+    proposedName = proposed;
+    saveFilterRow = row;
+    return saveChoice;
+  }
+  FileChoice chooseOpenPath(const QString&, int row) override {
+    openFilterRow = row;
+    return openChoice;
+  }
+  void reviewDjvuSettings() override { ++djvuSettingsShown; }
+};
+
+}  // namespace leaf::test

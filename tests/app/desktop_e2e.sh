@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The real program end to end: a private X server (Xvfb), the window driven
+# by xdotool as a person would, the saved file checked by DjVuLibre's ddjvu
+# and the window's own pixels checked against the page.
+#
+#   desktop_e2e.sh LEAFSMITH LEAFSMITH_CLI SOURCE_DIR CORPUS_DIR
+# Exit 77 (skipped) when Xvfb or xdotool is missing. With LEAF_E2E_KEEP=DIR the
+# screenshots are copied there to be looked at.
+set -euo pipefail
+
+program=$1 cli=$2 source_dir=$3 corpus=$4
+for tool in Xvfb xdotool import compare convert identify ddjvu tiffcp; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb_pid= app_pid=
+cleanup() {
+  if [ -n "${LEAF_E2E_KEEP:-}" ]; then
+    mkdir -p "$LEAF_E2E_KEEP" && cp "$work"/*.png "$LEAF_E2E_KEEP"/ 2>/dev/null || true
+  fi
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/app.log" ] && tail -n 40 "$work/app.log" >&2
+  exit 1
+}
+
+# --- the X server: it picks a free display and tells us its number ---
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+# --- the pages: corpus pages when the corpus is there, else made here ---
+mkdir -p "$work/out" "$work/config/Leafsmith"
+if [ -f "$corpus/djvu3spec-p5.djvu" ] && [ -f "$corpus/feyn.tif" ] && [ -f "$corpus/pageseg1.tif" ]; then
+  cp "$corpus/djvu3spec-p5.djvu" "$work/page.djvu"
+  tiffcp "$corpus/feyn.tif" "$corpus/pageseg1.tif" "$work/scan.tif"
+else
+  "$cli" convert "$source_dir/samples/sample-page.pgm" "$work/page.djvu" >/dev/null
+  convert "$source_dir/samples/sample-page.pgm" -threshold 50% -density 300 -units PixelsPerInch \
+    \( +clone -flop \) -compress Group4 "$work/scan.tif"
+fi
+convert "$work/scan.tif[1]" "$work/page2.pgm"
+read -r page2_w page2_h < <(identify -format '%w %h\n' "$work/page2.pgm")
+
+cat >"$work/config/Leafsmith/Leafsmith.ini" <<INI
+[General]
+NoStartupInfo=1
+WindowFit=0
+ImageFit=2
+OpenDir=$work
+SaveDir=$work/out
+INI
+export XDG_CONFIG_HOME="$work/config"
+
+# --- start the program on the DjVu page ---
+"$program" "$work/page.djvu" >"$work/app.log" 2>&1 &
+app_pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "page.djvu - Leafsmith" | head -n1) ||
+  fail "no window: $(cat "$work/app.log")"
+xdotool windowsize --sync "$window" 1000 900 || true
+xdotool windowfocus --sync "$window"
+sleep 0.5
+
+key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.3; }
+
+# Zoom out to the smallest level, then zoom in one step: 1/9 of the page.
+for _ in $(seq 10); do key minus; done
+key plus
+sleep 0.5
+import -window "$window" "$work/window.png"
+"$cli" render "$work/page.djvu" "$work/reference.ppm" --zoom -8 >/dev/null
+
+# The page lies centred on the gray background: cut it out of the middle of
+# the window and compare it with the page as the renderer makes it.
+convert "$work/window.png" -crop 700x600+150+150 +repage -bordercolor '#C0C0C0' -border 1 \
+  -fuzz 1% -trim +repage "$work/shown.png"
+read -r shown_w shown_h < <(identify -format '%w %h\n' "$work/shown.png")
+read -r ref_w ref_h < <(identify -format '%w %h\n' "$work/reference.ppm")
+[ "$shown_w $shown_h" = "$ref_w $ref_h" ] ||
+  fail "the window shows the page at ${shown_w}x${shown_h}, the renderer makes ${ref_w}x${ref_h}"
+difference=$(compare -metric AE -fuzz 2% "$work/shown.png" "$work/reference.ppm" null: 2>&1 || true)
+[ "${difference%% *}" -le $((ref_w * ref_h / 100)) ] ||
+  fail "$difference pixels of the window differ from the page"
+echo "window shows the DjVu page at 1/9: ${shown_w}x${shown_h}, $difference pixels differ"
+
+# --- open the two-page TIFF through the Open dialog, turn the page ---
+key ctrl+o
+dialog=$(timeout 15 xdotool search --sync --onlyvisible --name "^Open$" | head -n1) || fail "no Open dialog"
+xdotool windowfocus --sync "$dialog"
+sleep 0.3
+xdotool type --delay 5 "$work/scan.tif"
+xdotool key Return
+timeout 30 xdotool search --sync --onlyvisible --name "scan.tif \(page 1 of 2\)" >/dev/null ||
+  fail "the TIFF did not open: $(xdotool getwindowname "$window")"
+import -window "$window" "$work/tiff-page1.png"
+key Next
+timeout 30 xdotool search --sync --onlyvisible --name "scan.tif \(page 2 of 2\)" >/dev/null ||
+  fail "the page did not turn: $(xdotool getwindowname "$window")"
+import -window "$window" "$work/tiff-page2.png"
+echo "turned to page 2 of the TIFF"
+
+# --- save it as DjVu through the Save As dialog ---
+key ctrl+alt+s
+dialog=$(timeout 15 xdotool search --sync --onlyvisible --name "^Save As$" | head -n1) || fail "no Save As dialog"
+xdotool windowfocus --sync "$dialog"
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 5 "$work/out/page2.djvu"
+xdotool key Return
+for _ in $(seq 300); do
+  xdotool getwindowname "$window" | grep -q "last saved as page2.djvu" && break
+  # A resolution question (the page's resolution does not suit the settings): go on.
+  if question=$(xdotool search --onlyvisible --name "^Leafsmith$" 2>/dev/null | head -n1) && [ -n "$question" ]; then
+    xdotool windowfocus "$question" key n || true
+  fi
+  sleep 0.1
+done
+xdotool getwindowname "$window" | grep -q "last saved as page2.djvu" || fail "not saved: $(xdotool getwindowname "$window")"
+ddjvu -format=pgm "$work/out/page2.djvu" "$work/saved.pgm" || fail "ddjvu cannot read the saved file"
+read -r saved_w saved_h < <(identify -format '%w %h\n' "$work/saved.pgm")
+[ "$saved_w $saved_h" = "$page2_w $page2_h" ] || fail "saved ${saved_w}x${saved_h}, page 2 is ${page2_w}x${page2_h}"
+difference=$(compare -metric AE "$work/saved.pgm" "$work/page2.pgm" null: 2>&1 || true)
+[ "${difference%% *}" -le $((page2_w * page2_h / 50)) ] || fail "$difference pixels of the saved page differ"
+echo "saved page 2 as DjVu: ddjvu reads ${saved_w}x${saved_h}, $difference pixels differ from the TIFF page"
+
+# --- Exit ---
+key ctrl+q
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app_pid" 2>/dev/null; then fail "the program did not exit"; fi
+wait "$app_pid" || fail "the program exited with status $?"
+app_pid=
+grep -q "^SaveType=1" "$work/config/Leafsmith/Leafsmith.ini" || fail "settings not written at exit"
+echo "1 passed, 0 failed"
