@@ -32,9 +32,10 @@ int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
 
-// Prints the probe and page description of a DjVu or IW44 file; false (with
-// the message buffer set) when the file cannot be probed or decoded.
-bool PrintDjvuInfo(const std::string& path);
+// Prints the probe and page description of a DjVu or IW44 file (one page,
+// 0 = first; a multipage document lists its pages first); false (with the
+// message buffer set) when the file cannot be probed or a page decoded.
+bool PrintDjvuInfo(const std::string& path, int page);
 
 // The help texts; convert's is built from its option groups.
 std::string InfoUsage();
@@ -49,11 +50,18 @@ std::string FailureText(const std::string& fallback);
 // Prints FailureText to stderr; returns kExitFailure.
 int ReportFailure(const std::string& fallback);
 
-// Reads an input file by the type its name tells; on failure the reason is
-// on stderr and the result is false. Warnings go to stderr as they come;
-// with strict, a warning makes the read fail.
+// Reads an input file by the type its name tells ("-": standard input, by
+// its content); false with the reason in the message buffer. Warnings go to
+// stderr as they come; with strict, a warning makes the read fail.
+bool ReadInput(const std::string& path, DibImage& image, const ReadOptions& options, bool strict);
+
+// ReadInput, with the failure's reason on stderr.
 bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options = {},
                bool strict = false);
+
+// "PATH is write-protected; give --force to replace it" on stderr; returns
+// kExitFailure.
+int ReportWriteProtected(const std::string& path);
 
 // Saves the image as the command's output: a write-protected file is refused
 // unless --force was given, "-" is standard output. The failure goes to

@@ -5,6 +5,8 @@
 #include "Command.h"
 #include "ConvertOptions.h"
 #include "app/SaveParameters.h"
+#include "formats/AtomicFile.h"
+#include "formats/DjvuBookWriter.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
@@ -38,31 +40,147 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
       positional.push_back(item);
     }
   }
-  if (positional.size() != 2) throw UsageError("convert needs an input and an output file");
-  job.input = positional[0];
-  job.output = positional[1];
+  if (positional.size() < 2) throw UsageError("convert needs an input and an output file");
+  job.output = positional.back();
+  positional.pop_back();
+  job.inputs = std::move(positional);
   if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
   if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
     throw UsageError("convert: cannot tell the output type from '" + job.output +
                      "'; give it a name ending in " + WritableExtensions() + ", or use --type");
   }
+  if (job.writesDocument() && job.outputType != kFileDjvu) {
+    throw UsageError("convert: several pages make one DjVu document; '" + job.output +
+                     "' must be a .djvu file");
+  }
+  if (job.allPages && job.pageGiven) {
+    throw UsageError("convert: --page and --all-pages exclude each other");
+  }
   return job;
 }
 
-// "Failed to rotate!" and the like, with the operation's own reason.
-int ReportEditFailure(const std::string& description) {
-  const char* reason = LastMessage();
-  std::fprintf(stderr, "leafsmith-cli: Failed to %s!%s%s%s\n", description.c_str(),
-               *reason ? " (" : "", reason, *reason ? ")" : "");
-  return kExitFailure;
+// Reads one page of an input (warnings on stderr as they come; with --strict
+// a warning is a failure) and applies the job's edits (and its thumbnail
+// choice); false with the reason in the message buffer.
+bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage& image) {
+  ReadOptions read = job.read;
+  read.jpegDctMethod = job.settings.jpegDecodeDct;
+  read.page = page;
+  if (!ReadInput(path, image, read, job.strict)) return false;
+  for (const Edit& edit : job.edits) {
+    ClearMessage();
+    if (!edit.apply(image)) {
+      const std::string reason = LastMessage();
+      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
+                 reason.c_str(), reason.empty() ? "" : ")");
+      return false;
+    }
+  }
+  if (job.writeThumbnail) {
+    DibRaster thumbnail = std::move(image.thumbnail);
+    image.Release(true);
+    image.raster = std::move(thumbnail);
+  }
+  return true;
+}
+
+// A page of the document to write: which input, which of its pages.
+struct PageRef {
+  std::string path;
+  int page;
+};
+
+// Every page the job takes, in order; empty (with the reason printed) when
+// an input cannot be opened.
+std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
+  std::vector<PageRef> pages;
+  ok = true;
+  for (const std::string& path : job.inputs) {
+    const FileTypeCode type = FileTypeForReading(path);
+    if (type == kFileUnknown) {
+      std::fprintf(stderr,
+                   "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
+                   "files read end in %s\n",
+                   path.c_str(), ReadableExtensions().c_str());
+      ok = false;
+      return {};
+    }
+    DibImage reporter;
+    ClearMessage();
+    const int count = job.allPages ? CountPages(reporter, path, type) : 1;
+    if (count < 0) {
+      std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(), LastMessage());
+      ok = false;
+      return {};
+    }
+    for (int page = 0; page < count; ++page) {
+      pages.push_back({path, job.allPages ? page : job.read.page});
+    }
+  }
+  return pages;
+}
+
+unsigned long long FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  return error ? 0ULL : static_cast<unsigned long long>(bytes);
+}
+
+int ConvertToDocument(const Context& context, const ConvertJob& job) {
+  if (!context.force && IsWriteProtected(job.output)) return ReportWriteProtected(job.output);
+  bool listed;
+  const std::vector<PageRef> pages = ListPages(job, listed);
+  if (!listed) return kExitFailure;
+  const int count = static_cast<int>(pages.size());
+  const bool indirect = !job.indirectFolder.empty();
+  const std::string path = indirect ? (std::filesystem::path(job.indirectFolder) /
+                                       std::filesystem::path(job.output).filename())
+                                          .string()
+                                    : job.output;
+  DjvuBookOptions options;
+  options.indirect = indirect;
+  options.threads = job.jobs;
+  if (job.showProgress) {
+    options.progress = [report = ReportStream(job.output)](int done, int total) {
+      std::fprintf(report, "page %d of %d encoded\n", done, total);
+      std::fflush(report);
+    };
+  }
+  const DjvuPageSource source = [&](int index, DibImage& image) {
+    const PageRef& ref = pages[static_cast<size_t>(index)];
+    if (LoadPage(job, ref.path, ref.page, image)) return true;
+    const std::string reason = LastMessage();
+    SetMessage("%s: %s", ref.path.c_str(), reason.c_str());
+    return false;
+  };
+  ClearMessage();
+  if (!SaveDjvuBook(path, count, source, SaveParametersFor(job.settings).djvu, options)) {
+    return ReportFailure("Failed to save the document!");
+  }
+  unsigned long long bytes = FileBytes(path);
+  if (indirect) {
+    for (int page = 0; page < count; ++page) {
+      bytes += FileBytes(
+          (std::filesystem::path(path).parent_path() / DjvuPageName(path, page, count, true))
+              .string());
+    }
+    std::printf("wrote %s: indirect djvu document, %d page%s in %d files, %llu bytes\n",
+                path.c_str(), count, count == 1 ? "" : "s", count + 1, bytes);
+  } else {
+    std::fprintf(ReportStream(path), "wrote %s: djvu document, %d page%s, %llu bytes\n",
+                 path.c_str(), count, count == 1 ? "" : "s", bytes);
+  }
+  return kExitOk;
 }
 
 }  // namespace
 
 std::string ConvertUsage() {
   std::ostringstream text;
-  text << "usage: leafsmith-cli convert IN OUT [options]\n\n"
+  text << "usage: leafsmith-cli convert IN... OUT [options]\n\n"
           "Reads IN, applies the editing options in the order given and writes OUT.\n"
+          "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
+          "encoded in parallel and written in order.\n"
           "Settings not given as options come from the settings file.\n";
   for (const ConvertOptionGroup& group : ConvertOptionGroups()) {
     text << "\n" << group.title << " options:\n";
@@ -86,31 +204,21 @@ int RunConvert(Context& context, Args& args) {
   context.settings.maxMegapixels = job.settings.maxMegapixels;
   context.force = job.force;
   UsePixelLimit(context);
-  ReadOptions read = job.read;
-  read.jpegDctMethod = job.settings.jpegDecodeDct;
+  if (job.writesDocument()) return ConvertToDocument(context, job);
   DibImage image;
-  if (!OpenInput(job.input, image, read, job.strict)) return kExitFailure;
-  for (const Edit& edit : job.edits) {
-    ClearMessage();
-    if (!edit.apply(image)) return ReportEditFailure(edit.description);
-  }
-  DibImage thumbnailImage;
-  DibImage* result = &image;
-  if (job.writeThumbnail) {
-    thumbnailImage.raster = std::move(image.thumbnail);
-    result = &thumbnailImage;
+  if (!LoadPage(job, job.inputs.front(), job.read.page, image)) {
+    return ReportFailure("Failed to open the image!");
   }
   if (job.showProgress) {
-    std::FILE* report = ReportStream(job.output);
-    result->SetProgressCallback([report](const char* text, int percent) {
+    image.SetProgressCallback([report = ReportStream(job.output)](const char* text, int percent) {
       std::fprintf(report, "%3d%% %s\n", percent, text);
       std::fflush(report);
     });
   }
   const int status =
-      SaveOutput(context, job.output, job.outputType, *result, SaveParametersFor(job.settings));
+      SaveOutput(context, job.output, job.outputType, image, SaveParametersFor(job.settings));
   if (status != kExitOk) return status;
-  PrintWritten(job.output, job.outputType, result->raster);
+  PrintWritten(job.output, job.outputType, image.raster);
   return kExitOk;
 }
 

@@ -60,12 +60,11 @@ bool ReadAs(const std::string& path, FileTypeCode type, const std::string& name,
   const bool read = ReadImageFile(image, path, type, options);
   image.SetWarningCallback(nullptr);
   if (!read) {
-    ReportFailure("Failed to open the image!");
+    if (!*LastMessage()) SetMessage("Failed to open the image!");
     return false;
   }
   if (strict && warnings > 0) {
-    std::fprintf(stderr, "leafsmith-cli: %s: refused because of the warning above (--strict)\n",
-                 name.c_str());
+    SetMessage("%s: refused because of the warning above (--strict)", name.c_str());
     return false;
   }
   return true;
@@ -74,14 +73,14 @@ bool ReadAs(const std::string& path, FileTypeCode type, const std::string& name,
 bool ReadStandardInput(DibImage& image, const ReadOptions& options, bool strict) {
   StandardInputFile input;
   if (!input.Load()) {
-    std::fprintf(stderr, "leafsmith-cli: cannot read standard input: %s\n", std::strerror(errno));
+    SetMessage("cannot read standard input: %s", std::strerror(errno));
     return false;
   }
   const FileTypeCode type = FileTypeFromContent(input.path());
   if (type == kFileUnknown) {
-    std::fprintf(stderr,
-                 "leafsmith-cli: cannot tell the type of the data on standard input; it may be "
-                 "DjVu, IW44, BMP, PNM, JPEG or TIFF\n");
+    SetMessage(
+        "cannot tell the type of the data on standard input; it may be DjVu, IW44, BMP, PNM, "
+        "JPEG or TIFF");
     return false;
   }
   return ReadAs(input.path(), type, "standard input", image, options, strict);
@@ -89,18 +88,22 @@ bool ReadStandardInput(DibImage& image, const ReadOptions& options, bool strict)
 
 }  // namespace
 
-bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options,
-               bool strict) {
+bool ReadInput(const std::string& path, DibImage& image, const ReadOptions& options, bool strict) {
   if (path == "-") return ReadStandardInput(image, options, strict);
   const FileTypeCode type = FileTypeForReading(path);
   if (type == kFileUnknown) {
-    std::fprintf(stderr,
-                 "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
-                 "files read end in %s\n",
-                 path.c_str(), ReadableExtensions().c_str());
+    SetMessage("cannot tell the type of %s from its name; the names of the files read end in %s",
+               path.c_str(), ReadableExtensions().c_str());
     return false;
   }
   return ReadAs(path, type, path, image, options, strict);
+}
+
+bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options, bool strict) {
+  ClearMessage();
+  if (ReadInput(path, image, options, strict)) return true;
+  ReportFailure("Failed to open the image!");
+  return false;
 }
 
 }  // namespace leaf::cli

@@ -25,6 +25,7 @@ const char kMaskUsage[] =
     "settings file (DjvuFilterLevel, DjvuForeback, DjvuNoColorFilter,\n"
     "DjvuNoSizeFilter, DjvuNoInvFilter).\n\n"
     "Options:\n"
+    "  --page N           the page of a multipage file (1 = first, the default)\n"
     "  --filter-level N   -200..200: larger keeps more marks in the mask\n"
     "  --foreback N       0..255: above 0 the page is split into two tonal halves\n"
     "                     at this gray level and each half is searched\n"
@@ -67,6 +68,7 @@ std::string MaskUsage() { return std::string(kMaskUsage) + kReadOptionsHelp + kW
 
 struct MaskJob {
   std::string input, output;
+  int page = 0;
   djvu_mask_options options{};
 };
 
@@ -77,7 +79,9 @@ MaskJob ParseMask(Context& context, Args& args) {
   std::vector<std::string> positional;
   while (!args.empty()) {
     const std::string item = args.next();
-    if (item == "--filter-level") {
+    if (item == "--page") {
+      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (item == "--filter-level") {
       job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
     } else if (item == "--foreback") {
       job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
@@ -104,7 +108,9 @@ MaskJob ParseMask(Context& context, Args& args) {
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);
   DibImage image;
-  if (!OpenInput(job.input, image, {}, context.strict)) return kExitFailure;
+  ReadOptions read;
+  read.page = job.page;
+  if (!OpenInput(job.input, image, read, context.strict)) return kExitFailure;
   djvu_pixel_image page{};
   PixelBlock storage;
   ClearMessage();

@@ -10,13 +10,15 @@ namespace leaf::cli {
 
 std::FILE* ReportStream(const std::string& output) { return output == "-" ? stderr : stdout; }
 
-int SaveOutput(const Context& context, const std::string& path, FileTypeCode type,
-               DibImage& image, SaveParameters parameters) {
-  if (!context.force && path != "-" && IsWriteProtected(path)) {
-    std::fprintf(stderr, "leafsmith-cli: %s is write-protected; give --force to replace it\n",
-                 path.c_str());
-    return kExitFailure;
-  }
+int ReportWriteProtected(const std::string& path) {
+  std::fprintf(stderr, "leafsmith-cli: %s is write-protected; give --force to replace it\n",
+               path.c_str());
+  return kExitFailure;
+}
+
+int SaveOutput(const Context& context, const std::string& path, FileTypeCode type, DibImage& image,
+               SaveParameters parameters) {
+  if (!context.force && IsWriteProtected(path)) return ReportWriteProtected(path);
   parameters.replaceProtected = context.force;
   ClearMessage();
   if (!SaveImageFile(path, type, image, parameters)) {

@@ -15,7 +15,8 @@ namespace {
 
 const Command kCommands[] = {
     {"info", "show type, size, depth and resolution of image files", InfoUsage, RunInfo},
-    {"convert", "convert an image file to another format, with edits", ConvertUsage, RunConvert},
+    {"convert", "convert to another format, with edits; many pages to one DjVu document",
+     ConvertUsage, RunConvert},
     {"render", "render a DjVu or IW44 page's layer at a zoom level", RenderUsage, RunRender},
     {"settings", "show or write the settings file", SettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", MaskUsage, RunMask},

@@ -216,39 +216,43 @@ bool AtomicFile::Write(const void* data, size_t size) {
   return Failed();
 }
 
-// Gives the written file the target's name: an unnamed file is linked in
-// (under a temporary name first when it replaces a file), a named one renamed.
-bool AtomicFile::PutInPlace() {
-  if (kind_ == Kind::kNamed) {
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Failed();
-    ForgetTemporary(false);
-    return true;
-  }
+// Gives an unnamed file a temporary name beside the target, so that it
+// outlives its descriptor: from then on it is a named temporary.
+bool AtomicFile::LinkUnderTemporaryName() {
   char self[64];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(stream_));
-  if (existingMode_ < 0) {
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno != EEXIST) return Failed();
-  }
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary_ = TemporaryNameFor(target_, g_sequence.fetch_add(1));
     slot_ = Remember(temporary_);
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, temporary_.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, temporary_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      kind_ = Kind::kNamed;
+      return true;
+    }
     const int saved = errno;
-    Forget(slot_);
-    slot_ = -1;
-    temporary_.clear();
+    ForgetTemporary(false);
     if (saved != EEXIST) {
       errno = saved;
       return Failed();
     }
   }
-  if (temporary_.empty()) return Failed();
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    Failed();
-    ForgetTemporary(true);
-    return false;
+  return Failed();
+}
+
+// Gives an open unnamed file the target's name: linked straight in when
+// nothing is there, else under a temporary name that PutInPlace renames.
+bool AtomicFile::LinkIntoPlace() {
+  if (existingMode_ < 0) {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(stream_));
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) return Failed();
   }
+  return LinkUnderTemporaryName();
+}
+
+// Renames a closed named temporary over the target.
+bool AtomicFile::PutInPlace() {
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Failed();
   ForgetTemporary(false);
   return true;
 }
@@ -260,18 +264,38 @@ void AtomicFile::ForgetTemporary(bool remove) {
   temporary_.clear();
 }
 
-bool AtomicFile::Commit() {
-  if (!stream_) return Failed();
+bool AtomicFile::Finish() {
   errno = 0;
-  bool ok = std::fflush(stream_) == 0 || Failed();
+  if (std::fflush(stream_) != 0) return Failed();
   // Only a file on disk is synced; a pipe or terminal has nothing to sync.
-  if (ok && kind_ != Kind::kDirect) ok = ::fsync(fileno(stream_)) == 0 || Failed();
-  if (ok && kind_ == Kind::kUnnamed) ok = PutInPlace();
+  return kind_ == Kind::kDirect || ::fsync(fileno(stream_)) == 0 || Failed();
+}
+
+// Closes the stream after `ok` steps; on failure everything written goes.
+bool AtomicFile::CloseStream(bool ok) {
   if (std::fclose(stream_) != 0 && ok) ok = Failed();
   stream_ = nullptr;
-  if (ok && kind_ == Kind::kNamed) ok = PutInPlace();
-  if (!ok) ForgetTemporary(true);
-  kind_ = Kind::kNone;
+  if (!ok) Discard();
+  return ok;
+}
+
+bool AtomicFile::Close() {
+  if (!stream_) return Failed();
+  bool ok = Finish();
+  if (ok && kind_ == Kind::kUnnamed) ok = LinkUnderTemporaryName();
+  closed_ = CloseStream(ok);
+  return closed_;
+}
+
+bool AtomicFile::Commit() {
+  if (!closed_) {
+    if (!stream_) return Failed();
+    bool ok = Finish();
+    if (ok && kind_ == Kind::kUnnamed) ok = LinkIntoPlace();
+    if (!CloseStream(ok)) return false;
+  }
+  const bool ok = kind_ != Kind::kNamed || PutInPlace();
+  Discard();
   return ok;
 }
 
@@ -282,6 +306,7 @@ void AtomicFile::Discard() {
   }
   ForgetTemporary(true);
   kind_ = Kind::kNone;
+  closed_ = false;
 }
 
 bool FailToCreate(const DibImage& image, const AtomicFile& file) {

@@ -34,7 +34,13 @@ class AtomicFile {
   // Writes all bytes; false (with error() set) on a short write.
   bool Write(const void* data, size_t size);
 
-  // Flushes, syncs and closes the temporary file and puts it in place of the
+  // Flushes, syncs and closes the temporary file, which stays (under a
+  // temporary name) until Commit or Discard: files that belong together are
+  // all written before any of them replaces the one it is named after. False,
+  // with error() set, when a step fails; the temporary file is then gone.
+  bool Close();
+
+  // Closes the temporary file (unless Close did) and puts it in place of the
   // target. False, with error() set, when any step fails; the temporary file
   // is then gone.
   bool Commit();
@@ -54,6 +60,10 @@ class AtomicFile {
   bool OpenDirect(int fd);
   bool OpenUnnamed();
   bool OpenNamed();
+  bool Finish();
+  bool CloseStream(bool ok);
+  bool LinkUnderTemporaryName();
+  bool LinkIntoPlace();
   bool PutInPlace();
   void ForgetTemporary(bool remove);
   bool Failed();
@@ -64,6 +74,7 @@ class AtomicFile {
   int slot_ = -1;          // where the signal handler finds its name
   std::FILE* stream_ = nullptr;
   Kind kind_ = Kind::kNone;
+  bool closed_ = false;    // Close succeeded; Commit still to come
   int existingMode_ = -1;  // permissions of the file being replaced
   int error_ = 0;
 };

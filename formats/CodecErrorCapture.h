@@ -22,6 +22,9 @@ class CodecErrorCapture {
   std::string Cause(const char* fallback) const;
   bool HasCause() const { return !first_.empty(); }
 
+  // The first report as it came; empty when there was none.
+  const std::string& first() const { return first_; }
+
  private:
   static void Keep(const char* message, const char* file, int line);
 

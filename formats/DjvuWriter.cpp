@@ -8,8 +8,8 @@
 #include "AtomicFile.h"
 #include "CodecErrorCapture.h"
 #include "image/DepthConversions.h"
-#include "image/PixelLimit.h"
 #include "image/Messages.h"
+#include "image/PixelLimit.h"
 #include "image/Resampling.h"
 #include "image/Transforms.h"
 #include "libAPI/djvu_error.h"
@@ -83,19 +83,22 @@ void InvertMaskSense(djvu_run_image& mask) {
   for (unsigned i = 0; i < mask.nruns; ++i) mask.runs[i] ^= 0x80;
 }
 
-// Opens the output, runs encode(file) and commits the file when it succeeded.
+// Opens the output, runs encode(file) and commits the file when it
+// succeeded. encode reports its own failures; a failed write is named
+// instead when there was one.
 template <typename Encode>
-bool WriteEncoded(const DibImage& image, const std::string& path, const CodecErrorCapture& errors,
-                  Encode encode) {
+bool WriteEncoded(const DibImage& image, const std::string& path, Encode encode) {
   AtomicFile file(path);
   if (!file.Open()) return FailToCreate(image, file);
-  if (encode(&file) != 0) {
-    if (file.error()) return FailToWrite(image, file);
-    return image.Fail("Failed to encode the page: %s.",
-                      errors.Cause("the encoder gave no reason").c_str());
-  }
+  if (!encode(&file)) return file.error() ? FailToWrite(image, file) : false;
   if (!file.Commit()) return FailToWrite(image, file);
   return true;
+}
+
+// "Failed to encode the page: REASON.", the reason the coding layer gave.
+bool FailToEncode(const DibImage& image, const CodecErrorCapture& errors) {
+  return image.Fail("Failed to encode the page: %s.",
+                    errors.Cause("the encoder gave no reason").c_str());
 }
 
 bool FailDepth(const DibImage& image, const char* format) {
@@ -270,8 +273,9 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
   return result;
 }
 
-bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
-              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
+                const djvu_encode_options& encodeOptions, djvu_output_routine output,
+                void* context) {
   const int bits = image.raster.bitsPerPixel;
   if (image.raster.empty()) return image.Fail("There is no image to save.");
   if (!SupportedDepth(bits)) return FailDepth(image, "DjVu");
@@ -283,7 +287,7 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   if (!HasSquarePixels(dpi)) {
     DibImage square;
     return MakeSquareCopy(image, dpi, square) &&
-           SaveDjvu(square, path, upsample, textOnly, maskOptions, encodeOptions);
+           EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context);
   }
   const CodecErrorCapture errors;
   MakeGrayMinIsBlack(image);
@@ -297,9 +301,8 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
-      return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
-    });
+    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0 ||
+           FailToEncode(image, errors);
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -327,8 +330,14 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
                       errors.Cause("the mask finder gave no reason").c_str());
   }
   if (textOnly) InvertMaskSense(*found);
-  return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
-    return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
+  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0 ||
+         FailToEncode(image, errors);
+}
+
+bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+  return WriteEncoded(image, path, [&](AtomicFile* file) {
+    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file);
   });
 }
 
@@ -353,8 +362,9 @@ bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options
   const ProgressRoute route(image);
   djvu_photo_options photo = options;
   if (image.hasProgressCallback()) photo.progress_arg = &image;
-  return WriteEncoded(image, path, errors, [&](AtomicFile* file) {
-    return djvu_encode_photo(&photo, &pixels, WriteToFile, file);
+  return WriteEncoded(image, path, [&](AtomicFile* file) {
+    return djvu_encode_photo(&photo, &pixels, WriteToFile, file) == 0 ||
+           FailToEncode(image, errors);
   });
 }
 

@@ -11,6 +11,15 @@ namespace leaf {
 
 FileTypeCode FileTypeForReading(const std::string& path) { return FileTypeFromName(path); }
 
+int CountPages(const DibImage& image, const std::string& path, FileTypeCode type) {
+  switch (type) {
+    case kFileDjvu:
+    case kFileIw44: return CountDjvuPages(image, path);
+    case kFileTiff: return CountTiffPages(image, path);
+    default: return 1;
+  }
+}
+
 namespace {
 
 bool ReadByType(DibImage& image, const std::string& path, FileTypeCode type,
@@ -18,7 +27,8 @@ bool ReadByType(DibImage& image, const std::string& path, FileTypeCode type,
   switch (type) {
     case kFileDjvu:
     case kFileIw44:
-      return ReadDjvu(image, path, options.layer, options.depth, options.zoom, options.gamma);
+      return ReadDjvu(image, path, options.layer, options.depth, options.zoom, options.gamma,
+                      options.page);
     case kFileBmp: return ReadBmp(image, path, options.headerOnly);
     case kFilePnm: return ReadPnm(image, path, options.headerOnly);
     case kFileJpeg:

@@ -10,48 +10,38 @@
 
 namespace leaf {
 
+MadeFolders::~MadeFolders() {
+  if (keep_) return;
+  std::error_code ignored;
+  for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
+    std::filesystem::remove(*folder, ignored);  // only an empty folder goes
+  }
+}
+
+bool MadeFolders::MakeFor(const DibImage& image, const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(FollowLinks(path)).parent_path();
+  std::error_code error;
+  std::vector<std::filesystem::path> missing;
+  for (; !folder.empty() && !std::filesystem::exists(folder, error);
+       folder = folder.parent_path()) {
+    missing.push_back(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+    return image.Fail("Could not create the folder %s: %s is not a folder",
+                      (missing.empty() ? folder : missing.back()).c_str(), folder.c_str());
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (!std::filesystem::create_directory(*it, error) || error) {
+      return image.Fail("Could not create the folder %s: %s", it->c_str(),
+                        error ? error.message().c_str() : "it exists");
+    }
+    made_.push_back(it->string());
+  }
+  return true;
+}
+
 namespace {
-
-// The folders a save made for its file, removed again (the deepest first)
-// when the save fails, unless something else has been put in them.
-class MadeFolders {
- public:
-  ~MadeFolders() {
-    if (keep_) return;
-    std::error_code ignored;
-    for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
-      std::filesystem::remove(*folder, ignored);  // only an empty folder goes
-    }
-  }
-  void Keep() { keep_ = true; }
-
-  bool MakeFor(const DibImage& image, const std::string& path) {
-    std::filesystem::path folder = std::filesystem::path(FollowLinks(path)).parent_path();
-    std::error_code error;
-    std::vector<std::filesystem::path> missing;
-    for (; !folder.empty() && !std::filesystem::exists(folder, error);
-         folder = folder.parent_path()) {
-      missing.push_back(folder);
-      if (folder == folder.parent_path()) break;
-    }
-    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
-      return image.Fail("Could not create the folder %s: %s is not a folder",
-                        (missing.empty() ? folder : missing.back()).c_str(), folder.c_str());
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-      if (!std::filesystem::create_directory(*it, error) || error) {
-        return image.Fail("Could not create the folder %s: %s", it->c_str(),
-                          error ? error.message().c_str() : "it exists");
-      }
-      made_.push_back(*it);
-    }
-    return true;
-  }
-
- private:
-  std::vector<std::filesystem::path> made_;
-  bool keep_ = false;
-};
 
 bool WriteByType(const std::string& path, FileTypeCode type, DibImage& image,
                  const SaveParameters& parameters) {

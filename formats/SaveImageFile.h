@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DjvuWriter.h"
 #include "FileType.h"
@@ -26,6 +27,27 @@ struct SaveParameters {
   DjvuSaveParameters djvu;
   djvu_photo_options iw44 = djvu_photo_options_default();
   bool replaceProtected = false;  // replace a write-protected file (the user said so)
+};
+
+// The folders made for a file about to be written (any missing parents of
+// its folder), removed again, the deepest first, when the object goes
+// without Keep: a failed save leaves no folder behind. A folder something
+// else was put in meanwhile stays.
+class MadeFolders {
+ public:
+  MadeFolders() = default;
+  ~MadeFolders();
+  MadeFolders(const MadeFolders&) = delete;
+  MadeFolders& operator=(const MadeFolders&) = delete;
+
+  // Makes the missing folders of path's folder; false (reported through
+  // image) when one cannot be made.
+  bool MakeFor(const DibImage& image, const std::string& path);
+  void Keep() { keep_ = true; }
+
+ private:
+  std::vector<std::string> made_;
+  bool keep_ = false;
 };
 
 // Writes the image to path in the given type (DjVu, IW44, BMP, PNM or JPEG),

@@ -17,4 +17,7 @@ namespace leaf {
 // pixels.
 bool ReadTiff(DibImage& image, const std::string& path, int pageIndex, bool headerOnly = false);
 
+// The number of pages (directories) of the file; -1 after a reported failure.
+int CountTiffPages(const DibImage& image, const std::string& path);
+
 }  // namespace leaf

@@ -273,6 +273,18 @@ void WarnAboutDamage(const DibImage& image, const TiffPage& page, uint32_t faile
 
 }  // namespace
 
+int CountTiffPages(const DibImage& image, const std::string& path) {
+  TiffReports reports;
+  TiffHandle tiff = OpenTiffFile(path, reports);
+  if (!tiff) {
+    FailToOpen(image, path, reports);
+    return -1;
+  }
+  int pageCount = 1;
+  while (TIFFReadDirectory(tiff.get())) ++pageCount;
+  return pageCount;
+}
+
 bool ReadTiff(DibImage& image, const std::string& path, int pageIndex, bool headerOnly) {
   image.Release(true);
   TiffReports reports;

@@ -42,10 +42,10 @@ void ReportException(const GException& exception) {
     ReportError(nullptr, exception.get_file(), exception.get_line());
     return;
   }
-  ReportError(ReadableCodecText(cause).c_str(), exception.get_file(), exception.get_line());
+  ReportError(CodecText(cause).c_str(), exception.get_file(), exception.get_line());
 }
 
-std::string ReadableCodecText(const char* message) {
+std::string CodecText(const char* message) {
   if (!message || !*message) return {};
   // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
   const GUTF8String looked = DjVuMessage::LookUpUTF8(message);

@@ -34,7 +34,7 @@ void ReportException(const GException& exception);
 // The codec's message (an identifier such as "\003ByteStream.EOF", or text)
 // as a reader wants it: looked up, without the catalogue number ("[1-15109]")
 // and the function name ("(IWPixmap::decode_chunk)") in front, on one line.
-std::string ReadableCodecText(const char* message);
+std::string CodecText(const char* message);
 
 // Calls the calling thread's progress handler when one is installed.
 void ReportProgress(const char* text, int percent, void* progressArg);
