@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kGeneral = "General";
 
 constexpr int kPhotoResolutions[] = {25, 50, 100, 150, 200, 300};
-constexpr int kOpenTypes[] = {1, 2, 3, 4, 5, 6, 7, 100};
+constexpr int kOpenTypes[] = {1, 2, 3, 4, 5, 6, 7, 8, 100};
+constexpr int kSaveTypes[] = {1, 2, 3, 4, 5, 8};
 constexpr int kListTypes[] = {1, 2, 3, 4, 5, 6, 100};
 constexpr int kSweepTypes[] = {1, 2, 3, 4, 5, 99};
 constexpr int kTextPositions[] = {kTextPositionAbove, kTextPositionLeft, kTextPositionInside,
@@ -51,7 +52,7 @@ const IntKey<AppSettings> kIntKeys[] = {
     {kGeneral, "WindowFit", &AppSettings::windowFit, 0, 1},
     {kGeneral, "WindowCenter", &AppSettings::windowCenter, 0, 1},
     {kGeneral, "OpenType", &AppSettings::openType, 1, 100, kOpenTypes},
-    {kGeneral, "SaveType", &AppSettings::saveType, 1, 5},
+    {kGeneral, "SaveType", &AppSettings::saveType, 1, 8, kSaveTypes},
     {kGeneral, "LCOpenType", &AppSettings::lcOpenType, 1, 100, kListTypes},
     {kGeneral, "NoStartupInfo", &AppSettings::noStartupInfo, 0, 1},
     {kGeneral, "PrintSize", &AppSettings::printSize, 0, 1},

@@ -23,6 +23,7 @@ std::vector<FileFilter> MakeOpenFilters() {
       {"JPEG file (*.jpg;*.jpeg)", {"*.jpg", "*.jpeg"}, kFileJpeg},
       {"TIFF file (*.tif;*.tiff)", {"*.tif", "*.tiff"}, kFileTiff},
       {"PNM file (*.ppm;*.pgm;*.pbm)", {"*.ppm", "*.pgm", "*.pbm"}, kFilePnm},
+      {"PNG file (*.png)", {"*.png"}, kFilePng},
   };
   rows.push_back({kAllSupportedText, AllReadPatterns(rows), kFileAllSupported});
   return rows;
@@ -61,6 +62,7 @@ const std::vector<FileFilter>& SaveFilters() {
       {"Windows Bitmap (*.bmp)", {"*.bmp"}, kFileBmp},
       {"JPEG File (*.jpg)", {"*.jpg"}, kFileJpeg},
       {"PNM file (*.ppm;*.pgm;*.pbm)", {"*.ppm", "*.pgm", "*.pbm"}, kFilePnm},
+      {"PNG File (*.png)", {"*.png"}, kFilePng},
   };
   return rows;
 }
@@ -85,6 +87,7 @@ std::string SaveExtension(int saveType, int bitsPerPixel, bool gray) {
     case kFileIw44: return ".iw44";
     case kFileBmp: return ".bmp";
     case kFileJpeg: return ".jpg";
+    case kFilePng: return ".png";
     case kFilePnm:
       if (bitsPerPixel == 1) return ".pbm";
       return bitsPerPixel == 8 && gray ? ".pgm" : ".ppm";

@@ -42,8 +42,8 @@ void ApplyStrict(ConvertJob& job, const std::string&, const std::string&) { job.
 void ApplyForce(ConvertJob& job, const std::string&, const std::string&) { job.force = true; }
 
 const ConvertOption kOptions[] = {
-    {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
-     ApplyType},
+    {"--type", "TYPE",
+     "output type (djvu, iw44, bmp, pnm, jpeg, png); default: from OUT's extension", ApplyType},
     {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
     {"--all-pages", nullptr,
      "every page of every input into one DjVu document (OUT must be .djvu); several inputs "

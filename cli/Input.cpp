@@ -80,7 +80,7 @@ bool ReadStandardInput(DibImage& image, const ReadOptions& options, bool strict)
   if (type == kFileUnknown) {
     SetMessage(
         "cannot tell the type of the data on standard input; it may be DjVu, IW44, BMP, PNM, "
-        "JPEG or TIFF");
+        "JPEG, PNG or TIFF");
     return false;
   }
   return ReadAs(input.path(), type, "standard input", image, options, strict);

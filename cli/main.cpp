@@ -26,7 +26,7 @@ void PrintMainHelp() {
   std::printf(
       "usage: leafsmith-cli [--settings FILE] COMMAND [ARGS]\n\n"
       "Views, converts and edits scanned document images (DjVu, IW44, TIFF, JPEG,\n"
-      "BMP, PNM).\n\n"
+      "PNG, BMP, PNM).\n\n"
       "Commands:\n");
   for (const Command& command : kCommands)
     std::printf("  %-10s %s\n", command.name, command.summary);

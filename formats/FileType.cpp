@@ -17,7 +17,8 @@ struct ExtensionEntry {
 constexpr ExtensionEntry kExtensions[] = {
     {".djvu", kFileDjvu}, {".djv", kFileDjvu},  {".iw44", kFileIw44}, {".iw4", kFileIw44},
     {".bmp", kFileBmp},   {".pbm", kFilePnm},   {".pgm", kFilePnm},   {".ppm", kFilePnm},
-    {".jpg", kFileJpeg},  {".jpeg", kFileJpeg}, {".tif", kFileTiff},  {".tiff", kFileTiff},
+    {".jpg", kFileJpeg},  {".jpeg", kFileJpeg}, {".png", kFilePng},   {".tif", kFileTiff},
+    {".tiff", kFileTiff},
 };
 
 std::string Lower(std::string text) {
@@ -50,6 +51,7 @@ const char* FileTypeName(FileTypeCode type) {
     case kFilePnm: return "pnm";
     case kFileJpeg: return "jpeg";
     case kFileTiff: return "tiff";
+    case kFilePng: return "png";
     case kFileAllSupported: return "all";
     default: return "unknown";
   }
@@ -82,6 +84,7 @@ FileTypeCode FileTypeFromContent(const unsigned char* b, size_t size) {
   if (starts("BM", 2)) return kFileBmp;
   if (size >= 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6') return kFilePnm;
   if (starts("\xFF\xD8\xFF", 3)) return kFileJpeg;
+  if (starts("\x89PNG\r\n\x1A\n", 8)) return kFilePng;
   if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4)) {
     return kFileTiff;
   }
@@ -105,6 +108,7 @@ const char* FileTypeExtension(FileTypeCode type) {
     case kFilePnm: return ".ppm";
     case kFileJpeg: return ".jpg";
     case kFileTiff: return ".tif";
+    case kFilePng: return ".png";
     default: return "";
   }
 }

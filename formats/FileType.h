@@ -13,6 +13,7 @@ enum FileTypeCode : int {
   kFilePnm = 4,
   kFileJpeg = 5,
   kFileTiff = 6,
+  kFilePng = 8,  // 7 is the settings' "all supported" of the Open dialog
   kFileUnknown = 99,
   kFileAllSupported = 100,  // a list filter only
 };

@@ -3,6 +3,7 @@
 #include "Bmp.h"
 #include "DjvuReader.h"
 #include "Jpeg.h"
+#include "Png.h"
 #include "Pnm.h"
 #include "Tiff.h"
 #include "image/Messages.h"
@@ -34,6 +35,7 @@ bool ReadByType(DibImage& image, const std::string& path, FileTypeCode type,
     case kFileJpeg:
       return ReadJpeg(image, path, options.depth, options.jpegDctMethod, options.headerOnly);
     case kFileTiff: return ReadTiff(image, path, options.page, options.headerOnly);
+    case kFilePng: return ReadPng(image, path, options.headerOnly);
     default:
       image.Release(true);
       return image.Fail("Opening %s files is not supported.", FileTypeName(type));

@@ -6,6 +6,7 @@
 
 #include "AtomicFile.h"
 #include "Bmp.h"
+#include "Png.h"
 #include "Pnm.h"
 
 namespace leaf {
@@ -53,6 +54,7 @@ bool WriteByType(const std::string& path, FileTypeCode type, DibImage& image,
     case kFileBmp: return WriteBmp(image, path);
     case kFilePnm: return WritePnm(image, path);
     case kFileJpeg: return WriteJpeg(image, path, parameters.jpeg);
+    case kFilePng: return WritePng(image, path);
     default: return image.Fail("Saving as %s is not supported.", FileTypeName(type));
   }
 }

@@ -50,7 +50,7 @@ class MadeFolders {
   bool keep_ = false;
 };
 
-// Writes the image to path in the given type (DjVu, IW44, BMP, PNM or JPEG),
+// Writes the image to path in the given type (DjVu, IW44, BMP, PNM, JPEG or PNG),
 // creating missing folders on the way. Writers may change how the raster is
 // stored (row order, gray sense) but not the picture. A failed save leaves
 // no file behind, an existing file untouched and no folder it made. A

@@ -53,6 +53,25 @@ TEST(CliFormatsTest, TiffPagesAreChosenAndCounted) {
   EXPECT_EQ(r.status, 2);  // TIFF is not written
 }
 
+// PNG is read and written like the other types, by name, by --type and by
+// its content on standard input.
+TEST(CliFormatsTest, PngConvertsBothWays) {
+  test::TempDir dir;
+  const std::string ppm = MakeColourPpm(dir);
+  const std::string png = dir.file("page.png");
+  EXPECT_TRUE(Contains(Convert(ppm, png), "png, 64 x 48, 24 bits"));
+  auto r = RunCli("info " + Quote(png));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "type:        png")) << r.out;
+  EXPECT_TRUE(Contains(Convert(png, dir.file("page.djvu")), "djvu, 64 x 48, 24 bits"));
+  EXPECT_TRUE(
+      Contains(Convert(png, dir.file("gray.out"), "--type png --gray"), "png, 64 x 48, 8 bits"));
+  r = RunCli("convert - " + Quote(dir.file("again.ppm")) + " < " + Quote(png));
+  ASSERT_EQ(r.status, 0) << r.err;
+  Convert(ppm, dir.file("direct.ppm"));
+  EXPECT_EQ(test::ReadBytes(dir.file("again.ppm")), test::ReadBytes(dir.file("direct.ppm")));
+}
+
 TEST(CliFormatsTest, WarningsGoToStderrAndStrictMakesThemFailures) {
   test::TempDir dir;
   const std::string tif = dir.file("pages.tif");
