@@ -90,27 +90,9 @@ TEST_F(HostileFilesTest, TiffPagesLibtiffCannotDecodeSayWhy) {
   EXPECT_FALSE(Read(path));
   EXPECT_NE(Message().find("compression 34712"), std::string::npos) << Message();
 
-  // Damaged strip data: the page reads, the lost rows are counted.
-  recipe = TiffRecipe{};
-  recipe.width = 16;
-  recipe.height = 200;
-  recipe.rowsPerStrip = 100;
-  recipe.compression = COMPRESSION_LZW;
-  test::WriteTiff(path, {recipe});
-  std::vector<uint8_t> bytes = test::ReadBytes(path);
-  TIFF* t = TIFFOpen(path.c_str(), "r");
-  ASSERT_TRUE(t);
-  const uint64_t offset = TIFFGetStrileOffset(t, 1), size = TIFFGetStrileByteCount(t, 1);
-  TIFFClose(t);
-  for (uint64_t i = 0; i < size; ++i) bytes[offset + i] = static_cast<uint8_t>(0xFF - i);
-  test::WriteBytes(path, bytes);
-  ASSERT_TRUE(Read(path)) << Message();
-  ASSERT_EQ(warnings_.size(), 1u);
-  EXPECT_NE(warnings_[0].find(" of the 200 rows of the TIFF page could not be decoded"),
-            std::string::npos)
-      << warnings_[0];
-
   // A page that is not there: the first one, and a warning.
+  recipe = TiffRecipe{};
+  test::WriteTiff(path, {recipe});
   ReadOptions third;
   third.page = 2;
   ASSERT_TRUE(Read(path, third));
