@@ -69,6 +69,7 @@ RenderRequest CLeafDoc::renderRequest() const {
 }
 
 void CLeafDoc::newDocument() {
+  forgetEdits();
   image_.Release(true);
   documentType_ = djvuKind_ = 0;
   path_.clear();
@@ -112,6 +113,7 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
     prompts_.showError(Q(page.summary), Q(page.detail));
     return false;
   }
+  forgetEdits();
   image_ = std::move(page.image);
   documentType_ = page.type;
   djvuKind_ = page.djvuKind;
@@ -215,6 +217,16 @@ void CLeafDoc::saveCommand() {
   setTitle(Q(SavedTitle(source, S(path_))));
 }
 
+TruePixelSource CLeafDoc::truePixelSource() const {
+  TruePixelSource source;
+  source.documentType = documentType_;
+  source.render = renderRequest();
+  source.rereadJpeg = documentType_ == kFileJpeg && source.render.depth < 24;
+  source.sourcePath = S(sourcePath_);
+  source.jpegDctMethod = settings_.jpegDecodeDct;
+  return source;
+}
+
 DibImage CLeafDoc::copyForSaving() const {
   DibImage copy;
   if (isDjvuDocument()) {
@@ -245,11 +257,7 @@ bool CLeafDoc::saveDocument(const QString& path, int type) {
   request.path = S(path);
   request.type = static_cast<FileTypeCode>(type);
   request.parameters = SaveParametersFor(settings_);
-  request.documentType = documentType_;
-  request.render = renderRequest();
-  request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
-  request.sourcePath = S(sourcePath_);
-  request.jpegDctMethod = settings_.jpegDecodeDct;
+  request.pixels = truePixelSource();
 
   struct Result {
     bool ok = false;

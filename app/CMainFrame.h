@@ -4,7 +4,9 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "AppSettings.h"
@@ -38,6 +40,8 @@ class CMainFrame : public QMainWindow {
   // Commands, callable by tests as the menus call them.
   void openCommand();
   void exitCommand();
+  void cutCommand();
+  void resizeCommand();
   void startupInformationCommand();
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();
@@ -60,6 +64,9 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* addCommand(QMenu* menu, const QString& text, const QString& prompt,
                       const QList<QKeySequence>& shortcuts = {});
+  QAction* addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                         const std::function<void()>& run,
+                         const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
   void createViewMenu();
@@ -77,6 +84,8 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // The view's selection, or an empty rectangle for the whole image.
+  QRect selectionOrWhole() const;
 
   leaf::AppSettings& settings_;
   QString profilePath_;

@@ -7,9 +7,12 @@ add_library(leafsmith_ui STATIC
   CAboutDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
+  CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
   CProgramHintDlg.cpp
+  CResizeDlg.cpp
+  ClipboardImage.cpp
   CSaveProgressDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
@@ -17,7 +20,9 @@ add_library(leafsmith_ui STATIC
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  ResizeFields.cpp
   ToolbarIcons.cpp
+  UndoStore.cpp
   UserPrompts.cpp
   ZoomLevel.cpp
 )

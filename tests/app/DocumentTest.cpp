@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <filesystem>
 
+#include "DesktopFixtures.h"
 #include "FakePrompts.h"
 #include "app/CLeafDoc.h"
 #include "app/SettingsLocation.h"
@@ -23,34 +24,6 @@ using Answer = CUserPrompts::Answer;
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 FitArea NoFit() { return FitArea{800, 600, 3}; }
-
-// A 300-dpi gray page with a few dark bars, written as a BMP file.
-std::string WriteGrayPage(const test::TempDir& dir, const std::string& name, int width = 120,
-                          int height = 90) {
-  test::BmpRecipe recipe;
-  recipe.width = width;
-  recipe.height = height;
-  recipe.pixel = [](int x, int y) { return uint32_t((y / 10) % 3 == 0 && x % 17 < 12 ? 20 : 230); };
-  const std::string path = dir.file(name);
-  test::WriteBytes(path, test::MakeBmpFile(recipe));
-  return path;
-}
-
-// A compound DjVu page (text on a coloured background) made by our own saver.
-std::string WriteCompoundDjvu(const test::TempDir& dir) {
-  DibImage image;
-  test::BmpRecipe recipe;
-  recipe.width = 300;
-  recipe.height = 200;
-  recipe.bits = 24;
-  recipe.pixel = [](int x, int y) {
-    return uint32_t((y / 12) % 2 == 0 && x % 23 < 15 ? 0x101010 : 0xE0C080 + (x & 0x1F));
-  };
-  test::MakeImage(image, recipe);
-  const std::string path = dir.file("compound.djvu");
-  EXPECT_TRUE(SaveImageFile(path, kFileDjvu, image));
-  return path;
-}
 
 class DocumentTest : public ::testing::Test {
  protected:
