@@ -146,8 +146,7 @@ bool CLeafDoc::simpleEdit(Operation operation, const QString& failure) {
   return true;
 }
 
-bool CLeafDoc::pixelEdit(const QString& failure,
-                         const std::function<bool(DibImage&)>& edit) {
+bool CLeafDoc::pixelEdit(const QString& failure, const std::function<bool(DibImage&)>& edit) {
   if (!hasImage()) return false;
   const BusyCursor busy;
   ClearMessage();
@@ -352,7 +351,6 @@ bool CLeafDoc::crop(const QRect& selection) {
 }
 
 bool CLeafDoc::resize(int width, int height, int method) {
-  return pixelEdit(tr("Failed to resize the image!"), [&](DibImage& page) {
-    return Resize(page, width, height, method);
-  });
+  return pixelEdit(tr("Failed to resize the image!"),
+                   [&](DibImage& page) { return Resize(page, width, height, method); });
 }

@@ -42,6 +42,9 @@ class CMainFrame : public QMainWindow {
   void exitCommand();
   void cutCommand();
   void resizeCommand();
+  // The desktop session is ending: true when the program may quit (the page
+  // is saved or given up, and the user said Yes to quitting).
+  bool queryEndSession();
   void startupInformationCommand();
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();

@@ -60,9 +60,8 @@ CResizeDlg::CResizeDlg(int width, int height, QWidget* parent)
   scalingLayout->addStretch();
   connect(methods, &QButtonGroup::idClicked, this, [this](int id) { method_ = id; });
 
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                           this);
+  auto* buttons = new QDialogButtonBox(
+      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(buttons, &QDialogButtonBox::helpRequested, this,

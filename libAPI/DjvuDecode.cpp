@@ -44,7 +44,6 @@ const char* HeaderRefusal(const unsigned char* header) {
 struct ChunkSummary {
   bool includesOtherFiles = false;
   bool oversizedWavelets = false;
-  int sizeFactor = 1;  // INFO byte 9, when 2 or 3
 };
 
 // The codec's wavelet images work on sizes rounded up to 32 and count their
@@ -67,10 +66,6 @@ ChunkSummary SummariseChunks(const std::vector<unsigned char>& file) {
     const size_t available = formEnd - at - 8;
     const size_t length = BigEndian32(chunk + 4);
     if (!std::memcmp(chunk, "INCL", 4)) summary.includesOtherFiles = true;
-    if (!std::memcmp(chunk, "INFO", 4) && length > 9 && available > 9) {
-      const int factor = data[9];
-      if (factor == 2 || factor == 3) summary.sizeFactor = factor;
-    }
     // The first chunk of a wavelet image (serial 0) carries its size.
     if (IsWaveletChunk(chunk) && length >= 8 && available >= 8 && data[0] == 0) {
       const unsigned width = unsigned{data[4]} << 8 | data[5];
@@ -213,8 +208,10 @@ djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
   }
   result->page_width = static_cast<unsigned>(width);
   result->page_height = static_cast<unsigned>(height);
-  result->image_width = result->page_width / static_cast<unsigned>(summary.sizeFactor);
-  result->image_height = result->page_height / static_cast<unsigned>(summary.sizeFactor);
+  // INFO's last byte is the page's orientation (djvused set-rotation writes
+  // it), never a size factor: the image is the page.
+  result->image_width = result->page_width;
+  result->image_height = result->page_height;
   result->coded_size = CodedSize(page);
   result->resolution = static_cast<unsigned>(std::max(0, page.get_dpi()));
   const GP<DjVuInfo> info = page.get_info();

@@ -15,7 +15,7 @@ struct djvu_decoded_page;
 struct djvu_halfcoded_image {
   unsigned page_width;  // pixels, from INFO (IW44: the image width)
   unsigned page_height;
-  unsigned image_width;  // page size divided by the page's size factor (2 or 3)
+  unsigned image_width;  // the page size (INFO has no size factor: its last byte is the rotation)
   unsigned image_height;
   unsigned coded_size;  // bytes held by the decoded layers
   char* description;    // one line per chunk of the file; owned

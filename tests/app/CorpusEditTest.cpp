@@ -80,8 +80,7 @@ TEST_P(CorpusEditTest, EveryEditWorksAndUndoes) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusEditTest,
                          ::testing::Values("feyn.tif", "tribune-page-4x.pgm", "lucasta.150.jpg",
-                                           "cavalerie.29.jpg", "djvu3spec-p5.djvu",
-                                           "book-p3.djvu"),
+                                           "cavalerie.29.jpg", "djvu3spec-p5.djvu", "book-p3.djvu"),
                          [](const auto& info) {
                            std::string name = info.param;
                            for (char& c : name) {

@@ -109,7 +109,7 @@ TEST_F(EditCommandsTest, SimpleEditsDoWhatTheEngineDoesAndUndoSwaps) {
 }
 
 TEST_F(EditCommandsTest, AFailedEditLeavesTheDocumentAsItWas) {
-  test::BmpRecipe recipe = NoisyRecipe(16);  // read as stored; the edits refuse it
+  test::BmpRecipe recipe = NoisyRecipe(2);  // read as stored; the edits refuse it
   open(recipe);
   DibImage before;
   ASSERT_TRUE(before.Clone(doc.image()));
@@ -134,7 +134,7 @@ TEST_F(EditCommandsTest, AFailedEditLeavesTheDocumentAsItWas) {
   prompts.errors.clear();
   EXPECT_FALSE(doc.copy(QRect()));
   ASSERT_EQ(prompts.errors.size(), 1);
-  EXPECT_EQ(prompts.errors.front(), "Selections of 16 bit images is not supported");
+  EXPECT_EQ(prompts.errors.front(), "Selections of 2 bit images is not supported");
 }
 
 TEST_F(EditCommandsTest, EmptyUndoBufferAsksFirst) {

@@ -33,6 +33,23 @@ TEST(DjvuCliTest, InfoShowsTheProbeAndThePageDescription) {
   EXPECT_TRUE(Contains(r.err, "Unknown secondary identifier: DJVM")) << r.err;
 }
 
+// A page turned upside down (djvused set-rotation 2 writes 2 into INFO's
+// last byte) is as large as ever: that byte is no size factor.
+TEST(DjvuCliTest, InfoShowsTheFullSizeOfARotatedPage) {
+  test::TempDir dir;
+  std::vector<uint8_t> bytes =
+      test::ReadBytes(std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/compound.djvu");
+  ASSERT_EQ(std::string(bytes.begin() + 16, bytes.begin() + 20), "INFO");
+  const std::string path = dir.file("turned.djvu");
+  for (const uint8_t rotation : {2, 3}) {
+    bytes[24 + 9] = rotation;
+    test::WriteBytes(path, bytes);
+    const auto r = RunCli("info " + Quote(path));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "page:        120 x 90, image 120 x 90")) << r.out;
+  }
+}
+
 TEST(DjvuCliTest, RenderWritesTheChosenLayerAtTheZoomLevel) {
   test::TempDir dir;
   const std::string out = dir.file("page.bmp");

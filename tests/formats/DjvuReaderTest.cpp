@@ -4,6 +4,7 @@
 #include <string>
 
 #include "formats/DjvuReader.h"
+#include "formats/DjvuWriter.h"
 #include "formats/ImageFiles.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
@@ -44,6 +45,23 @@ void ExpectRasterMatches(const DibRaster& r, const ReferenceImage& reference, in
     }
   }
   EXPECT_EQ(mismatches, 0);
+}
+
+// The part of a reference rendering at reduction s that the raster keeps:
+// whole reduced pixels only. A bottom-up page loses its partial top row (and
+// references count from the top), every page its partial right column.
+ReferenceImage WholeReducedPixels(const ReferenceImage& reference, int width, int height) {
+  ReferenceImage cropped;
+  cropped.width = width;
+  cropped.height = height;
+  cropped.channels = reference.channels;
+  for (int y = 0; y < height; ++y) {
+    const int from = y + (reference.height - height);
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < reference.channels; ++c) cropped.rows.push_back(reference.at(x, from, c));
+    }
+  }
+  return cropped;
 }
 
 class DjvuReaderTest : public ::testing::Test {
@@ -198,17 +216,8 @@ TEST_F(DjvuReaderTest, StripsCoverTallPagesExactly) {
     SCOPED_TRACE(zoom);
     const int s = 1 - zoom;
     ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, zoom, 2.2)) << LastMessage();
-    const ReferenceImage reference = test::RenderReference(path, s, ReferenceMode::kMask, true);
-    // The raster keeps whole reduced pixels only; the partial top row of a
-    // bottom-up page is the one it loses, and references count from the top.
-    ReferenceImage cropped;
-    cropped.width = 64 / s;
-    cropped.height = 3301 / s;
-    cropped.channels = 1;
-    for (int y = 0; y < cropped.height; ++y) {
-      const int from = y + (reference.height - cropped.height);
-      for (int x = 0; x < cropped.width; ++x) cropped.rows.push_back(reference.at(x, from));
-    }
+    const ReferenceImage cropped = WholeReducedPixels(
+        test::RenderReference(path, s, ReferenceMode::kMask, true), 64 / s, 3301 / s);
     ExpectRasterMatches(image_.raster, cropped, 1);
     // Scaled: the black-and-white layer keeps only fully black pixels.
     ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerMask, 24, zoom, 2.2)) << LastMessage();
@@ -217,6 +226,65 @@ TEST_F(DjvuReaderTest, StripsCoverTallPagesExactly) {
       for (int x = 0; x < cropped.width; ++x) {
         const int expected = cropped.at(x, y) == 0 ? 0 : 255;
         ASSERT_EQ(static_cast<int>(test::PixelAt(image_.raster, x, y)), expected) << x << "," << y;
+      }
+    }
+  }
+}
+
+// Pages one pixel wide or tall, and zooms that leave one row or column,
+// render as DjVuLibre renders them, bilevel and compound, through the direct
+// (colour) and the scaled (mask, background) renderer.
+TEST_F(DjvuReaderTest, ThinPagesAndThinReductionsRender) {
+  struct Case {
+    int width, height, zoom;
+  };
+  const Case cases[] = {{1, 40, 0},  {40, 1, 0},  {1, 1, 0},  {64, 5, -2},
+                        {5, 64, -2}, {64, 3, -2}, {3, 3, -2}, {130, 250, -99}};
+  for (const Case& c : cases) {
+    for (const int bits : {1, 24}) {
+      const std::string what = std::to_string(c.width) + " x " + std::to_string(c.height) +
+                               " at zoom " + std::to_string(c.zoom) + ", " + std::to_string(bits) +
+                               " bits";
+      test::BmpRecipe recipe;
+      recipe.width = c.width;
+      recipe.height = c.height;
+      recipe.bits = bits;
+      recipe.pixel = [bits](int x, int y) {
+        const bool ink = (x + 2 * y) % 5 < 2;
+        return bits == 1 ? (ink ? 0u : 1u) : (ink ? 0x301020u : 0xF0F0E0u);
+      };
+      DibImage source;
+      test::MakeImage(source, recipe);
+      const std::string path = dir_.file("thin.djvu");
+      ASSERT_TRUE(SaveDjvu(source, path, kDjvuUpsampleNone, false, djvu_mask_default_options(),
+                           djvu_encode_options_default()))
+          << what << ": " << LastMessage();
+      ASSERT_TRUE(LoadHalfCoded(image_, path)) << what;
+      const int s = 1 - c.zoom, width = c.width / s, height = c.height / s;
+      const bool gray = bits == 1;
+      const ReferenceImage colour = WholeReducedPixels(
+          test::RenderReference(path, s, ReferenceMode::kColor, gray), width, height);
+      ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, c.zoom, 2.2)) << what << LastMessage();
+      ExpectRasterMatches(image_.raster, colour, s == 1 ? 0 : 1);
+      const int layer = gray ? kDjvuLayerMask : kDjvuLayerBackground;
+      const ReferenceImage scaled = WholeReducedPixels(
+          test::RenderReference(path, s, gray ? ReferenceMode::kMask : ReferenceMode::kBackground,
+                                gray),
+          width, height);
+      ASSERT_TRUE(RenderDjvu(image_, layer, 24, c.zoom, 2.2)) << what << LastMessage();
+      ASSERT_EQ(image_.raster.width, width) << what;
+      ASSERT_EQ(image_.raster.height, height) << what;
+      if (s == 1) {
+        ExpectRasterMatches(image_.raster, scaled);
+      } else if (gray) {
+        // Reduced, the black-and-white layer keeps only fully black pixels.
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(static_cast<int>(test::PixelAt(image_.raster, x, y)),
+                      scaled.at(x, y) == 0 ? 0 : 255)
+                << what << " at " << x << "," << y;
+          }
+        }
       }
     }
   }

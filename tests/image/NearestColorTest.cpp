@@ -23,13 +23,13 @@ TEST(NearestColorTest, PicksTheNearestEntryByRgbDistance) {
     uint32_t packed;  // red + 256 green + 65536 blue
     uint32_t index;
   } cases[] = {
-      {&gray, PackColor(255, 0, 0), 85},       // pure red: gray 85 is nearest
-      {&gray, PackColor(10, 10, 10), 10},      // exact match
-      {&gray, PackColor(255, 255, 255), 255},  //
-      {&colours, PackColor(200, 30, 30), 1},   // red
-      {&colours, PackColor(20, 20, 220), 3},   // blue
+      {&gray, PackColor(255, 0, 0), 85},        // pure red: gray 85 is nearest
+      {&gray, PackColor(10, 10, 10), 10},       // exact match
+      {&gray, PackColor(255, 255, 255), 255},   //
+      {&colours, PackColor(200, 30, 30), 1},    // red
+      {&colours, PackColor(20, 20, 220), 3},    // blue
       {&colours, PackColor(240, 240, 250), 4},  // white
-      {&colours, PackColor(0, 0, 0), 0},       // black, also the padding entries
+      {&colours, PackColor(0, 0, 0), 0},        // black, also the padding entries
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NearestPaletteIndex(c.image->raster, c.packed), c.index) << std::hex << c.packed;

@@ -232,8 +232,15 @@ TEST_F(RenderTest, ReductionsAboveTwelveAreSplit) {
   ASSERT_NE(at13, nullptr);
   EXPECT_EQ(at13->w, 10u);
   EXPECT_EQ(djvu_render(&options, page.get(), 0, 0, 0, 5, 5), nullptr);
-  EXPECT_EQ(djvu_render(&options, page.get(), 1, 3, 0, 3, 5), nullptr);
+  EXPECT_EQ(djvu_render(&options, page.get(), 1, 4, 0, 3, 5), nullptr);
   EXPECT_EQ(djvu_render(&options, nullptr, 1, 0, 0, 5, 5), nullptr);
+  // One column, one row, one pixel: rectangles too.
+  for (const auto& [x1, y1] : {std::pair{3, 5}, std::pair{8, 0}, std::pair{3, 0}}) {
+    Pixels thin(djvu_render(&options, page.get(), 1, 3, 0, x1, y1));
+    ASSERT_NE(thin, nullptr) << x1 << "," << y1;
+    EXPECT_EQ(thin->w, static_cast<unsigned>(x1 - 2));
+    EXPECT_EQ(thin->h, static_cast<unsigned>(y1 + 1));
+  }
   EXPECT_EQ(t_codecMessages, (std::vector<std::string>{
                                  "Non-posative subsample value", "Invalid rectangle specified.",
                                  "djvu_render: djvu_halfcoded_image is required"}));
