@@ -37,6 +37,9 @@ class CLeafDoc : public QObject {
 
   // FileTypeCode of the page: 1 DjVu, 2 IW44, 5 JPEG keep their source.
   int documentType() const { return documentType_; }
+  // An edit that changed the pixels for good (crop, resize, paste) makes the
+  // page a plain raster (3): it is no longer rendered from its source.
+  void setDocumentType(int type) { documentType_ = type; }
   bool isDjvuDocument() const;
   // DjvuHeaderKind of a DjVu page (1: compound, the layers can be chosen).
   int djvuKind() const { return djvuKind_; }
@@ -48,6 +51,8 @@ class CLeafDoc : public QObject {
   const QString& title() const { return title_; }
   bool isModified() const { return modified_; }
   void setModified(bool modified);
+  // After an edit of image(): marks the document modified and redraws.
+  void imageEdited();
 
   int zoom() const { return zoom_; }
   int layer() const { return layer_; }
@@ -136,7 +141,7 @@ class CLeafDoc : public QObject {
   // A file was opened or saved: it enters the recent-file list.
   void fileUsed(const QString& path);
   // An edit or Undo changed the page (its pixels, its size, or both).
-  void imageEdited();
+  void pageEdited();
   // A pasted picture now floats over the page, or no longer does.
   void floatingImageChanged();
   // A note for the status bar.

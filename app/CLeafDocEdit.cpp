@@ -117,8 +117,7 @@ void CLeafDoc::commitPixelEdit(PageState&& edited) {
   edited.image.raster.pageLink.reset();
   undo_.record(takePage());
   installPage(std::move(edited));
-  setModified(true);
-  emit imageEdited();
+  imageEdited();
 }
 
 bool CLeafDoc::simpleEdit(Operation operation, const QString& failure) {
@@ -141,8 +140,7 @@ bool CLeafDoc::simpleEdit(Operation operation, const QString& failure) {
     return false;
   }
   undo_.record(std::move(before));
-  setModified(true);
-  emit imageEdited();
+  imageEdited();
   return true;
 }
 
@@ -186,8 +184,7 @@ void CLeafDoc::undo() {
       prompts_.showError(tr("Failed to re-render the image!"), LastText());
     }
   }
-  setModified(true);
-  emit imageEdited();
+  imageEdited();
 }
 
 void CLeafDoc::emptyUndoBuffer() {

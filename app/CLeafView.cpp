@@ -35,7 +35,7 @@ CLeafView::CLeafView(CLeafDoc& doc, AppSettings& settings, QWidget* parent)
     updateScrollBars();
     viewport()->update();
   });
-  connect(&doc_, &CLeafDoc::imageEdited, this, &CLeafView::onImageEdited);
+  connect(&doc_, &CLeafDoc::pageEdited, this, &CLeafView::onImageEdited);
   connect(&doc_, &CLeafDoc::floatingImageChanged, this, &CLeafView::onFloatingImageChanged);
 }
 

@@ -382,7 +382,7 @@ void CMainFrame::connectDocument() {
   connect(view_, &CLeafView::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
   connect(view_, &CLeafView::selectionChanged, this, [this] { updateCommands(); });
-  connect(doc_, &CLeafDoc::imageEdited, this, [this] {
+  connect(doc_, &CLeafDoc::pageEdited, this, [this] {
     updateInfoPanes();
     updateCommands();
   });

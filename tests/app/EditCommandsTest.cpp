@@ -90,7 +90,7 @@ TEST_F(EditCommandsTest, SimpleEditsDoWhatTheEngineDoesAndUndoSwaps) {
       ASSERT_TRUE(original.Clone(doc.image()));
       ASSERT_TRUE(expected.Clone(doc.image()));
       ASSERT_TRUE(c.engine(expected));
-      QSignalSpy edited(&doc, &CLeafDoc::imageEdited);
+      QSignalSpy edited(&doc, &CLeafDoc::pageEdited);
 
       ASSERT_TRUE((doc.*c.run)());
       EXPECT_TRUE(SamePicture(doc.image().raster, expected.raster));
