@@ -62,8 +62,8 @@ CUserPrompts::PagesChoice CDialogPrompts::choosePagesToSave(int pageCount) {
                               "or only the page on the screen?")
                       .arg(pageCount),
                   QMessageBox::Cancel, owner_);
-  QPushButton* all = box.addButton(QObject::tr("all pages"), QMessageBox::AcceptRole);
-  QPushButton* one = box.addButton(QObject::tr("this page"), QMessageBox::AcceptRole);
+  QPushButton* all = box.addButton(QObject::tr("&all pages"), QMessageBox::AcceptRole);
+  QPushButton* one = box.addButton(QObject::tr("&this page"), QMessageBox::AcceptRole);
   box.setDefaultButton(all);
   box.exec();
   if (box.clickedButton() == all) return PagesChoice::AllPages;
