@@ -28,6 +28,9 @@ class FakePrompts : public CUserPrompts {
   int saveFilterRow = -1;
   int openFilterRow = -1;
   int djvuSettingsShown = 0;
+  // The answer to "all pages" or "this page", and the page counts asked about.
+  PagesChoice pagesChoice = PagesChoice::AllPages;
+  QList<int> pagesAsked;
 
   Answer askYesNoCancel(const QString& text) override {
     questions << text;
@@ -55,6 +58,10 @@ class FakePrompts : public CUserPrompts {
     return openChoice;
   }
   void reviewDjvuSettings() override { ++djvuSettingsShown; }
+  PagesChoice choosePagesToSave(int pageCount) override {
+    pagesAsked << pageCount;
+    return pagesChoice;
+  }
 };
 
 }  // namespace leaf::test
