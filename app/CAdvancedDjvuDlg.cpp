@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -22,12 +21,6 @@ constexpr int kFilterLevelMin = -200;
 constexpr int kFilterLevelMax = 200;
 constexpr int kForebackMin = 0;
 constexpr int kForebackMax = 255;
-
-QCheckBox* Check(const QString& text, const char* key, QWidget* parent) {
-  auto* box = new QCheckBox(text, parent);
-  box->setObjectName(QString::fromLatin1(key));
-  return box;
-}
 
 }  // namespace
 
@@ -61,10 +54,10 @@ CAdvancedDjvuDlg::CAdvancedDjvuDlg(AppSettings& settings, bool bilevelImage, CUs
 
 QGroupBox* CAdvancedDjvuDlg::buildTextGroup() {
   auto* group = new QGroupBox(tr("Text encoding"), this);
-  lossless_ = Check(tr("&Lossless mask"), "DjvuLossless", group);
-  aggressive_ = Check(tr("Remove &noise"), "DjvuAggressive", group);
-  noThick_ = Check(tr("No character thic&kening"), "DjvuNoThick", group);
-  textOnly_ = Check(tr("Save &text only"), "DjvuTextOnly", group);
+  lossless_ = KeyedCheckBox(tr("&Lossless mask"), "DjvuLossless", group);
+  aggressive_ = KeyedCheckBox(tr("Remove &noise"), "DjvuAggressive", group);
+  noThick_ = KeyedCheckBox(tr("No character thic&kening"), "DjvuNoThick", group);
+  textOnly_ = KeyedCheckBox(tr("Save &text only"), "DjvuTextOnly", group);
   auto* layout = new QVBoxLayout(group);
   for (QCheckBox* box : {lossless_, aggressive_, noThick_, textOnly_}) layout->addWidget(box);
   return group;
@@ -80,26 +73,19 @@ QGroupBox* CAdvancedDjvuDlg::buildPhotoGroup() {
 }
 
 QGroupBox* CAdvancedDjvuDlg::buildUpsamplingGroup() {
-  auto* group = new QGroupBox(tr("Document upsampling"), this);
-  group->setObjectName(QStringLiteral("DjvuUpsample"));
   upsample_ = new QButtonGroup(this);
-  const QString texts[] = {tr("&None"), tr("Enlarge original &2x before saving"),
-                           tr("Enlarge original &3x before saving"),
-                           tr("Enlarge original &4x before saving")};
-  auto* layout = new QVBoxLayout(group);
-  for (int id = 0; id < 4; ++id) {
-    auto* radio = new QRadioButton(texts[id], group);
-    upsample_->addButton(radio, id);
-    layout->addWidget(radio);
-  }
-  return group;
+  return RadioGroupBox(
+      tr("Document upsampling"), "DjvuUpsample", *upsample_,
+      {tr("&None"), tr("Enlarge original &2x before saving"),
+       tr("Enlarge original &3x before saving"), tr("Enlarge original &4x before saving")},
+      this);
 }
 
 QGroupBox* CAdvancedDjvuDlg::buildMaskGroup() {
   auto* group = new QGroupBox(tr("Mask"), this);
-  noColorFilter_ = Check(tr("No color &filter"), "DjvuNoColorFilter", group);
-  noSizeFilter_ = Check(tr("No &size filter"), "DjvuNoSizeFilter", group);
-  noInvFilter_ = Check(tr("No &inversion filter"), "DjvuNoInvFilter", group);
+  noColorFilter_ = KeyedCheckBox(tr("No color &filter"), "DjvuNoColorFilter", group);
+  noSizeFilter_ = KeyedCheckBox(tr("No &size filter"), "DjvuNoSizeFilter", group);
+  noInvFilter_ = KeyedCheckBox(tr("No &inversion filter"), "DjvuNoInvFilter", group);
   filterLevel_ = new CSliderField(kFilterLevelMin, kFilterLevelMax, 40, group);
   filterLevel_->setObjectName(QStringLiteral("DjvuFilterLevel"));
   foreback_ = new CSliderField(kForebackMin, kForebackMax, 25, group);

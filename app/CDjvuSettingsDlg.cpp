@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <cstdlib>
 
@@ -40,14 +39,10 @@ CDjvuSettingsDlg::CDjvuSettingsDlg(AppSettings& settings, DjvuDialogContext cont
   quick->setObjectName(QStringLiteral("DjvuQuickSet"));
   auto* quickLayout = new QVBoxLayout(quick);
   quickLayout->addWidget(new QLabel(tr("Source is:"), quick));
-  const QString presets[] = {tr("H&igh resolution (300 DPI and up)"),
-                             tr("&Medium resolution (100 - 299 DPI)"),
-                             tr("&Low resolution (below 100 DPI)")};
-  for (int preset = 0; preset < 3; ++preset) {
-    auto* radio = new QRadioButton(presets[preset], quick);
-    quickSet_->addButton(radio, preset);
-    quickLayout->addWidget(radio);
-  }
+  AddRadios(*quickSet_,
+            {tr("H&igh resolution (300 DPI and up)"), tr("&Medium resolution (100 - 299 DPI)"),
+             tr("&Low resolution (below 100 DPI)")},
+            quick, quickLayout);
   body->addWidget(quick);
 
   background_ = new QGroupBox(tr("DjVu background"), this);

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,25 +28,6 @@ constexpr AssociationBox kAssociationBoxes[] = {
     {FileGroup::Pnm, "PBM PGM PPM"}, {FileGroup::Jpeg, "JPEG JPG"}, {FileGroup::Tiff, "TIFF TIF"},
 };
 
-QGroupBox* RadioGroup(const QString& title, const char* key, QButtonGroup* group,
-                      const QStringList& texts, QWidget* parent) {
-  auto* box = new QGroupBox(title, parent);
-  box->setObjectName(QString::fromLatin1(key));
-  auto* layout = new QVBoxLayout(box);
-  for (int id = 0; id < texts.size(); ++id) {
-    auto* radio = new QRadioButton(texts[id], box);
-    group->addButton(radio, id);
-    layout->addWidget(radio);
-  }
-  return box;
-}
-
-QCheckBox* Check(const QString& text, const char* key, QWidget* parent) {
-  auto* box = new QCheckBox(text, parent);
-  box->setObjectName(QString::fromLatin1(key));
-  return box;
-}
-
 }  // namespace
 
 CGeneralSettingsDlg::CGeneralSettingsDlg(AppSettings& settings, CUserPrompts& prompts,
@@ -66,22 +46,22 @@ CGeneralSettingsDlg::CGeneralSettingsDlg(AppSettings& settings, CUserPrompts& pr
 QLayout* CGeneralSettingsDlg::buildWindowGroups() {
   auto* column = new QVBoxLayout;
   auto* window = new QGroupBox(tr("Auto fit window"), this);
-  windowFit_ = Check(tr("&Fit window to image"), "WindowFit", window);
-  windowCenter_ = Check(tr("C&enter window after fit"), "WindowCenter", window);
+  windowFit_ = KeyedCheckBox(tr("&Fit window to image"), "WindowFit", window);
+  windowCenter_ = KeyedCheckBox(tr("C&enter window after fit"), "WindowCenter", window);
   auto* windowLayout = new QVBoxLayout(window);
   windowLayout->addWidget(windowFit_);
   windowLayout->addWidget(windowCenter_);
   column->addWidget(window);
 
   imageFit_ = new QButtonGroup(this);
-  column->addWidget(RadioGroup(tr("Auto fit image"), "ImageFit", imageFit_,
-                               {tr("Shrink to fit &width"), tr("Shrink to fit heigh&t"),
-                                tr("Shrink to fit width &and height"), tr("Do &not fit image")},
-                               this));
+  column->addWidget(RadioGroupBox(tr("Auto fit image"), "ImageFit", *imageFit_,
+                                  {tr("Shrink to fit &width"), tr("Shrink to fit heigh&t"),
+                                   tr("Shrink to fit width &and height"), tr("Do &not fit image")},
+                                  this));
 
   auto* display = new QGroupBox(tr("DjVu && IW44 display"), this);
-  dither_ = Check(tr("&Dither in low color displays"), "Dither", display);
-  fancyZoom_ = Check(tr("Use fancy DjVu &zooming"), "FancyZoom", display);
+  dither_ = KeyedCheckBox(tr("&Dither in low color displays"), "Dither", display);
+  fancyZoom_ = KeyedCheckBox(tr("Use fancy DjVu &zooming"), "FancyZoom", display);
   displayGamma_ = new CGammaField(display);
   displayGamma_->setObjectName(QStringLiteral("DisplayGamma"));
   auto* displayLayout = new QVBoxLayout(display);
@@ -114,9 +94,9 @@ QLayout* CGeneralSettingsDlg::buildOtherGroups() {
 
   printSize_ = new QButtonGroup(this);
   QGroupBox* printing =
-      RadioGroup(tr("Printing"), "PrintSize", printSize_,
-                 {tr("Reproduce &original doc size"), tr("Reproduce &screen size")}, this);
-  shrinkPrint_ = Check(tr("Shrink to fit &paper"), "ShrinkPrint", printing);
+      RadioGroupBox(tr("Printing"), "PrintSize", *printSize_,
+                    {tr("Reproduce &original doc size"), tr("Reproduce &screen size")}, this);
+  shrinkPrint_ = KeyedCheckBox(tr("Shrink to fit &paper"), "ShrinkPrint", printing);
   printing->layout()->addWidget(shrinkPrint_);
   column->addWidget(printing);
 

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -34,17 +33,9 @@ CIw44SettingsDlg::CIw44SettingsDlg(AppSettings& settings, CUserPrompts& prompts,
   form->addRow(tr("&Gamma correction"), gamma_);
   body->addLayout(form);
 
-  auto* colour = new QGroupBox(tr("Color encoding:"), this);
-  colour->setObjectName(QStringLiteral("Iw44Crcb"));
-  auto* colourLayout = new QVBoxLayout(colour);
-  const QString texts[] = {tr("H&alf color encoding"), tr("&Full color encoding"),
-                           tr("&Eliminate all color")};
-  for (int id = 0; id < 3; ++id) {
-    auto* radio = new QRadioButton(texts[id], colour);
-    crcb_->addButton(radio, id);
-    colourLayout->addWidget(radio);
-  }
-  body->addWidget(colour);
+  body->addWidget(RadioGroupBox(
+      tr("Color encoding:"), "Iw44Crcb", *crcb_,
+      {tr("H&alf color encoding"), tr("&Full color encoding"), tr("&Eliminate all color")}, this));
   setBody(body);
 
   connect(addButton(tr("&Default")), &QPushButton::clicked, this,

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,21 +28,20 @@ CJpegSettingsDlg::CJpegSettingsDlg(AppSettings& settings, CUserPrompts& prompts,
   quality_->setObjectName(QStringLiteral("JpegQty"));
   smoothing_ = new CSliderField(kPercentMin, kPercentMax, 10, encoding);
   smoothing_->setObjectName(QStringLiteral("JpegSmooth"));
-  optimize_ = new QCheckBox(tr("Optimize &Huffman tables"), encoding);
-  optimize_->setObjectName(QStringLiteral("JpegOptHuff"));
+  optimize_ = KeyedCheckBox(tr("Optimize &Huffman tables"), "JpegOptHuff", encoding);
   auto* form = new QFormLayout(encoding);
   form->addRow(tr("JPEG &quality value"), quality_);
   form->addRow(tr("S&moothing"), smoothing_);
   form->addRow(optimize_);
-  form->addRow(dctGroup("JpegEncodeDCT",
-                        {tr("&Accurate integer"), tr("&Fast integer"), tr("Floating &point")},
-                        encodeDct_));
+  form->addRow(RadioGroupBox(tr("DCT method:"), "JpegEncodeDCT", *encodeDct_,
+                             {tr("&Accurate integer"), tr("&Fast integer"), tr("Floating &point")},
+                             encoding));
 
   auto* decoding = new QGroupBox(tr("Decoding"), this);
   auto* decodingLayout = new QVBoxLayout(decoding);
-  decodingLayout->addWidget(
-      dctGroup("JpegDecodeDCT",
-               {tr("Acc&urate integer"), tr("Fa&st integer"), tr("F&loating point")}, decodeDct_));
+  decodingLayout->addWidget(RadioGroupBox(
+      tr("DCT method:"), "JpegDecodeDCT", *decodeDct_,
+      {tr("Acc&urate integer"), tr("Fa&st integer"), tr("F&loating point")}, decoding));
   decodingLayout->addStretch(1);
 
   auto* body = new QHBoxLayout;
@@ -55,19 +53,6 @@ CJpegSettingsDlg::CJpegSettingsDlg(AppSettings& settings, CUserPrompts& prompts,
           &CJpegSettingsDlg::restoreDefaults);
   connect(addButton(tr("&Reset")), &QPushButton::clicked, this, &CJpegSettingsDlg::resetToStored);
   load(settings_);
-}
-
-QGroupBox* CJpegSettingsDlg::dctGroup(const char* key, const QStringList& texts,
-                                      QButtonGroup* radios) {
-  auto* group = new QGroupBox(tr("DCT method:"), this);
-  group->setObjectName(QString::fromLatin1(key));
-  auto* layout = new QVBoxLayout(group);
-  for (int id = 0; id < texts.size(); ++id) {
-    auto* radio = new QRadioButton(texts[id], group);
-    radios->addButton(radio, id);
-    layout->addWidget(radio);
-  }
-  return group;
 }
 
 void CJpegSettingsDlg::load(const AppSettings& values) {

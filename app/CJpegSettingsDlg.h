@@ -8,7 +8,6 @@
 class CSliderField;
 class QButtonGroup;
 class QCheckBox;
-class QGroupBox;
 
 class CJpegSettingsDlg : public CSettingsDialog {
   Q_OBJECT
@@ -24,7 +23,6 @@ class CJpegSettingsDlg : public CSettingsDialog {
   void store() override;
 
  private:
-  QGroupBox* dctGroup(const char* key, const QStringList& texts, QButtonGroup* radios);
   void load(const leaf::AppSettings& values);
 
   leaf::AppSettings& settings_;

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -19,14 +18,6 @@ constexpr int kFixedWidth = 0;
 constexpr int kFixedHeight = 1;
 constexpr int kFitsRectangle = 2;
 
-void AddRadios(QButtonGroup* group, const QStringList& texts, QWidget* parent, QLayout* layout) {
-  for (int id = 0; id < texts.size(); ++id) {
-    auto* radio = new QRadioButton(texts[id], parent);
-    group->addButton(radio, id);
-    layout->addWidget(radio);
-  }
-}
-
 }  // namespace
 
 CThumbnailOptionsDlg::CThumbnailOptionsDlg(AppSettings& settings, CUserPrompts& prompts,
@@ -38,7 +29,7 @@ CThumbnailOptionsDlg::CThumbnailOptionsDlg(AppSettings& settings, CUserPrompts& 
       scaling_(new QButtonGroup(this)) {
   auto* size = new QGroupBox(tr("Thumbnail Size"), this);
   auto* modes = new QVBoxLayout;
-  AddRadios(sizeMode_, {tr("Has Fixed &Width"), tr("Has Fixed H&eight"), tr("Fits &Rectangle")},
+  AddRadios(*sizeMode_, {tr("Has Fixed &Width"), tr("Has Fixed H&eight"), tr("Fits &Rectangle")},
             size, modes);
   width_ = new CRangeSpinBox(kMinimumSide, kMaximumSide, size);
   height_ = new CRangeSpinBox(kMinimumSide, kMaximumSide, size);
@@ -58,7 +49,7 @@ CThumbnailOptionsDlg::CThumbnailOptionsDlg(AppSettings& settings, CUserPrompts& 
 
   auto* scaling = new QGroupBox(tr("Scaling method"), this);
   auto* scalingLayout = new QVBoxLayout(scaling);
-  AddRadios(scaling_, {tr("&Single sample"), tr("Favor grid &center"), tr("Grid &average")},
+  AddRadios(*scaling_, {tr("&Single sample"), tr("Favor grid &center"), tr("Grid &average")},
             scaling, scalingLayout);
 
   auto* output = new QGroupBox(tr("Batch output directory"), this);

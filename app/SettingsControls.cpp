@@ -1,6 +1,7 @@
 #include "SettingsControls.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -69,6 +70,21 @@ QLineEdit* NumberEdit(QWidget* parent) {
 
 QString GammaText(double gamma) { return QString::number(gamma, 'g', 4); }
 
+// The slider with its ticks, and the number field at its right.
+void LayOutSliderField(QWidget* owner, QSlider* slider, QLineEdit* edit, int minimum, int maximum,
+                       int tickInterval) {
+  slider->setRange(minimum, maximum);
+  slider->setTickPosition(QSlider::TicksBelow);
+  slider->setTickInterval(tickInterval);
+  slider->setPageStep(tickInterval);
+  slider->setMinimumWidth(160);
+  auto* layout = new QHBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(slider, 1);
+  layout->addWidget(edit);
+  owner->setFocusProxy(edit);
+}
+
 }  // namespace
 
 // ----- CSliderField -----
@@ -79,16 +95,7 @@ CSliderField::CSliderField(int minimum, int maximum, int tickInterval, QWidget* 
       maximum_(maximum),
       slider_(new QSlider(Qt::Horizontal, this)),
       edit_(NumberEdit(this)) {
-  slider_->setRange(minimum, maximum);
-  slider_->setTickPosition(QSlider::TicksBelow);
-  slider_->setTickInterval(tickInterval);
-  slider_->setPageStep(tickInterval);
-  slider_->setMinimumWidth(160);
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(slider_, 1);
-  layout->addWidget(edit_);
-  setFocusProxy(edit_);
+  LayOutSliderField(this, slider_, edit_, minimum, maximum, tickInterval);
   connect(slider_, &QSlider::valueChanged, this,
           [this](int value) { edit_->setText(QString::number(value)); });
   connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -117,16 +124,8 @@ bool CSliderField::check(CUserPrompts& prompts) {
 
 CGammaField::CGammaField(QWidget* parent)
     : QWidget(parent), slider_(new QSlider(Qt::Horizontal, this)), edit_(NumberEdit(this)) {
-  slider_->setRange(0, static_cast<int>(kMaximum * kGammaSliderScale));
-  slider_->setTickPosition(QSlider::TicksBelow);
-  slider_->setTickInterval(kGammaSliderScale);
-  slider_->setPageStep(kGammaSliderScale);
-  slider_->setMinimumWidth(160);
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(slider_, 1);
-  layout->addWidget(edit_);
-  setFocusProxy(edit_);
+  LayOutSliderField(this, slider_, edit_, 0, static_cast<int>(kMaximum * kGammaSliderScale),
+                    kGammaSliderScale);
   // A gamma read from the slider is never below the smallest one.
   const int lowest = static_cast<int>(std::lround(kMinimum * kGammaSliderScale));
   connect(slider_, &QSlider::valueChanged, this, [this, lowest](int value) {
@@ -279,7 +278,29 @@ void COutputFormatGroup::updateOptions() {
   options_->setEnabled(FormatHasSettings(leaf::FileTypeFromFormatChoice(choice())));
 }
 
-// ----- radio groups -----
+// ----- radio groups and check boxes -----
+
+void AddRadios(QButtonGroup& group, const QStringList& texts, QWidget* parent, QLayout* layout) {
+  for (int id = 0; id < texts.size(); ++id) {
+    auto* radio = new QRadioButton(texts[id], parent);
+    group.addButton(radio, id);
+    layout->addWidget(radio);
+  }
+}
+
+QGroupBox* RadioGroupBox(const QString& title, const char* key, QButtonGroup& group,
+                         const QStringList& texts, QWidget* parent) {
+  auto* box = new QGroupBox(title, parent);
+  box->setObjectName(QString::fromLatin1(key));
+  AddRadios(group, texts, box, new QVBoxLayout(box));
+  return box;
+}
+
+QCheckBox* KeyedCheckBox(const QString& text, const char* key, QWidget* parent) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(QString::fromLatin1(key));
+  return box;
+}
 
 int CheckedId(const QButtonGroup& group) { return group.checkedId(); }
 

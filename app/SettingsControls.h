@@ -8,12 +8,15 @@
 #include <QGroupBox>
 #include <QSpinBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
 class CUserPrompts;
 class QAbstractButton;
 class QButtonGroup;
+class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -138,6 +141,15 @@ class COutputFormatGroup : public QGroupBox {
   QButtonGroup* radios_;
   QPushButton* options_;
 };
+
+// Radio buttons with the ids 0, 1, ... in the order of their texts, added
+// to a layout; or in a group box of their own, named after the profile key
+// they show.
+void AddRadios(QButtonGroup& group, const QStringList& texts, QWidget* parent, QLayout* layout);
+QGroupBox* RadioGroupBox(const QString& title, const char* key, QButtonGroup& group,
+                         const QStringList& texts, QWidget* parent);
+// A check box named after the profile key it shows.
+QCheckBox* KeyedCheckBox(const QString& text, const char* key, QWidget* parent);
 
 // A radio group's checked id, or -1; and checking one id (-1: none).
 int CheckedId(const QButtonGroup& group);
