@@ -477,6 +477,7 @@ bool CMainFrame::openFile(const QString& path) {
   if (opened) {
     raise();
     activateWindow();
+    view_->setFocus();
   }
   return opened;
 }
@@ -509,6 +510,10 @@ void CMainFrame::onZoomBoxChosen(int entry) {
 
 void CMainFrame::exitCommand() { close(); }
 
+bool CMainFrame::queryEndSession() {
+  return doc_->confirmDiscard() && prompts_->askYesNo(tr("Do you want to quit Leafsmith?"));
+}
+
 void CMainFrame::startupInformationCommand() {
   CProgramHintDlg dialog(settings_.noStartupInfo != 0, this);
   dialog.exec();
@@ -520,9 +525,12 @@ void CMainFrame::helpTopicsCommand() {
 }
 
 void CMainFrame::registerAsDefaultViewerCommand() {
+  // A few seconds at most: the desktop's own tools write the defaults.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const AssociationResult result = RegisterAsDefaultViewer();
+  QApplication::restoreOverrideCursor();
   if (!result.ok) {
-    prompts_->showError(tr("Leafsmith could not be made the default viewer."), result.message);
+    prompts_->showError(result.summary, result.detail);
     return;
   }
   prompts_->showMessage(

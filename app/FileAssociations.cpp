@@ -282,7 +282,8 @@ bool SetDefaults(const QStringList& mimeTypes, QString* why) {
 }
 
 AssociationResult Failure(const QString& action, const QString& step, const QString& why) {
-  return {false, QString("%1\n\n%2: %3.").arg(action, step, why)};
+  const QString detail = QString("%1: %2.").arg(step, why);
+  return {false, action, detail, action + "\n\n" + detail};
 }
 
 QStringList ClaimedMimeTypesOfUserEntry() {

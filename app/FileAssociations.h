@@ -31,7 +31,12 @@ inline constexpr char kDesktopFileName[] = "leafsmith.desktop";
 
 struct AssociationResult {
   bool ok = true;
-  QString message;  // on failure: which step failed and why, ready to show
+  // On failure: what could not be done ("Leafsmith could not be made the
+  // default viewer of DjVu files (.djvu .djv)."), the step that failed and
+  // why ("Icon: cannot write ...: Permission denied."), and both together.
+  QString summary;
+  QString detail;
+  QString message;
 };
 
 // True when `xdg-mime query default` names leafsmith.desktop for every MIME

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "AtomicFile.h"
+#include "BmpTrueColour.h"
 #include "FileHandle.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Endian.h"
@@ -144,6 +145,7 @@ bool ReadBmp(DibImage& image, const std::string& path) {
   r.pageIndex = 0;
   r.grayFlag = image.IsGrayRamp() ? 1 : 0;
   if (!r.grayFlag) r.photometric = paletteSize > 0 ? kPhotometricPalette : kPhotometricRgb;
+  if (h.bitCount == 16 || h.bitCount == 32) return WidenPackedPixels(image, h);
   return true;
 }
 

@@ -73,8 +73,8 @@ bool PrepareRaster(DibImage& image, const RenderSetup& setup, const djvu_pixel_i
   r.rowStride = RowStride(r.width, bits);
   r.pixelSize = r.rowStride * static_cast<size_t>(r.height);
   r.negativeFlag = r.symmetryState = 0;
-  r.pageCount = 1;
-  r.pageIndex = 0;
+  r.pageCount = std::max(1, setup.page->document_pages);
+  r.pageIndex = setup.page->page_index;
   const size_t total = r.pixelOffset + r.pixelSize;
   if (r.rowStride == 0 || r.pixelSize / r.rowStride != static_cast<size_t>(r.height) ||
       total > kMaxBlockBytes || !(r.block = PixelBlock::Allocate(total))) {
@@ -109,17 +109,10 @@ bool RenderDirect(DibImage& image, const RenderSetup& setup) {
       return image.Fail("Failed to render strip %d of %d.", i + 1, strips);
     }
   }
-  int first = 100 * strips, at = first;
-  const int last = setup.height - 1;
-  if (last == first) {
-    // A single row is left, which the renderer refuses: take two rows and
-    // write the first over the last row already there.
-    --first;
-    --at;
-  }
-  if (setup.height <= first || first < 0) return true;
+  const int first = 100 * strips, last = setup.height - 1;
+  if (last < first) return true;
   PixelImage strip(djvu_render(&setup.options, setup.page, s, 0, first, setup.width - 1, last));
-  if (!strip || !CopyStrip(image.raster, *strip, at)) {
+  if (!strip || !CopyStrip(image.raster, *strip, first)) {
     return image.Fail("Failed to render the last strip.");
   }
   return true;
@@ -177,8 +170,10 @@ bool RenderDjvu(DibImage& image, int layer, int depth, int zoom, double gamma) {
   setup.width = setup.W / setup.s;
   setup.height = setup.H / setup.s;
 
-  PixelImage sample(
-      djvu_render_scaled(&setup.options, setup.page, 0, 0, setup.W - 1, 1, 0, setup.W, 2));
+  // The first two rows (one on a page of one row) tell the kind of pixels.
+  const int sampleRows = std::min(setup.H, 2);
+  PixelImage sample(djvu_render_scaled(&setup.options, setup.page, 0, 0, setup.W - 1,
+                                       sampleRows - 1, 0, setup.W, sampleRows));
   if (!sample || setup.width <= 0 || setup.height <= 0) {
     return image.Fail("Failed to render sample area.");
   }

@@ -1,10 +1,14 @@
 #include "DjvuWriter.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include "AtomicFile.h"
 #include "image/DepthConversions.h"
+#include "image/Messages.h"
+#include "image/Resampling.h"
 #include "image/Transforms.h"
 #include "libAPI/djvu_error.h"
 
@@ -12,18 +16,30 @@ namespace leaf {
 
 namespace {
 
-// Resolution handed to the coding layer: the mean of the two when they differ.
-int MeanResolution(const DibRaster& raster) {
-  return raster.xResolution == raster.yResolution ? raster.xResolution
-                                                  : (raster.xResolution + raster.yResolution) / 2;
+// Below this a resolution says nothing a DjVu page can use (aspect ratios
+// such as 1 x 1, stored where a resolution belongs); such pages get the
+// coding layer's default.
+constexpr int kLowestUsableDpi = 25;
+// INFO keeps the resolution in 16 bits.
+constexpr int kHighestDpi = 65535;
+
+// Dots per inch of one resolution in the raster's unit; 0 without a unit.
+int DotsPerInch(int resolution, int unit) {
+  if (unit == kResolutionUnitNone || resolution <= 0) return 0;
+  if (unit == kResolutionUnitCentimetre) {
+    return static_cast<int>(std::min(std::lround(resolution * 2.54), long{INT32_MAX}));
+  }
+  return resolution;
 }
+
+bool HasSquarePixels(const PageResolution& dpi) { return dpi.x == dpi.y; }
 
 size_t WriteToFile(void* context, const void* buffer, size_t length) {
   return WriteAll(static_cast<std::FILE*>(context), buffer, length) ? length : 0;
 }
 
 void ForwardProgress(const char* text, int percent, void* image) {
-  static_cast<const DibImage*>(image)->ReportProgress(text, percent);
+  if (image) static_cast<const DibImage*>(image)->ReportProgress(text, percent);
 }
 
 // Routes the coding layer's progress reports to the image's callback while
@@ -79,7 +95,39 @@ bool WriteEncoded(const DibImage& image, const std::string& path, Encode encode)
   return true;
 }
 
+// The largest resolution, for a page whose two differ.
+int HigherResolution(const PageResolution& dpi) { return std::max(dpi.x, dpi.y); }
+
+// A copy of the page resampled so that the direction of lower resolution
+// reaches the higher one (a fax page at 204 x 98 dpi becomes 204 x 204 dpi
+// and twice as tall): a DjVu page has one resolution, an IW44 file none.
+bool MakeSquareCopy(const DibImage& image, const PageResolution& dpi, DibImage& square) {
+  const DibRaster& r = image.raster;
+  const int target = HigherResolution(dpi);
+  const auto scaled = [target](int size, int resolution) {
+    return static_cast<int>(std::min<int64_t>(
+        (2 * int64_t{size} * target + resolution) / (2 * int64_t{resolution}), INT32_MAX));
+  };
+  if (!square.Clone(image)) return false;
+  square.SetProgressCallback(image.progressCallback());
+  image.ReportProgress("Resampling to square pixels...", 0);
+  if (!Resize(square, scaled(r.width, dpi.x), scaled(r.height, dpi.y), kFavorGridCenter)) {
+    const std::string reason = LastMessage();
+    return image.Fail("%s", reason.c_str());
+  }
+  square.raster.xResolution = square.raster.yResolution = target;
+  square.raster.resolutionUnit = kResolutionUnitInch;
+  return true;
+}
+
 }  // namespace
+
+PageResolution DjvuResolution(const DibRaster& raster) {
+  PageResolution dpi{DotsPerInch(raster.xResolution, raster.resolutionUnit),
+                     DotsPerInch(raster.yResolution, raster.resolutionUnit)};
+  if (dpi.x < kLowestUsableDpi || dpi.y < kLowestUsableDpi) return {};
+  return dpi;
+}
 
 int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& storage) {
   const DibRaster& raster = image.raster;
@@ -89,10 +137,11 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
   }
   pixels.w = static_cast<unsigned>(raster.width);
   pixels.h = static_cast<unsigned>(raster.height);
-  const int dpi = MeanResolution(raster);
-  pixels.xres = pixels.yres = dpi > 0 ? static_cast<unsigned>(dpi) : 0;
+  const PageResolution dpi = DjvuResolution(raster);
+  pixels.xres = static_cast<unsigned>(dpi.x);
+  pixels.yres = static_cast<unsigned>(dpi.y);
   pixels.flags = raster.rowOrder == kRowOrderBottomUp ? DJVU_BOTTOMUP : DJVU_TOPDOWN;
-  if (raster.xResolution > 0 && raster.yResolution > 0) pixels.flags |= DJVU_HAS_DPI;
+  if (dpi.x > 0) pixels.flags |= DJVU_HAS_DPI;
   const unsigned colour = raster.channelOrder == kChannelOrderRgb ? DJVU_RGB : DJVU_BGR;
   pixels.offset = 0;
   pixels.alloc_tag = 0;
@@ -175,7 +224,7 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
     runs.get()[count++] = static_cast<unsigned char>((white ? 0x80 : 0) | (length - 1));
   };
 
-  const bool zeroIsWhite = raster.paletteEntryZeroIsWhite();
+  const bool zeroIsWhite = raster.paletteEntryZeroIsLighter();
   bool white = false;
   unsigned length = 0;
   for (int y = 0; y < raster.height && !failed; ++y) {
@@ -202,21 +251,31 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
     image.Fail("Failed to create a DjVu run image.");
     return nullptr;
   }
-  const int dpi = MeanResolution(raster);
   result->w = static_cast<unsigned>(raster.width);
   result->h = static_cast<unsigned>(raster.height);
   result->nruns = static_cast<unsigned>(count);
   result->runs = runs.release();
-  result->xres = result->yres = dpi > 0 ? static_cast<unsigned>(dpi) : 0;
+  result->xres = result->yres = static_cast<unsigned>(HigherResolution(DjvuResolution(raster)));
   result->runtype = DJVU_RUN_BW;
   return result;
 }
 
-bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
-              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
+                const djvu_encode_options& encodeOptions, djvu_output_routine output,
+                void* context) {
   const int bits = image.raster.bitsPerPixel;
   if (!SupportedDepth(bits) || image.raster.empty()) {
     return image.Fail("DjVu saving not supported for this color depth.");
+  }
+  const PageResolution dpi = DjvuResolution(image.raster);
+  if (HigherResolution(dpi) > kHighestDpi) {
+    return image.Fail("A DjVu page holds at most %d dpi; this page has %d.", kHighestDpi,
+                      HigherResolution(dpi));
+  }
+  if (!HasSquarePixels(dpi)) {
+    DibImage square;
+    return MakeSquareCopy(image, dpi, square) &&
+           EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context);
   }
   MakeGrayMinIsBlack(image);
   const ProgressRoute route(image);
@@ -225,14 +284,11 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
 
   if (bits == 1) {
-    djvu_set_error_handler(nullptr);
     if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return WriteEncoded(image, path, [&](std::FILE* file) {
-      return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
-    });
+    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0;
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -247,18 +303,30 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
     if (!enlarged) return image.Fail("Failed to upsample the image.");
     page = enlarged.get();
   }
-  djvu_set_error_handler(nullptr);
   const OwnedRunImage found(djvu_mask(&mask, page));
   if (!found) return image.Fail("Failed to find the foreground/background mask.");
   if (textOnly) InvertMaskSense(*found);
+  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0;
+}
+
+bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+  djvu_set_error_handler(nullptr);
   return WriteEncoded(image, path, [&](std::FILE* file) {
-    return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
+    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file)
+               ? 0
+               : -1;
   });
 }
 
 bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options) {
   if (!SupportedDepth(image.raster.bitsPerPixel) || image.raster.empty()) {
     return image.Fail("IW44 saving not supported for this color depth.");
+  }
+  const PageResolution dpi = DjvuResolution(image.raster);
+  if (!HasSquarePixels(dpi)) {
+    DibImage square;
+    return MakeSquareCopy(image, dpi, square) && SaveIw44(square, path, options);
   }
   if (image.raster.rowOrder == kRowOrderBottomUp && image.raster.width % 4 == 0 &&
       !Flip(image, false)) {

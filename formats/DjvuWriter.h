@@ -20,6 +20,15 @@ struct RunImageDeleter {
 };
 using OwnedRunImage = std::unique_ptr<djvu_run_image, RunImageDeleter>;
 
+// A page's resolution as a DjVu page takes it, in dots per inch: converted
+// from centimetres; both 0 when the page has none it can use (no unit, or
+// below 25 dpi, which only aspect ratios such as 1 x 1 give).
+struct PageResolution {
+  int x = 0;
+  int y = 0;
+};
+PageResolution DjvuResolution(const DibRaster& raster);
+
 // Fills pixels (cleared by the caller) with the main raster as the coding
 // layer's pixel image. 8-bit gray and 24-bit rasters are handed over in
 // place; 1-, 4- and 8-bit palette rasters are converted into storage, which
@@ -28,18 +37,27 @@ using OwnedRunImage = std::unique_ptr<djvu_run_image, RunImageDeleter>;
 int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& storage);
 
 // The bilevel run image (bit 7 set = white) of a 1-bit raster stored
-// top-down. Null after a reported failure.
+// top-down, at the raster's resolution (the higher of two that differ).
+// Null after a reported failure.
 OwnedRunImage MakeRunImage(const DibImage& image);
+
+// Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
+// file to output. The coding layer's error handler is left as it is.
+bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
+                const djvu_encode_options& encodeOptions, djvu_output_routine output,
+                void* context);
 
 // Writes the image as a DjVu page: a 1-bit raster as a bilevel page, any
 // other as a compound page (or, with textOnly, as its bilevel text mask).
+// A page whose two resolutions differ is saved from a copy resampled to
+// square pixels at the higher one; the image itself stays as it is.
 // upsample is kDjvuUpsampleNone or -2, -3, -4 (enlarge before finding the
 // mask). A failed save leaves no file behind and an existing file as it was.
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
               const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions);
 
 // Writes the image as an IW44 file (or a bilevel DjVu page when it holds
-// only black and white).
+// only black and white); pages of two resolutions as SaveDjvu does.
 bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options);
 
 }  // namespace leaf

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "FileHandle.h"
 #include "RasterLayout.h"
@@ -53,6 +54,42 @@ void SwapRedAndBlue(uint8_t* row, int width) {
   for (int x = 0; x < width; ++x) std::swap(row[3 * x], row[3 * x + 2]);
 }
 
+// The largest maximum value PNM allows; above 255 samples take two bytes,
+// most significant first.
+constexpr int kLargestMaxValue = 65535;
+
+// Maps the file's samples 0..maxValue to 0..255, rounded; values above the
+// maximum (a damaged file) read as 255.
+class SampleScale {
+ public:
+  explicit SampleScale(int maxValue)
+      : maxValue_(maxValue),
+        sampleBytes_(maxValue > 255 ? 2 : 1),
+        table_(sampleBytes_ == 2 ? 0 : 256) {
+    for (int v = 0; v < static_cast<int>(table_.size()); ++v) table_[v] = Scale(v);
+  }
+  // True when the samples are bytes that need no change.
+  bool identity() const { return maxValue_ == 255; }
+  size_t sampleBytes() const { return sampleBytes_; }
+  // Converts n samples read from the file into n bytes (in may equal out
+  // for one-byte samples).
+  void Convert(const uint8_t* in, uint8_t* out, size_t n) const {
+    if (sampleBytes_ == 1) {
+      for (size_t i = 0; i < n; ++i) out[i] = table_[in[i]];
+    } else {
+      for (size_t i = 0; i < n; ++i) out[i] = Scale(in[2 * i] << 8 | in[2 * i + 1]);
+    }
+  }
+
+ private:
+  uint8_t Scale(int v) const {
+    return v >= maxValue_ ? 255 : static_cast<uint8_t>((v * 255 + maxValue_ / 2) / maxValue_);
+  }
+  int maxValue_;
+  size_t sampleBytes_;
+  std::vector<uint8_t> table_;
+};
+
 }  // namespace
 
 int ReadPnmNumber(std::FILE* file) {
@@ -90,11 +127,14 @@ bool ReadPnm(DibImage& image, const std::string& path) {
 
   const int width = ReadPnmNumber(file.get());
   const int height = ReadPnmNumber(file.get());
+  int maxValue = 255;
   if (bits != 1) {
-    const int maxValue = ReadPnmNumber(file.get());
-    if (maxValue > 255) return image.Fail("16-bit PNM files are not supported.");
-    if (maxValue == 0) return image.Fail("The PNM header has no valid maximum value.");
+    maxValue = ReadPnmNumber(file.get());
+    if (maxValue <= 0 || maxValue > kLargestMaxValue) {
+      return image.Fail("The PNM header has no valid maximum value.");
+    }
   }
+  const SampleScale scale(maxValue);
   if (width <= 0 || height <= 0)
     return image.Fail("Invalid PNM image size %d x %d.", width, height);
   const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
@@ -102,7 +142,10 @@ bool ReadPnm(DibImage& image, const std::string& path) {
   if (!PlanRaster(width, height, bits, paletteSize, layout)) {
     return image.Fail("The PNM image is too large to open (%d x %d).", width, height);
   }
-  const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
+  // Bytes of a file row: packed bits, or one or two bytes a sample.
+  const size_t samples = bits == 1 ? 0 : static_cast<size_t>(width) * (bits / 8);
+  const size_t rowBytes =
+      bits == 1 ? (static_cast<size_t>(width) + 7) / 8 : samples * scale.sampleBytes();
   // Rows the file cannot supply are reported before anything is allocated.
   const long long remaining = RemainingBytes(file.get());
   if (remaining >= 0 && static_cast<unsigned long long>(remaining) / rowBytes <
@@ -116,16 +159,21 @@ bool ReadPnm(DibImage& image, const std::string& path) {
   FillPalette(block.data() + kBitmapInfoHeaderSize, bits);
 
   uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + paletteSize;
+  // Two-byte samples are read beside the row and reduced into it.
+  std::vector<uint8_t> wide(scale.sampleBytes() == 2 ? rowBytes : 0);
   for (int y = 0; y < height; ++y) {
     uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * layout.rowStride;
-    const size_t got = std::fread(row, 1, rowBytes, file.get());
+    uint8_t* target = wide.empty() ? row : wide.data();
+    const size_t got = std::fread(target, 1, rowBytes, file.get());
     if (got != rowBytes)
       return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes, got);
+    if (bits != 1 && !scale.identity()) scale.Convert(target, row, samples);
     if (bits == 24) SwapRedAndBlue(row, width);
   }
 
   InstallRaster(image, std::move(block), layout);
   DibRaster& r = image.raster;
+  r.sourceBitsPerPixel = bits * static_cast<int>(scale.sampleBytes());
   r.photometric = bits == 1   ? kPhotometricMinIsWhite
                   : bits == 8 ? kPhotometricMinIsBlack
                               : kPhotometricRgb;

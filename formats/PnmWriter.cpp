@@ -68,7 +68,7 @@ bool WriteBilevel(DibImage& image, std::FILE* file) {
   // PBM's 1 is black: the stored bits go out as they are when index 1 is black.
   const size_t rowBytes = (static_cast<size_t>(r.width) + 7) / 8;
   return WriteHeader(file, "P4", r, false) &&
-         WriteIndexRows(image, file, rowBytes, !r.paletteEntryZeroIsWhite());
+         WriteIndexRows(image, file, rowBytes, !r.paletteEntryZeroIsLighter());
 }
 
 bool WriteGray(DibImage& image, std::FILE* file) {

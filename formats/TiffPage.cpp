@@ -43,12 +43,25 @@ uint16_t ExtraSamples(TIFF* tiff) {
   return count;
 }
 
-// The page kinds the scanline path lays into the raster directly; everything
-// else goes through libtiff's RGBA interface.
+// True when every tile row starts on a byte of the raster's row, so that
+// tiles of one-sample pages can be copied into it byte by byte (TIFF asks
+// for tile widths that are multiples of 16).
+bool TilesStartOnWholeBytes(TIFF* tiff, uint16_t bits) {
+  uint32_t width = 0;
+  return TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &width) && width > 0 &&
+         (uint64_t{width} * bits) % 8 == 0;
+}
+
+// The page kinds laid into the raster directly (by scanline, or by tile for
+// one-sample pages); everything else goes through libtiff's RGBA interface.
 TiffPageKind KindOf(TIFF* tiff, const TiffPage& page) {
   const uint16_t s = page.samplesPerPixel, b = page.bitsPerSample, p = page.photometric;
+  const bool indexed = s == 1 && (b == 1 || b == 4 || b == 8) && IsGrayOrPalette(p);
+  if (indexed && page.tiled) {
+    return TilesStartOnWholeBytes(tiff, b) ? TiffPageKind::kIndexed : TiffPageKind::kRgba;
+  }
   if (!StoresPixelsInterleavedStrips(tiff)) return TiffPageKind::kRgba;
-  if (s == 1 && (b == 1 || b == 4 || b == 8) && IsGrayOrPalette(p)) return TiffPageKind::kIndexed;
+  if (indexed) return TiffPageKind::kIndexed;
   if (s == 3 && b == 8 && p == PHOTOMETRIC_RGB && ExtraSamples(tiff) == 0) {
     return TiffPageKind::kRgb;
   }
@@ -65,7 +78,10 @@ bool ReadTiffPageTags(const DibImage& image, TIFF* tiff, TiffPage& page) {
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.width)) {
     return image.Fail("Failed to get TIFF width.");
   }
-  if (!TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &page.resolutionUnit)) page.resolutionUnit = 0;
+  // Resolutions without a unit are in inches, TIFF's default unit.
+  if (!TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &page.resolutionUnit)) {
+    page.resolutionUnit = RESUNIT_INCH;
+  }
   if (!TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &page.xResolution)) page.xResolution = 0;
   if (!TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &page.yResolution)) page.yResolution = 0;
   if (!TIFFGetField(tiff, TIFFTAG_COMPRESSION, &page.compression)) {
@@ -90,6 +106,7 @@ bool ReadTiffPageTags(const DibImage& image, TIFF* tiff, TiffPage& page) {
       return image.Fail("Unsupported TIFF format. (Samples/pixel = %d, Photometric = %d)", s, p);
     }
   }
+  page.tiled = TIFFIsTiled(tiff) != 0;
   page.kind = KindOf(tiff, page);
   return true;
 }

@@ -10,7 +10,7 @@
 namespace leaf {
 
 enum class TiffPageKind {
-  kIndexed,  // one sample of 1, 4 or 8 bits, gray or palette: rows copied as they are
+  kIndexed,  // one sample of 1, 4 or 8 bits, gray or palette: rows (or tiles) copied as they are
   kRgb,      // three 8-bit samples, red, green, blue, interleaved
   kCmyk,     // four 8-bit ink samples, interleaved
   kRgba,     // anything else libtiff can decode: through its RGBA interface
@@ -19,13 +19,14 @@ enum class TiffPageKind {
 struct TiffPage {
   uint32_t width = 0;
   uint32_t height = 0;
-  uint16_t resolutionUnit = 0;  // 0 when absent
+  uint16_t resolutionUnit = 0;  // inch when absent
   float xResolution = 0;        // 0 when absent
   float yResolution = 0;
   uint16_t compression = 0;
   uint16_t photometric = 0;
   uint16_t bitsPerSample = 0;
   uint16_t samplesPerPixel = 0;
+  bool tiled = false;
   TiffPageKind kind = TiffPageKind::kIndexed;
 
   // Depth of the raster the page becomes: the sample depth for indexed pages,

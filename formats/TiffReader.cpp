@@ -13,10 +13,11 @@ namespace leaf {
 
 namespace {
 
-// After this many rows in a row of one strip fail to decode, the rest of the
-// strip is left blank without asking libtiff again: a few hundred bytes can
-// declare millions of rows whose data is missing, and every failed row costs
-// a formatted error. Fax pages recover from a damaged line well before this.
+// After this many rows in a row of one strip (or tiles in a row) fail to
+// decode, the rest of the strip (or page) is left blank without asking
+// libtiff again: a few hundred bytes can declare millions of rows whose data
+// is missing, and every failure costs a formatted error. Fax pages recover
+// from a damaged line well before this.
 constexpr uint32_t kMaxFailedRowsPerStrip = 64;
 
 // No single libtiff allocation (strip buffers, tag arrays) may exceed what a
@@ -141,6 +142,46 @@ bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
   return true;
 }
 
+// Reads the tiles of a one-sample page into its rows, byte by byte; a tile
+// libtiff cannot decode is left blank, and after many in a row the rest are
+// left blank without asking again.
+bool ReadIndexedTiles(const DibImage& image, TIFF* tiff, const TiffPage& page,
+                      const RasterLayout& layout, uint8_t* pixels) {
+  uint32_t tileWidth = 0, tileHeight = 0;
+  TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+  TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+  const uint64_t tileBytes = TIFFTileSize64(tiff);
+  const uint64_t tileRowBytes = TIFFTileRowSize64(tiff);
+  if (tileWidth == 0 || tileHeight == 0 || tileBytes == 0 || tileBytes > kMaxBlockBytes ||
+      tileRowBytes * tileHeight > tileBytes) {
+    return image.Fail("Invalid TIFF tile size %u x %u.", tileWidth, tileHeight);
+  }
+  auto tile = AllocateTiffBuffer<uint8_t>(tileBytes);
+  if (!tile)
+    return image.Fail("Failed to allocate %llu bytes for the image.",
+                      static_cast<unsigned long long>(tileBytes));
+  const size_t rowBytes = RowBytes(page);
+  uint32_t failures = 0;
+  for (uint32_t top = 0; top < page.height; top += tileHeight) {
+    const uint32_t rows = std::min(tileHeight, page.height - top);
+    for (uint32_t left = 0; left < page.width; left += tileWidth) {
+      const bool read = failures < kMaxFailedRowsPerStrip &&
+                        TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, left, top, 0, 0),
+                                            tile.get(), static_cast<tmsize_t>(tileBytes)) >= 0;
+      failures = read ? 0 : failures + 1;
+      if (!read) std::memset(tile.get(), 0, tileBytes);
+      const size_t offset = static_cast<size_t>(uint64_t{left} * page.bitsPerSample / 8);
+      const size_t bytes = std::min<size_t>(tileRowBytes, rowBytes - offset);
+      for (uint32_t r = 0; r < rows; ++r) {
+        const size_t stored = static_cast<size_t>(layout.height) - 1 - (top + r);
+        std::memcpy(pixels + stored * layout.rowStride + offset, tile.get() + r * tileRowBytes,
+                    bytes);
+      }
+    }
+  }
+  return true;
+}
+
 bool PlanPage(const DibImage& image, const TiffPage& page, RasterLayout& layout) {
   const int bits = page.rasterBits();
   const size_t paletteSize = page.kind == TiffPageKind::kIndexed ? size_t{4} << bits : 0;
@@ -156,6 +197,19 @@ bool PlanPage(const DibImage& image, const TiffPage& page, RasterLayout& layout)
 }
 
 }  // namespace
+
+int CountTiffPages(const DibImage& image, const std::string& path) {
+  TIFFSetErrorHandler(TiffMessageHandler);
+  TIFFSetWarningHandler(TiffMessageHandler);
+  TiffHandle tiff = OpenTiff(path);
+  if (!tiff) {
+    image.Fail("Failed to open %s.", path.c_str());
+    return -1;
+  }
+  int pageCount = 1;
+  while (TIFFReadDirectory(tiff.get())) ++pageCount;
+  return pageCount;
+}
 
 bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
   image.Release(true);
@@ -181,7 +235,8 @@ bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
   if (!FillPalette(image, tiff.get(), tags, palette)) return false;
   const bool rowsRead = tags.kind == TiffPageKind::kRgba
                             ? ReadRgbaRows(image, tiff.get(), tags, layout, pixels)
-                            : ReadScanlines(image, tiff.get(), tags, layout, pixels);
+                        : tags.tiled ? ReadIndexedTiles(image, tiff.get(), tags, layout, pixels)
+                                     : ReadScanlines(image, tiff.get(), tags, layout, pixels);
   if (!rowsRead) return false;
 
   InstallRaster(image, std::move(block), layout);

@@ -112,7 +112,7 @@ PixelBlock ConvertToGray(const DibImage& image, const DibRaster& source, size_t 
   }
   const size_t stride = RowStride(source.width, 8);
   const size_t width = static_cast<size_t>(source.width);
-  const bool whiteZero = source.paletteEntryZeroIsWhite();
+  const bool whiteZero = source.paletteEntryZeroIsLighter();
   const std::array<uint8_t, 256> grays = GraysOfPalette(source);
   for (int y = 0; y < source.height; ++y) {
     const uint8_t* row = source.storedRow(y);

@@ -10,10 +10,15 @@ size_t RowStride(int64_t width, int bitsPerPixel) {
   return static_cast<size_t>(stride);
 }
 
-bool DibRaster::paletteEntryZeroIsWhite() const {
+bool DibRaster::paletteEntryZeroIsLighter() const {
   if (block.empty() || paletteSize < 3) return false;
-  const uint8_t* entry = palette();
-  return entry[0] == 255 && entry[1] == 255 && entry[2] == 255;
+  // Gray values times 256 (blue, green, red entries).
+  auto weight = [](const uint8_t* e) { return 77u * e[2] + 151u * e[1] + 29u * e[0]; };
+  constexpr unsigned kLightGray = 128u << 8;
+  const unsigned zero = weight(palette());
+  if (paletteSize < paletteEntrySize + 3) return zero >= kLightGray;
+  const unsigned one = weight(palette() + paletteEntrySize);
+  return zero != one ? zero > one : zero >= kLightGray;
 }
 
 void DibRaster::clearKeepingPage() {

@@ -95,9 +95,11 @@ struct DibRaster : DibFields {
   uint8_t* topRow(int y) { return storedRow(storedIndexOfTopRow(y)); }
   const uint8_t* topRow(int y) const { return storedRow(storedIndexOfTopRow(y)); }
 
-  // True when palette entry 0 is white (all three colour bytes 255): the
-  // sense of a 1-bit raster.
-  bool paletteEntryZeroIsWhite() const;
+  // The sense of a 1-bit raster: true when index 0 is its white (the paper),
+  // that is when palette entry 0 is lighter than entry 1. Scans often have
+  // an off-white paper colour, so white is not taken to be (255, 255, 255).
+  // Two entries of one gray count as white when that gray is light.
+  bool paletteEntryZeroIsLighter() const;
 
   // Clears every plain field and releases the block; the page link is kept.
   void clearKeepingPage();

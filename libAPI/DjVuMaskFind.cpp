@@ -134,7 +134,10 @@ MaskPlan PlanMask(const djvu_mask_options& options, const djvu_pixel_image& page
   const uint64_t rows = (overlapBytes + std::max(overlapBytes, kBandFloorBytes)) / rowBytes;
   const uint64_t B = std::max(requested, rows - kOverlap);
   const uint64_t n = (B + H - 49) / B;
-  const uint64_t S = n ? kOverlap * ((n + H + 95) / (kOverlap * n) - 1) : H;
+  // Bands thinner than twice the overlap round the step down to 0, and the
+  // bands would never move on: a step is at least one overlap.
+  const uint64_t S =
+      n ? std::max<uint64_t>(kOverlap * ((n + H + 95) / (kOverlap * n) - 1), kOverlap) : H;
   plan.bandHeight = static_cast<unsigned>(B);
   plan.step = static_cast<unsigned>(S);
   return plan;

@@ -1,6 +1,6 @@
 // djvu_encode: one DjVu page from a mask and, optionally, its colour page.
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "ByteStream.h"
@@ -21,6 +21,8 @@ constexpr const char* kSource = "libAPI/libdjvu";
 
 // The lowest mask resolution the encoder accepts.
 constexpr unsigned kLowestMaskDpi = 25;
+// The resolution of a page that carries none, whatever its layers' targets.
+constexpr unsigned kDefaultMaskDpi = 300;
 // The largest page side: INFO and JB2 carry 16 bits, and the codec's wavelet
 // images round their sides up to 32 and count their area in 32 bits.
 constexpr unsigned kLargestSide = 65504;
@@ -41,9 +43,9 @@ bool HasPixels(const djvu_pixel_image* page) { return page && page->w > 0 && pag
 // Rounded a * b / c for non-negative values.
 long long ScaledRounded(long long a, long long b, long long c) { return (2 * a * b + c) / (2 * c); }
 
-// The mask's resolution: its own, or derived from the colour page's, or
-// three times the background's target.
-unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page, unsigned bgDpi) {
+// The mask's resolution: its own, or derived from the colour page's, or the
+// default.
+unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page) {
   if (mask.xres != mask.yres) {
     djvu::Throw("Masks must have the same horizontal and vertical resolutions!", kSource, __LINE__);
   }
@@ -58,9 +60,12 @@ unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page
     }
     r = static_cast<unsigned>(std::min<long long>((rx + ry + 1) / 2, kLargestDpi));
   } else if (r == 0) {
-    r = 3 * bgDpi;
+    r = kDefaultMaskDpi;
   }
   if (r < kLowestMaskDpi) djvu::Throw("Can not process masks lower than 72 DPI", kSource, __LINE__);
+  if (r > kLargestDpi) {
+    djvu::Throw("Can not process masks higher than 65535 DPI", kSource, __LINE__);
+  }
   return r;
 }
 
@@ -76,8 +81,12 @@ int Reduction(unsigned t, unsigned r) {
 // the colour page is smaller) would show such pages turned, so it stays 1.
 constexpr unsigned char kInfoUpright = 1;
 
-void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float gamma) {
-  const int gammaByte = std::clamp(static_cast<int>(std::floor(gamma * 10 + 0.5)), 0, 255);
+// The colour layers are corrected to the standard gamma before they are
+// coded, so INFO tells decoders that gamma: recording the source's would
+// have them correct a second time.
+constexpr unsigned char kInfoGamma = 22;
+
+void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi) {
   const unsigned char info[10] = {
       static_cast<unsigned char>(w >> 8),
       static_cast<unsigned char>(w & 0xFF),
@@ -87,7 +96,7 @@ void WriteInfo(IFFByteStream& iff, unsigned w, unsigned h, unsigned dpi, float g
       0,
       static_cast<unsigned char>(dpi & 0xFF),
       static_cast<unsigned char>((dpi >> 8) & 0xFF),
-      static_cast<unsigned char>(gammaByte),
+      kInfoGamma,
       kInfoUpright,
   };
   iff.put_chunk("INFO");
@@ -134,7 +143,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   void* const arg = options.progress_arg;
 
   if (!HasPixels(page)) page = nullptr;
-  const unsigned dpi = MaskResolution(*mask, page, options.bg_dpi);
+  const unsigned dpi = MaskResolution(*mask, page);
 
   // The page is read in any layout; only a page of another size than the
   // mask needs a scaled copy.
@@ -152,7 +161,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   GP<ByteStream> stream = ByteStream::create();
   GP<IFFByteStream> iff = IFFByteStream::create(stream);
   iff->put_chunk("FORM:DJVU", 1);
-  WriteInfo(*iff, w, h, dpi, options.gamma);
+  WriteInfo(*iff, w, h, dpi);
   GP<JB2Image> stencil = MaskStencil(*mask, page != nullptr);
 
   djvu::ReportProgress("Applying Mask to Foreground", 10, arg);
@@ -160,7 +169,13 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   if (page && djvu::FillForeground(*page, *stencil, foreground, f)) {
     stencil = djvu::DropOffColourShapes(*page, *stencil, foreground, f);
   }
-  if (!(options.flags & DJVU_NO_THICKEN)) djvu::ThickenShapes(*stencil);
+  // Specks are judged by the size they have on the page, before thickening
+  // makes a 3 x 3 speck 4 x 3; a lossless mask is coded as it is.
+  const bool lossless = (options.flags & DJVU_LOSSLESS) != 0;
+  if (!lossless && (options.flags & DJVU_AGGRESSIVE)) {
+    stencil = djvu::SizePass(*stencil, djvu::kCleanSpecks);
+  }
+  if (!lossless && !(options.flags & DJVU_NO_THICKEN)) djvu::ThickenShapes(*stencil);
 
   djvu::ReportProgress("Cleaning Mask", 20, arg);
   stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags));

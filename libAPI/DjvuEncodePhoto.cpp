@@ -25,24 +25,23 @@ constexpr unsigned kLargestSide = 65504;
 // Photos are scheduled as a background at a third of the resolution.
 constexpr int kPhotoSubsample = 3;
 
-// True when every sample read (three bytes of a colour pixel, the first of
-// a gray one) is 0 or 255.
+// True when every pixel is black or white: a gray sample of 0 or 255, a
+// colour pixel of three 0s or three 255s (pure red is not black and white).
 bool IsBlackAndWhite(const djvu_pixel_image& image, const djvu::PageView& view) {
   if ((image.flags & DJVU_GRAY) && (image.flags & DJVU_BILEVEL)) return true;
   const bool gray = (image.flags & DJVU_GRAY) != 0;
   for (int y = 0; y < view.height(); ++y) {
     const unsigned char* pixel = view.row(y);
     for (int x = 0; x < view.width(); ++x, pixel += view.pixsize()) {
-      const int samples = gray ? 1 : 3;
-      for (int k = 0; k < samples; ++k) {
-        if (pixel[k] != 0 && pixel[k] != 255) return false;
-      }
+      if (pixel[0] != 0 && pixel[0] != 255) return false;
+      if (!gray && (pixel[1] != pixel[0] || pixel[2] != pixel[0])) return false;
     }
   }
   return true;
 }
 
-int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine output, void* context) {
+int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine output, void* context,
+                        void* progressArg) {
   djvu_run_image* runs = djvu_pixel_to_run_image(&image);
   if (!runs) return -1;
   djvu_encode_options options = djvu_encode_options_default();
@@ -51,7 +50,8 @@ int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine outpu
   options.flags = DJVU_LOSSLESS | DJVU_NO_THICKEN;
   options.fg_dpi = 25;
   options.bg_dpi = 100;
-  options.progress_arg = nullptr;
+  // The caller's progress argument goes on: its handler expects it.
+  options.progress_arg = progressArg;
   const int result = djvu_encode(&options, runs, nullptr, output, context);
   djvu_run_image_free(runs);
   return result;
@@ -81,15 +81,20 @@ GP<IW44Image> ColourCoder(const djvu::PageView& view, double correction, unsigne
   return IW44Image::create_encode(*pixmap, nullptr, ChrominanceMode(crcb));
 }
 
-// The codec's gray bitmaps count ink upwards: samples are inverted.
-GP<IW44Image> GrayCoder(const djvu::PageView& view) {
+// The codec's gray bitmaps count ink upwards: samples are inverted, after
+// the same gamma correction colour pixels get.
+GP<IW44Image> GrayCoder(const djvu::PageView& view, double correction) {
+  GPixel levels[256];
+  for (int v = 0; v < 256; ++v)
+    levels[v].r = levels[v].g = levels[v].b = static_cast<unsigned char>(v);
+  GPixmap::color_correct(correction, levels, 256);
   GP<GBitmap> bitmap = GBitmap::create(view.height(), view.width());
   bitmap->set_grays(256);
   for (int y = 0; y < view.height(); ++y) {
     const unsigned char* pixel = view.row(y);
     unsigned char* out = (*bitmap)[y];
     for (int x = 0; x < view.width(); ++x, pixel += view.pixsize()) {
-      out[x] = static_cast<unsigned char>(255 - pixel[0]);
+      out[x] = static_cast<unsigned char>(255 - levels[pixel[0]].g);
     }
   }
   return IW44Image::create_encode(*bitmap, nullptr);
@@ -110,10 +115,11 @@ int EncodePhoto(const djvu_photo_options* given, const djvu_pixel_image* image,
 
   djvu::ReportProgress("Encode Photo", 0, arg);
   const djvu::PageView view(*image, kSource);
-  if (IsBlackAndWhite(*image, view)) return EncodeBlackAndWhite(*image, output, context);
+  if (IsBlackAndWhite(*image, view)) return EncodeBlackAndWhite(*image, output, context, arg);
 
   const bool gray = (image->flags & DJVU_GRAY) != 0;
-  GP<IW44Image> coder = gray ? GrayCoder(view) : ColourCoder(view, correction, options.crcb);
+  GP<IW44Image> coder =
+      gray ? GrayCoder(view, correction) : ColourCoder(view, correction, options.crcb);
 
   djvu::ReportProgress("Compress Photo", 50, arg);
   GP<ByteStream> stream = ByteStream::create();

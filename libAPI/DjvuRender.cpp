@@ -117,7 +117,8 @@ djvu_pixel_image* Render(const djvu_render_options* callerOptions,
   const Reduction reduction = SplitReduction(s);
   const int d = reduction.codec, e = reduction.rest;
   if (!image) Fail("djvu_render: djvu_halfcoded_image is required", __LINE__);
-  if (x1 <= x0 || y1 <= y0) Fail("Invalid rectangle specified.", __LINE__);
+  // Inclusive corners: a single row or column is a rectangle too.
+  if (x1 < x0 || y1 < y0) Fail("Invalid rectangle specified.", __LINE__);
   djvu_render_options options = TakeOptions(callerOptions, DefaultRenderOptions());
   if (options.gamma <= 0) options.gamma = 2.2f;
   if (options.depth < 1) options.depth = 24;

@@ -42,6 +42,9 @@ struct component {
 inline constexpr int kDecisionKept = 1;
 inline constexpr int kDecisionDropped = 0;
 inline constexpr int kDecisionRegion = -1;
+// Dropped whole, but pieces of it (split off by erosion) were kept: it is
+// marks, and the paper between them is no light mark.
+inline constexpr int kDecisionSplit = -2;
 
 // Labels the 4-connected components of runs given in row order (rows
 // increasing, runs of a row left to right and disjoint): a run joins the

@@ -120,7 +120,11 @@ void dark_pass(const band_pixels& image, colour_runs& set, filter_params& params
     const component& comp = set.at(c);
     if (comp.decision == kDecisionDropped &&
         (comp.max_y - comp.min_y) + (comp.max_x - comp.min_x) > kSplitExtent) {
+      const int first = set.count;
       split_component(image, set, c, params, scratch);
+      for (int piece = first; piece < set.count; ++piece) {
+        if (set.at(piece).decision == kDecisionKept) set.at(c).decision = kDecisionSplit;
+      }
     }
   }
 }
@@ -130,7 +134,10 @@ void interior_light_runs(const colour_runs& set, run_list& out) {
   int n = 0;
   for (int c = 0; c < set.count; ++c) {
     const component& comp = set.table_at(c);
-    if (comp.decision >= kDecisionKept || comp.runs <= kInverseMinRuns) continue;
+    if (comp.decision >= kDecisionKept || comp.decision == kDecisionSplit ||
+        comp.runs <= kInverseMinRuns) {
+      continue;
+    }
     const int32_t* indices = set.runs_of(c);
     for (int k = 1; k < comp.runs; ++k) {
       const run& left = set.run_at(indices[k - 1]);

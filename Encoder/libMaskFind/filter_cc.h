@@ -14,7 +14,7 @@ inline constexpr int kInverseMinRuns = 10;  // a dropped component needs more ru
 
 // The dark pass over an analysed set: decides every component, splits the
 // dropped ones that are large enough, and leaves the decisions in the table
-// (pieces are appended to it).
+// (pieces are appended to it; a component with kept pieces is marked split).
 void dark_pass(const band_pixels& image, colour_runs& set, filter_params& params,
                decide_scratch& scratch);
 
@@ -27,7 +27,8 @@ int split_component(const band_pixels& image, colour_runs& set, int c, filter_pa
                     decide_scratch& scratch);
 
 // The light runs enclosed between the runs of each row of every component
-// that was not kept and has more than 10 runs, minus every run of the set,
+// that was not kept (nor split into kept pieces: the paper between marks)
+// and has more than 10 runs, minus every run of the set,
 // as maximal runs in row order (the light marks a dark region may hold).
 void interior_light_runs(const colour_runs& set, run_list& out);
 

@@ -311,11 +311,11 @@ TEST_F(FileAssociationsTest, UnwritableDataFolderIsReportedWithTheStepThatFailed
   env_.set("XDG_DATA_HOME", blocker + "/share");
   const AssociationResult result = RegisterGroup(FileGroup::Tiff, program_);
   EXPECT_FALSE(result.ok);
-  EXPECT_TRUE(result.message.startsWith(
-      "Leafsmith could not be made the default viewer of TIFF files (.tiff .tif)."))
-      << result.message.toStdString();
-  EXPECT_TRUE(result.message.contains("Open command: cannot create the folder"))
-      << result.message.toStdString();
+  EXPECT_EQ(result.summary,
+            "Leafsmith could not be made the default viewer of TIFF files (.tiff .tif).");
+  EXPECT_TRUE(result.detail.startsWith("Open command: cannot create the folder \"" + blocker))
+      << result.detail.toStdString();
+  EXPECT_EQ(result.message, result.summary + "\n\n" + result.detail);
   EXPECT_FALSE(IsGroupRegistered(FileGroup::Tiff));
 }
 

@@ -5,7 +5,7 @@ if(NOT TARGET leafsmith_shell_support)
 endif()
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 add_executable(shell_support_tests
-  ShellSupportMain.cpp HelpPagesTest.cpp HelpWindowTest.cpp FileAssociationsTest.cpp
+  DesktopTestMain.cpp HelpPagesTest.cpp HelpWindowTest.cpp FileAssociationsTest.cpp
   DesktopInstallTest.cpp)
 target_link_libraries(shell_support_tests PRIVATE
   test_support GTest::gtest leafsmith_shell_support Qt6::Test)

@@ -3,8 +3,11 @@
 #include <filesystem>
 
 #include "formats/Bmp.h"
+#include "formats/Pnm.h"
+#include "image/DepthConversions.h"
 #include "image/Endian.h"
 #include "image/Messages.h"
+#include "image/Transforms.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -194,22 +197,60 @@ TEST_F(BmpFileTest, PaletteReachingIntoTheRowsIsShortenedConsistently) {
   ExpectSamePixels(again.raster, recipe);
 }
 
-TEST_F(BmpFileTest, BitfieldMasksSurviveARoundTrip) {
-  BmpRecipe recipe;
-  recipe.bits = 16;
-  recipe.compression = 3;
-  recipe.width = 3;
-  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
-  // 16-bit rows of a 3-pixel image: 8 bytes each; add masks 5-6-5 after the header.
-  const uint8_t masks[12] = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
-  bytes.insert(bytes.begin() + 54, masks, masks + 12);
-  StoreLe32(&bytes[10], 66);
-  StoreLe32(&bytes[2], static_cast<uint32_t>(bytes.size()));
-  ASSERT_TRUE(Read(bytes)) << LastMessage();
-  EXPECT_EQ(image_.raster.paletteSize, 12u);
-  const std::string out = dir_.file("out.bmp");
-  ASSERT_TRUE(WriteBmp(image_, out));
-  EXPECT_EQ(test::ReadBytes(out), bytes);
+// 16- and 32-bit pixels are widened to 24-bit colour as they are read, so
+// that they can be turned, made gray and saved in every format.
+TEST_F(BmpFileTest, PackedPixelsOf16And32BitsWidenToColour) {
+  struct Case {
+    const char* name;
+    int bits;
+    uint32_t headerSize;
+    std::vector<uint32_t> masks;  // BI_BITFIELDS when given
+    uint32_t stored[3];           // three pixels as the file holds them
+  };
+  // Each case stores red, green and blue at full strength: 0xFF0000,
+  // 0x00FF00, 0x0000FF; the second pixel of the 16-bit cases is half green.
+  const Case cases[] = {
+      {"16-bit 5-5-5", 16, 40, {}, {0x7C00, 0x0200, 0x001F}},
+      {"16-bit 5-6-5 masks", 16, 40, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x0400, 0x001F}},
+      {"16-bit masks in header", 16, 56, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x0400, 0x001F}},
+      {"32-bit", 32, 40, {}, {0xFF0000, 0x008000, 0x0000FF}},
+      {"32-bit RGBA masks", 32, 40, {0xFF, 0xFF00, 0xFF0000}, {0xFF, 0x8000, 0xFF0000}},
+  };
+  const uint32_t expected[3] = {0xFF0000, 0x008000, 0x0000FF};
+  for (const Case& c : cases) {
+    BmpRecipe recipe;
+    recipe.bits = c.bits;
+    recipe.width = 3;
+    recipe.height = -2;
+    recipe.headerSize = c.headerSize;
+    recipe.compression = c.masks.empty() ? 0 : 3;
+    recipe.pixel = [&c](int x, int) { return c.stored[x]; };
+    std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
+    for (size_t i = 0; i < c.masks.size(); ++i) {
+      if (c.headerSize >= 52) {
+        StoreLe32(&bytes[14 + 40 + 4 * i], c.masks[i]);
+      } else {
+        bytes.insert(bytes.begin() + 54 + static_cast<long>(4 * i), 4, 0);
+        StoreLe32(&bytes[54 + 4 * i], c.masks[i]);
+      }
+    }
+    const uint32_t offset = 14 + c.headerSize + (c.headerSize < 52 ? 4 * c.masks.size() : 0);
+    StoreLe32(&bytes[10], offset);
+    StoreLe32(&bytes[2], static_cast<uint32_t>(bytes.size()));
+    ASSERT_TRUE(Read(bytes)) << c.name << ": " << LastMessage();
+    const DibRaster& r = image_.raster;
+    ASSERT_EQ(r.bitsPerPixel, 24) << c.name;
+    EXPECT_EQ(r.sourceBitsPerPixel, c.bits) << c.name;
+    EXPECT_EQ(r.photometric, kPhotometricRgb) << c.name;
+    EXPECT_EQ(r.xResolution, 300) << c.name;
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_TRUE(test::NearColor(test::PixelAt(r, x, 0), expected[x], 4))
+          << c.name << " pixel " << x << ": " << std::hex << test::PixelAt(r, x, 0);
+    }
+    EXPECT_TRUE(RotateRight(image_)) << c.name;
+    EXPECT_TRUE(ToGray(image_)) << c.name;
+    EXPECT_TRUE(WritePnm(image_, dir_.file("out.pgm"))) << c.name;
+  }
 }
 
 TEST_F(BmpFileTest, FailedWriteLeavesTheExistingFileAlone) {

@@ -9,6 +9,7 @@
 #include "formats/DjvuReader.h"
 #include "formats/DjvuWriter.h"
 #include "image/Messages.h"
+#include "tests/support/DjvuReference.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -33,6 +34,13 @@ DjvuFileInfo Probe(const std::string& path) {
 }
 
 djvu_encode_options EncodeOptions() { return djvu_encode_options_default(); }
+
+// The mask options the program passes: no enlargement of low resolutions.
+djvu_mask_options MaskOptions() {
+  djvu_mask_options options = djvu_mask_default_options();
+  options.double_below_dpi = options.triple_below_dpi = 0;
+  return options;
+}
 
 using PixelFunction = std::function<uint32_t(int, int)>;
 
@@ -111,8 +119,8 @@ TEST(MakePixelImageTest, DeepRastersAreHandedOverInPlace) {
   EXPECT_EQ(pixels.pixsize, 3u);
   EXPECT_EQ(pixels.rowsize, 16u);
   EXPECT_EQ(pixels.flags, unsigned{DJVU_BOTTOMUP | DJVU_HAS_DPI | DJVU_BGR});
-  EXPECT_EQ(pixels.xres, 250u);
-  EXPECT_EQ(pixels.yres, 250u);
+  EXPECT_EQ(pixels.xres, 300u);  // both as they are: the mask finder scales such pages
+  EXPECT_EQ(pixels.yres, 200u);
   EXPECT_EQ(pixels.alloc_tag, 0);
 
   DibImage gray;
@@ -173,12 +181,12 @@ TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
   EXPECT_FALSE(SaveIw44(deep, path, djvu_photo_options_default()));
   EXPECT_STREQ(LastMessage(), "IW44 saving not supported for this color depth.");
 
-  // The encoder refuses a 10-dpi mask: nothing is written.
-  DibImage coarse;
-  MakeImage(coarse, Recipe(40, 40, 1, nullptr, {}, 394));
+  // The encoder refuses a page wider than a DjVu page can be: nothing is written.
+  DibImage wide;
+  MakeImage(wide, Recipe(65505, 1, 1));
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(SaveDjvu(coarse, path, -1, false, djvu_mask_options{}, EncodeOptions()));
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Can not process masks lower than 72 DPI"),
+  EXPECT_FALSE(SaveDjvu(wide, path, -1, false, djvu_mask_options{}, EncodeOptions()));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("page size must be 1 to 65504 pixels"),
             std::string::npos);
   const std::vector<uint8_t> kept = ReadBytes(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
@@ -216,6 +224,106 @@ TEST(SaveIw44Test, ColourAndGrayPhotosAndTheirProgress) {
   EXPECT_EQ(Probe(dir.file("g.iw44")).chunkFlags, kDjvuChunkGrayIw44);
   EXPECT_EQ(gray.raster.photometric, kPhotometricMinIsBlack);
   EXPECT_EQ(gray.raster.rowOrder, kRowOrderBottomUp);  // width not a multiple of 4
+}
+
+// Black-and-white content saved as IW44 becomes a bilevel page; its progress
+// reaches the image's callback too (it used to reach the handler without
+// the image, and crash).
+TEST(SaveIw44Test, BlackAndWhitePhotoReportsProgressThroughTheBilevelEncoder) {
+  TempDir dir;
+  DibImage page;
+  MakeImage(page, Recipe(64, 48, 8, [](int x, int y) { return (x / 8 + y / 8) % 2 ? 255u : 0u; }));
+  std::vector<std::string> steps;
+  page.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+  ASSERT_TRUE(SaveIw44(page, dir.file("bw.iw44"), djvu_photo_options_default()));
+  EXPECT_EQ(DjvuFileType(Probe(dir.file("bw.iw44"))), kFileDjvu);
+  EXPECT_NE(std::find(steps.begin(), steps.end(), "Encoding Mask"), steps.end());
+  EXPECT_EQ(steps.back(), "Encoded document");
+}
+
+// The INFO resolution of a page: its own in dots per inch (converted from
+// centimetres), or 300 dpi when it has none a DjVu page can use, for bilevel
+// and colour pages alike and whatever the background's target.
+TEST(SaveDjvuTest, ResolutionComesInInchesOrIsTheDefault) {
+  TempDir dir;
+  struct Case {
+    const char* what;
+    int unit;
+    int xres, yres;
+    int expected;  // 0: refused
+  };
+  const Case cases[] = {
+      {"inches", kResolutionUnitInch, 200, 200, 200},
+      {"118 per centimetre", kResolutionUnitCentimetre, 118, 118, 300},
+      {"40 per centimetre", kResolutionUnitCentimetre, 40, 40, 102},
+      {"aspect ratio only", kResolutionUnitNone, 1, 1, 300},
+      {"no unit", kResolutionUnitNone, 300, 300, 300},
+      {"1 x 1 dpi", kResolutionUnitInch, 1, 1, 300},
+      {"none at all", kResolutionUnitInch, 0, 0, 300},
+      {"65535 dpi", kResolutionUnitInch, 65535, 65535, 65535},
+      {"70000 dpi", kResolutionUnitInch, 70000, 70000, 0},
+  };
+  for (const Case& c : cases) {
+    for (const int bits : {1, 24}) {
+      for (const unsigned bgDpi : {25u, 100u, 300u}) {
+        DibImage image;
+        MakeImage(image, Recipe(60, 40, bits, [](int x, int) { return x < 30 ? 0u : 0xFFFFFFu; }));
+        image.raster.resolutionUnit = c.unit;
+        image.raster.xResolution = c.xres;
+        image.raster.yResolution = c.yres;
+        djvu_encode_options encode = EncodeOptions();
+        encode.bg_dpi = bgDpi;
+        const std::string path = dir.file("page.djvu");
+        std::filesystem::remove(path);
+        const bool saved = SaveDjvu(image, path, kDjvuUpsampleNone, false, MaskOptions(), encode);
+        const std::string what = std::string(c.what) + ", " + std::to_string(bits) +
+                                 " bits, background " + std::to_string(bgDpi);
+        if (c.expected == 0) {
+          EXPECT_FALSE(saved) << what;
+          EXPECT_STREQ(LastMessage(), "A DjVu page holds at most 65535 dpi; this page has 70000.");
+          continue;
+        }
+        ASSERT_TRUE(saved) << what << ": " << LastMessage();
+        EXPECT_EQ(Probe(path).resolution, c.expected) << what;
+      }
+    }
+  }
+}
+
+// A fax page at 204 x 98 dpi keeps its shape: the vertical direction is
+// resampled to 204 dpi before coding, the image itself stays as it was.
+TEST(SaveDjvuTest, PagesOfTwoResolutionsKeepTheirShape) {
+  TempDir dir;
+  // One inch square at 204 x 98 dpi with a black half-inch square in the
+  // top-left quarter.
+  const PixelFunction square = [](int x, int y) { return x < 102 && y < 49 ? 0u : 0xFFFFFFu; };
+  for (const int bits : {1, 24}) {
+    DibImage image;
+    MakeImage(image, Recipe(204, 98, bits, [&](int x, int y) {
+                return bits == 1 ? (square(x, y) ? 1u : 0u) : square(x, y);
+              }));
+    image.raster.xResolution = 204;
+    image.raster.yResolution = 98;
+    const std::string path = dir.file("fax.djvu");
+    ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleNone, false, MaskOptions(), EncodeOptions()))
+        << bits << ": " << LastMessage();
+    const DjvuFileInfo info = Probe(path);
+    EXPECT_EQ(info.width, 204) << bits;
+    EXPECT_EQ(info.height, 204) << bits;
+    EXPECT_EQ(info.resolution, 204) << bits;
+    const test::ReferenceImage page =
+        test::RenderReference(path, 1, test::ReferenceMode::kColor, true);
+    ASSERT_EQ(page.height, 204) << bits;
+    EXPECT_LT(page.at(50, 90), 64) << bits;    // inside the square
+    EXPECT_GT(page.at(50, 110), 192) << bits;  // below it
+    EXPECT_GT(page.at(110, 50), 192) << bits;  // right of it
+    EXPECT_EQ(image.raster.height, 98) << bits;
+    EXPECT_EQ(image.raster.yResolution, 98) << bits;
+
+    const std::string photo = dir.file("fax.iw44");
+    ASSERT_TRUE(SaveIw44(image, photo, djvu_photo_options_default())) << LastMessage();
+    EXPECT_EQ(test::RenderReference(photo, 1, test::ReferenceMode::kColor, true).height, 204);
+  }
 }
 
 // A 300-dpi gray page: dark letter blocks on light paper, rows 0 at the top.

@@ -57,7 +57,7 @@ TEST_F(PnmFileTest, P4RowsArePackedWithBlackAsOne) {
   EXPECT_EQ(r.rowStride, 4u);
   EXPECT_EQ(r.rowOrder, kRowOrderBottomUp);
   EXPECT_EQ(r.photometric, kPhotometricMinIsWhite);
-  EXPECT_TRUE(r.paletteEntryZeroIsWhite());
+  EXPECT_TRUE(r.paletteEntryZeroIsLighter());
   EXPECT_EQ(test::PixelAt(r, 0, 0), 1u);
   EXPECT_EQ(test::PixelAt(r, 1, 0), 1u);
   EXPECT_EQ(test::PixelAt(r, 2, 0), 0u);
@@ -65,7 +65,7 @@ TEST_F(PnmFileTest, P4RowsArePackedWithBlackAsOne) {
   EXPECT_EQ(test::PixelAt(r, 9, 1), 0u);
 }
 
-TEST_F(PnmFileTest, P5WithCommentsKeepsSamplesAsTheyStand) {
+TEST_F(PnmFileTest, P5WithCommentsScalesSamplesToFullRange) {
   std::string file = "P5\n# made by hand\n3 2\n15\n";
   file += std::string("\x00\x07\x0F\x01\x02\x03", 6);
   ASSERT_TRUE(Read(file)) << LastMessage();
@@ -74,10 +74,41 @@ TEST_F(PnmFileTest, P5WithCommentsKeepsSamplesAsTheyStand) {
   EXPECT_EQ(r.height, 2);
   EXPECT_EQ(r.grayFlag, 1);
   EXPECT_EQ(r.photometric, kPhotometricMinIsBlack);
-  EXPECT_EQ(test::PixelAt(r, 1, 0), 7u);
-  EXPECT_EQ(test::PixelAt(r, 2, 0), 15u);
-  EXPECT_EQ(test::PixelAt(r, 2, 1), 3u);
+  EXPECT_EQ(test::PixelAt(r, 0, 0), 0u);
+  EXPECT_EQ(test::PixelAt(r, 1, 0), 119u);  // 7 * 255 / 15
+  EXPECT_EQ(test::PixelAt(r, 2, 0), 255u);
+  EXPECT_EQ(test::PixelAt(r, 2, 1), 51u);
   EXPECT_EQ(test::PaletteColor(r, 200), 0xC8C8C8u);
+}
+
+// Samples of every maximum value come out as 0..255; above 255 they take two
+// bytes, most significant first, as scanners and raw converters write them.
+TEST_F(PnmFileTest, SamplesOfAnyMaximumValueReadAsEightBits) {
+  struct Case {
+    std::string header;
+    std::string samples;  // three pixels of P5, or one of P6
+    uint32_t expected[3];
+    int sourceBits;
+  };
+  const Case cases[] = {
+      {"P5 3 1 1\n", std::string("\x00\x01\x01", 3), {0, 255, 255}, 8},
+      {"P5 3 1 100\n", std::string("\x00\x32\x64", 3), {0, 128, 255}, 8},
+      {"P5 3 1 255\n", std::string("\x00\x32\xFF", 3), {0, 50, 255}, 8},
+      {"P5 3 1 1023\n", std::string("\x00\x00\x02\x00\x03\xFF", 6), {0, 128, 255}, 16},
+      {"P5 3 1 65535\n", std::string("\x00\xFF\x80\x00\xFF\xFF", 6), {1, 128, 255}, 16},
+      {"P6 1 1 65535\n", std::string("\xFF\xFF\x80\x00\x00\x00", 6), {0xFF8000, 0, 0}, 48},
+      {"P6 1 1 3\n", std::string("\x03\x01\x00", 3), {0xFF5500, 0, 0}, 24},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(Read(c.header + c.samples)) << c.header << LastMessage();
+    const DibRaster& r = image_.raster;
+    const int pixels = r.bitsPerPixel == 24 ? 1 : 3;
+    for (int x = 0; x < pixels; ++x) EXPECT_EQ(test::PixelAt(r, x, 0), c.expected[x]) << c.header;
+    EXPECT_EQ(r.sourceBitsPerPixel, c.sourceBits) << c.header;
+  }
+  // A sample above the maximum (a damaged file) reads as white.
+  ASSERT_TRUE(Read("P5 1 1 15\n" + std::string("\x30", 1)));
+  EXPECT_EQ(test::PixelAt(image_.raster, 0, 0), 255u);
 }
 
 TEST_F(PnmFileTest, P6SwapsToBlueGreenRed) {
@@ -103,7 +134,8 @@ TEST_F(PnmFileTest, RefusesWhatItCannotRead) {
       {"P1\n", "Unsupported PNM format."},
       {"Q5\n2 2\n255\n", "Unknown PNM format."},
       {"P", "Unknown PNM format."},
-      {"P5\n2 2\n65535\n", "16-bit PNM files are not supported."},
+      {"P5\n2 2\n65536\n", "The PNM header has no valid maximum value."},
+      {"P5\n2 2\n65535\n\x01\x02\x03\x04\x05", "Expected a row of 4 bytes, but got 1."},
       {"P5\n0 2\n255\n", "Invalid PNM image size 0 x 2."},
       {"P5\nx 2\n255\n", "Invalid PNM image size 0 x 2."},
       {"P6\n2 2\n0\n", "The PNM header has no valid maximum value."},

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "formats/ImageFiles.h"
 #include "formats/SaveImageFile.h"
+#include "image/DepthConversions.h"
 #include "image/Messages.h"
+#include "tests/support/DjvuReference.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -76,10 +79,66 @@ TEST(SaveImageFileTest, DjvuParametersReachTheEncoder) {
   ASSERT_TRUE(SaveImageFile(path, kFileDjvu, image, parameters)) << LastMessage();
   const std::vector<uint8_t> bytes = test::ReadBytes(path);
   ASSERT_GT(bytes.size(), 34u);
-  // INFO follows the form type: width 3 x 48, gamma byte 18.
+  // INFO follows the form type: width 3 x 48; the layers are corrected for
+  // the gamma, so INFO has the standard 2.2.
   EXPECT_EQ(std::string(bytes.begin() + 16, bytes.begin() + 20), "INFO");
   EXPECT_EQ(bytes[24] * 256 + bytes[25], 144);
-  EXPECT_EQ(bytes[32], 18);
+  EXPECT_EQ(bytes[32], 22);
+  DibImage again;
+  MakeColourPage(again);
+  parameters.djvu.encode.gamma = 2.2f;
+  ASSERT_TRUE(SaveImageFile(path, kFileDjvu, again, parameters)) << LastMessage();
+  EXPECT_NE(test::ReadBytes(path), bytes);
+}
+
+// The colour shown at (x, y from the top) as 0xRRGGBB, whatever the depth.
+uint32_t ShownColor(const DibRaster& r, int x, int y) {
+  const uint32_t pixel = test::PixelAt(r, x, y);
+  return r.bitsPerPixel == 24 ? pixel : test::PaletteColor(r, static_cast<int>(pixel));
+}
+
+// A 1-bit page whose paper is off-white, as scans often have it: ink stays
+// dark and paper light in gray, PBM, JPEG and DjVu, whichever palette entry
+// holds the paper.
+TEST(SaveImageFileTest, OffWhitePaperOfBilevelPagesStaysPaper) {
+  TempDir dir;
+  for (const bool paperFirst : {true, false}) {
+    const uint32_t paper = paperFirst ? 0u : 1u;
+    test::BmpRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 32;
+    recipe.bits = 1;
+    recipe.palette = paperFirst ? std::vector<uint32_t>{0xFAFAFA, 0x000000}
+                                : std::vector<uint32_t>{0x000000, 0xFAFAFA};
+    recipe.pixel = [paper](int x, int) { return x < 16 ? 1 - paper : paper; };
+    auto expectInkAndPaper = [&](const DibRaster& r, const std::string& what) {
+      const uint32_t ink = ShownColor(r, 4, 4), light = ShownColor(r, 40, 4);
+      EXPECT_LT(ink & 0xFF, 64u) << what << " paper first " << paperFirst;
+      EXPECT_GT(light & 0xFF, 192u) << what << " paper first " << paperFirst;
+    };
+    DibImage gray;
+    test::MakeImage(gray, recipe);
+    ASSERT_TRUE(ToGray(gray));
+    expectInkAndPaper(gray.raster, "gray");
+    for (const auto& [type, name] :
+         {std::pair{kFilePnm, "page.pbm"}, std::pair{kFileJpeg, "page.jpg"},
+          std::pair{kFileDjvu, "page.djvu"}}) {
+      DibImage image;
+      test::MakeImage(image, recipe);
+      const std::string path = dir.file(name);
+      ASSERT_TRUE(SaveImageFile(path, type, image)) << name << ": " << LastMessage();
+      DibImage back;
+      ASSERT_TRUE(ReadImageFile(back, path, type)) << name << ": " << LastMessage();
+      expectInkAndPaper(back.raster, name);
+      if (type == kFileDjvu) {
+        const test::ReferenceImage decoded =
+            test::RenderReference(path, 1, test::ReferenceMode::kMask, true);
+        ASSERT_EQ(decoded.width, 64);
+        EXPECT_EQ(decoded.at(4, 4), 0) << paperFirst;
+        EXPECT_EQ(decoded.at(40, 4), 255) << paperFirst;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(TiffReadTest, FaxPagesWithoutDepthTagsAreBilevel) {
       EXPECT_EQ(r.bitsPerPixel, 1);
       EXPECT_EQ(r.photometric, photometric);
       EXPECT_EQ(r.rowOrder, kRowOrderBottomUp);
-      EXPECT_EQ(r.paletteEntryZeroIsWhite(), photometric == PHOTOMETRIC_MINISWHITE);
+      EXPECT_EQ(r.paletteEntryZeroIsLighter(), photometric == PHOTOMETRIC_MINISWHITE);
       for (int y = 0; y < r.height; ++y) {
         for (int x = 0; x < r.width; ++x)
           ASSERT_EQ(IsBlack(x, y), (x + y) % 3 == 0) << x << "," << y;
@@ -208,6 +208,58 @@ TEST_F(TiffReadTest, ResolutionIsRoundedAndConvertedToTheHeader) {
   ASSERT_TRUE(Read(recipe)) << LastMessage();
   EXPECT_EQ(image_.raster.xResolution, 300);
   EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).xPelsPerMeter, 0);
+
+  // Without a ResolutionUnit tag the resolutions are in inches, TIFF's default.
+  recipe.resolutionUnit = RESUNIT_INCH;
+  recipe.writeResolutionUnit = false;
+  recipe.xResolution = recipe.yResolution = 300;
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
+  EXPECT_EQ(image_.raster.resolutionUnit, kResolutionUnitInch);
+  EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).xPelsPerMeter, 11811);
+
+  // Centimetres stay centimetres in the fields; the header has pixels per metre.
+  recipe.resolutionUnit = RESUNIT_CENTIMETER;
+  recipe.writeResolutionUnit = true;
+  recipe.xResolution = recipe.yResolution = 118;
+  ASSERT_TRUE(Read(recipe)) << LastMessage();
+  EXPECT_EQ(image_.raster.xResolution, 118);
+  EXPECT_EQ(image_.raster.resolutionUnit, kResolutionUnitCentimetre);
+  EXPECT_EQ(BitmapInfoHeader::Read(image_.raster.header()).xPelsPerMeter, 11800);
+}
+
+// Tiled one-sample pages keep their depth: a tiled Group 4 page is bilevel.
+TEST_F(TiffReadTest, TiledGrayAndBilevelPagesKeepTheirDepth) {
+  TiffRecipe fax = BilevelPage(COMPRESSION_CCITTFAX4, PHOTOMETRIC_MINISWHITE);
+  fax.width = 70;
+  fax.height = 37;
+  fax.tileSize = 32;
+  fax.writeBitsPerSample = fax.writeSamplesPerPixel = true;
+  TiffRecipe gray;  // tiles that overhang the page
+  gray.width = 40;
+  gray.height = 35;
+  gray.tileSize = 16;
+  gray.compression = COMPRESSION_LZW;
+  gray.sample = [](uint32_t x, uint32_t y, int) { return x + y; };
+  TiffRecipe nibbles = gray;
+  nibbles.bitsPerSample = 4;
+  nibbles.sample = [](uint32_t x, uint32_t y, int) { return (x + y) & 15; };
+  const struct {
+    const char* what;
+    TiffRecipe recipe;
+    int bits;
+  } cases[] = {{"group 4", fax, 1}, {"8-bit gray", gray, 8}, {"4-bit gray", nibbles, 4}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Read(c.recipe)) << c.what << ": " << LastMessage();
+    const DibRaster& r = image_.raster;
+    ASSERT_EQ(r.bitsPerPixel, c.bits) << c.what;
+    EXPECT_EQ(r.photometric, c.recipe.photometric) << c.what;
+    for (uint32_t y = 0; y < c.recipe.height; ++y) {
+      for (uint32_t x = 0; x < c.recipe.width; ++x) {
+        ASSERT_EQ(PixelAt(r, static_cast<int>(x), static_cast<int>(y)), c.recipe.sample(x, y, 0))
+            << c.what << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 // Pages the scanline path cannot represent come out as 24-bit colour.
@@ -228,10 +280,12 @@ TEST_F(TiffReadTest, OtherLayoutsAreReadThroughRgba) {
   planes.separatePlanes = true;
   planes.rowsPerStrip = 3;
   planes.sample = rgb(1);
-  TiffRecipe tiled;  // tiles that overhang the page
+  TiffRecipe tiled;  // colour tiles that overhang the page
   tiled.width = 40;
   tiled.height = 35;
   tiled.tileSize = 16;
+  tiled.samplesPerPixel = 3;
+  tiled.photometric = PHOTOMETRIC_RGB;
   tiled.compression = COMPRESSION_LZW;
   tiled.sample = [](uint32_t x, uint32_t y, int) { return x + y; };
   TiffRecipe grayAlpha;  // two samples

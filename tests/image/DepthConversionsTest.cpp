@@ -82,7 +82,7 @@ TEST(DepthConversionsTest, ConvertToGrayGivesTheGrayOfEveryPixel) {
         DibImage gray;
         test::DescribeBlock(gray, ConvertToGray(image, r, 7), width, 3, 8, r.rowOrder, 7);
         ASSERT_EQ(gray.raster.block.size(), 7 + 3 * RowStride(width, 8));
-        const bool whiteZero = r.paletteEntryZeroIsWhite();
+        const bool whiteZero = r.paletteEntryZeroIsLighter();
         for (int y = 0; y < 3; ++y) {
           for (int x = 0; x < width; ++x) {
             const uint32_t v = test::PixelAt(r, x, y);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "ByteStream.h"
@@ -9,6 +11,8 @@
 #include "libAPI/djvu_encode.h"
 #include "libAPI/djvu_error.h"
 #include "tests/libAPI/EncodedFile.h"
+#include "tests/support/DjvuReference.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -16,6 +20,9 @@ using leaf::test::AppendOutput;
 using leaf::test::IffFile;
 using leaf::test::LayerReports;
 using leaf::test::ParseIff;
+using leaf::test::ReferenceImage;
+using leaf::test::ReferenceMode;
+using leaf::test::RenderReference;
 using leaf::test::TestMask;
 using leaf::test::TestPage;
 
@@ -146,33 +153,45 @@ TEST(DjvuEncodeTest, MaskResolutionRules) {
   ASSERT_EQ(reports.errors().size(), 1u);
   EXPECT_EQ(reports.errors()[0], "Masks must have the same horizontal and vertical resolutions!");
 
-  // No resolution: three times the background's target.
+  // No resolution: 300 dpi, whatever the background's target (a colour
+  // page without one gets the same from the mask finder).
   mask.image.xres = mask.image.yres = 0;
-  IffFile file = ParseIff(Encode(nullptr, mask, nullptr));
-  ASSERT_FALSE(file.chunks.empty());
-  EXPECT_EQ(file.chunks[0].data[6], 0x2C);
-  EXPECT_EQ(file.chunks[0].data[7], 0x01);
+  for (unsigned bgDpi : {25u, 100u, 300u}) {
+    djvu_encode_options options = djvu_encode_options_default();
+    options.bg_dpi = bgDpi;
+    const IffFile file = ParseIff(Encode(&options, mask, nullptr));
+    ASSERT_FALSE(file.chunks.empty()) << bgDpi;
+    EXPECT_EQ(file.chunks[0].data[6] | (file.chunks[0].data[7] << 8), 300) << bgDpi;
+  }
 
+  // 25 dpi is the lowest resolution accepted, 24 is refused; INFO keeps
+  // 16 bits, so 65535 is the highest.
   reports.clear();
-  djvu_encode_options options = djvu_encode_options_default();
-  options.bg_dpi = 5;
-  EXPECT_TRUE(Encode(&options, mask, nullptr, &result).empty());
-  EXPECT_EQ(result, -1);
-  ASSERT_EQ(reports.errors().size(), 1u);
-  EXPECT_EQ(reports.errors()[0], "Can not process masks lower than 72 DPI");
-
-  // 25 dpi is the lowest resolution accepted, 24 is refused.
-  mask.image.xres = mask.image.yres = 25;
-  EXPECT_FALSE(Encode(nullptr, mask, nullptr).empty());
-  mask.image.xres = mask.image.yres = 24;
-  EXPECT_TRUE(Encode(nullptr, mask, nullptr).empty());
+  const std::pair<unsigned, const char*> limits[] = {
+      {25, nullptr},
+      {24, "Can not process masks lower than 72 DPI"},
+      {65535, nullptr},
+      {70000, "Can not process masks higher than 65535 DPI"}};
+  for (const auto& [dpi, refusal] : limits) {
+    reports.clear();
+    mask.image.xres = mask.image.yres = dpi;
+    const IffFile file = ParseIff(Encode(nullptr, mask, nullptr, &result));
+    if (refusal) {
+      EXPECT_EQ(result, -1) << dpi;
+      ASSERT_EQ(reports.errors().size(), 1u) << dpi;
+      EXPECT_EQ(reports.errors()[0], refusal);
+    } else {
+      ASSERT_FALSE(file.chunks.empty()) << dpi;
+      EXPECT_EQ(file.chunks[0].data[6] | (file.chunks[0].data[7] << 8), static_cast<int>(dpi));
+    }
+  }
 
   // Derived from a page that carries its resolution (150 dpi at half size).
   mask.image.xres = mask.image.yres = 0;
   TestPage page(32, 24, true);
   page.image.flags |= DJVU_HAS_DPI;
   page.image.xres = page.image.yres = 150;
-  file = ParseIff(Encode(nullptr, mask, &page.image));
+  const IffFile file = ParseIff(Encode(nullptr, mask, &page.image));
   ASSERT_FALSE(file.chunks.empty());
   EXPECT_EQ(file.chunks[0].data[6] | (file.chunks[0].data[7] << 8), 300);
 }
@@ -200,15 +219,91 @@ TEST(DjvuEncodeTest, ShortOutputRoutineFailsTheEncoding) {
 
 TEST(DjvuEncodeTest, OptionsCopyOnlyTheBytesTheirSizeSays) {
   TestMask mask(64, 48, 300, [](unsigned x, unsigned) { return x == 3; });
+  TestPage page(64, 48, true);
+  for (unsigned x = 0; x < 64; ++x) *page.pixel(x, 30) = 90;
+  const std::vector<unsigned char> plain = Encode(nullptr, mask, &page.image);
   djvu_encode_options options = djvu_encode_options_default();
   options.gamma = 1.8f;
-  options.bg_dpi = 5;  // would be refused if copied
+  options.fg_dpi = 300;  // would change the foreground if copied
   options.size = 4;
-  EXPECT_EQ(ParseIff(Encode(&options, mask, nullptr)).chunks.at(0).data[8], 22);
-  options.size = 8;
-  EXPECT_EQ(ParseIff(Encode(&options, mask, nullptr)).chunks.at(0).data[8], 18);
+  EXPECT_EQ(Encode(&options, mask, &page.image), plain);
+  options.size = 8;  // the gamma alone: other layers, the same INFO
+  const std::vector<unsigned char> corrected = Encode(&options, mask, &page.image);
+  EXPECT_NE(corrected, plain);
+  EXPECT_EQ(ParseIff(corrected).chunks.at(0).data, ParseIff(plain).chunks.at(0).data);
   options.gamma = -1;
-  EXPECT_EQ(ParseIff(Encode(&options, mask, nullptr)).chunks.at(0).data[8], 22);
+  EXPECT_EQ(Encode(&options, mask, &page.image), plain);
+}
+
+// Tones of a page in four bands, coded with a source gamma of 1.1, decoded
+// by DjVuLibre: the compound page and the IW44 file, gray and colour, must
+// show the same tones, corrected once (255 * (v / 255) ^ (1.1 / 2.2)).
+TEST(DjvuEncodeTest, GammaIsCorrectedOnceOnBothPaths) {
+  const unsigned char sources[] = {40, 85, 130, 175};
+  TestMask mask(256, 96, 300, [](unsigned x, unsigned y) { return x < 4 && y < 4; });
+  djvu_encode_options compound = djvu_encode_options_default();
+  compound.gamma = 1.1f;
+  djvu_photo_options photo = djvu_photo_options_default();
+  photo.gamma = 1.1f;
+  const leaf::test::TempDir dir;
+  for (const bool gray : {true, false}) {
+    TestPage page(256, 96, gray);
+    for (unsigned y = 0; y < 96; ++y) {
+      for (unsigned x = 0; x < 256; ++x)
+        std::fill_n(page.pixel(x, y), gray ? 1 : 3, sources[x / 64]);
+    }
+    std::vector<unsigned char> iw44;
+    ASSERT_EQ(djvu_encode_photo(&photo, &page.image, AppendOutput, &iw44), 0);
+    leaf::test::WriteBytes(dir.file("page.djvu"), Encode(&compound, mask, &page.image));
+    leaf::test::WriteBytes(dir.file("page.iw44"), iw44);
+    for (const char* name : {"page.djvu", "page.iw44"}) {
+      const ReferenceImage decoded =
+          RenderReference(dir.file(name), 1, ReferenceMode::kColor, true);
+      ASSERT_EQ(decoded.width, 256) << name;
+      for (int band = 0; band < 4; ++band) {
+        const double expected = 255 * std::pow(sources[band] / 255.0, 0.5);
+        EXPECT_NEAR(decoded.at(band * 64 + 32, 48), expected, 4)
+            << name << (gray ? " gray" : " colour") << " band " << band;
+      }
+    }
+  }
+}
+
+TEST(DjvuEncodeTest, LosslessKeepsTheMaskAsItIsAndAggressiveDropsSpecks) {
+  // A letter, a 3 x 3 speck and a 4 x 4 dot on a 2550 x 3300 page, where
+  // the largest speck is 3 x 3.
+  auto ink = [](unsigned x, unsigned y) {
+    const bool speck = x >= 1000 && x < 1003 && y >= 1000 && y < 1003;
+    const bool dot = x >= 1500 && x < 1504 && y >= 1000 && y < 1004;
+    return (x < 400 && y < 400 && Letters(x, y)) || speck || dot;
+  };
+  TestMask mask(2550, 3300, 300, ink);
+  auto decode = [&](unsigned flags) {
+    djvu_encode_options options = djvu_encode_options_default();
+    options.flags = flags;
+    const IffFile file = ParseIff(Encode(&options, mask, nullptr));
+    GP<JB2Image> decoded = JB2Image::create();
+    const leaf::test::Chunk& sjbz = file.chunks.at(1);
+    decoded->decode(ByteStream::create(sjbz.data.data(), sjbz.data.size()));
+    return decoded->get_bitmap();
+  };
+  auto inkAt = [](const GBitmap& bitmap, unsigned x, unsigned yTop) {
+    return (bitmap[static_cast<int>(bitmap.rows() - 1 - yTop)][x]) != 0;
+  };
+  // Lossless: every pixel as in the mask, no thickening.
+  GP<GBitmap> lossless = decode(DJVU_LOSSLESS);
+  int differences = 0;
+  for (unsigned y = 0; y < 1100; ++y) {
+    for (unsigned x = 0; x < 1600; ++x) differences += inkAt(*lossless, x, y) != ink(x, y);
+  }
+  EXPECT_EQ(differences, 0);
+  // Aggressive: the speck goes, the dot (thickened) stays.
+  GP<GBitmap> aggressive = decode(DJVU_AGGRESSIVE);
+  EXPECT_FALSE(inkAt(*aggressive, 1001, 1001));
+  EXPECT_TRUE(inkAt(*aggressive, 1501, 1001));
+  EXPECT_TRUE(inkAt(*aggressive, 1504, 1001));
+  // Normal: both stay.
+  EXPECT_TRUE(inkAt(*decode(0), 1001, 1001));
 }
 
 TEST(DjvuEncodePhotoTest, BlackAndWhiteImagesBecomeBilevelPages) {
@@ -229,6 +324,16 @@ TEST(DjvuEncodePhotoTest, BlackAndWhiteImagesBecomeBilevelPages) {
   EXPECT_EQ(file.formType, "PM44");
   ASSERT_FALSE(file.chunks.empty());
   EXPECT_EQ(file.chunks[0].id, "PM44");
+
+  // Pure primaries hold only 0 and 255 per channel, but are colours.
+  const unsigned char primaries[][3] = {{255, 0, 0}, {0, 0, 255}, {255, 255, 0}};
+  TestPage flags(30, 10, false);
+  for (unsigned x = 0; x < 30; ++x) {
+    for (unsigned y = 0; y < 10; ++y) std::copy_n(primaries[x / 10], 3, flags.pixel(x, y));
+  }
+  bytes.clear();
+  ASSERT_EQ(djvu_encode_photo(nullptr, &flags.image, AppendOutput, &bytes), 0);
+  EXPECT_EQ(ParseIff(bytes).formType, "PM44");
 
   *gray.pixel(3, 3) = 128;
   bytes.clear();

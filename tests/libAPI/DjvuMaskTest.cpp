@@ -153,6 +153,16 @@ TEST_F(DjvuMaskTest, PlanFollowsTheResolutionAndTheOptions) {
   plan = djvu::PlanMask(banded, letter.image);
   EXPECT_EQ(plan.bandHeight, 300u);
   EXPECT_EQ(plan.step, 240u);
+  // Bands shorter than twice the overlap still move on: 2000 x 3000 at
+  // 72 dpi gives bands of 72 rows, whose step would round down to 0.
+  letter.image.w = 2000;
+  letter.image.h = 3000;
+  letter.image.flags |= DJVU_HAS_DPI;
+  letter.image.xres = letter.image.yres = 72;
+  plan = djvu::PlanMask(banded, letter.image);
+  EXPECT_EQ(plan.bandHeight, 72u);
+  EXPECT_EQ(plan.step, 48u);
+  letter.image.flags &= ~unsigned{DJVU_HAS_DPI};
   // A narrow gray page cannot have bands thinner than about 349525 bytes.
   letter.image.flags = DJVU_GRAY;
   letter.image.w = 200;
@@ -262,6 +272,23 @@ TEST_F(DjvuMaskTest, BandsCoverEveryRowOnceAndAgreeWithOnePass) {
   std::vector<int> percents;
   for (const Progress& p : g_progress) percents.push_back(p.percent);
   EXPECT_EQ(percents, (std::vector<int>{0, 27, 54, 82, 100}));  // S = 192
+  MaskPtr once(djvu_mask(&whole, &page.image));
+  ASSERT_NE(once, nullptr);
+  EXPECT_EQ(Unpack(*bands), Unpack(*once));
+}
+
+TEST_F(DjvuMaskTest, ThinBandsFinishAndAgreeWithOnePass) {
+  // A wide colour page at 25 dpi in bands of an inch: 65 rows, a step of
+  // 48 rows (the plan's formula gives 0).
+  const auto text = [](int x, int y) { return Bars(x, y + 3); };
+  Page page(1770, 180, DJVU_BGR | DJVU_BOTTOMUP | DJVU_HAS_DPI, text);
+  page.image.xres = page.image.yres = 25;
+  djvu_mask_options whole = ApplicationOptions();
+  djvu_mask_options banded = whole;
+  banded.band_inches = 1;
+  EXPECT_EQ(djvu::PlanMask(banded, page.image).step, 48u);
+  MaskPtr bands(djvu_mask(&banded, &page.image));
+  ASSERT_NE(bands, nullptr);
   MaskPtr once(djvu_mask(&whole, &page.image));
   ASSERT_NE(once, nullptr);
   EXPECT_EQ(Unpack(*bands), Unpack(*once));

@@ -271,6 +271,37 @@ TEST(InteriorLightRunsTest, GapsOfDroppedComponentsMinusEveryRun) {
   EXPECT_EQ(none.count, 0);
 }
 
+// A lattice of one-pixel rules every 12 pixels, 2600 x 2600: one component
+// of more than a million pixels, dropped whole without costing; its rules
+// come back as kept pieces of the split, and the paper between them must
+// stay paper (it used to come back from the inverse pass as light marks, and
+// the page was coded inside out).
+TEST(MainFilterTest, ALargeSparseLatticeKeepsItsPaper) {
+  constexpr int kSide = 2600, kStep = 12;
+  const auto rule = [](int x, int y) { return x % kStep == 0 || y % kStep == 0; };
+  test::PlainImage page =
+      test::MakeGrayImage(kSide, kSide, [&](int x, int y) { return rule(x, y) ? 0 : 255; });
+  run_list threshold(1000);
+  for (int y = 0; y < kSide; ++y) {
+    if (y % kStep == 0) {
+      threshold.append(y, 0, kSide - 1);
+    } else {
+      for (int x = 0; x < kSide; x += kStep) threshold.append(y, x, x);
+    }
+  }
+  threshold.finish(kSide, kSide);
+  run_list out(16);
+  main_filter(page.image, threshold, out, make_filter_params(0, 0, 0, false),
+              make_filter_params(1, 0, 0, false));
+  int64_t ink = 0, paper = 0;
+  for (int i = 0; i < out.count; ++i) {
+    const int32_t* r = out.run(i);
+    for (int x = r[RUN_X1]; x <= r[RUN_X2]; ++x) (rule(x, r[RUN_Y]) ? ink : paper) += 1;
+  }
+  EXPECT_EQ(paper, 0);
+  EXPECT_GT(ink, 1000000);
+}
+
 TEST(SplitTest, ErosionCutsAThinBridgeAndEveryRunFindsAPiece) {
   // Two 12 x 12 squares joined by a one-pixel-wide bridge of 8 rows.
   std::vector<std::array<int, 3>> runs;

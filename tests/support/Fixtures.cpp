@@ -29,11 +29,13 @@ void StorePixel(uint8_t* row, int x, int bits, uint32_t value) {
       break;
     case 4: row[x / 2] |= static_cast<uint8_t>((value & 15) << (x % 2 ? 0 : 4)); break;
     case 8: row[x] = static_cast<uint8_t>(value); break;
+    case 16: StoreLe16(row + 2 * x, static_cast<uint16_t>(value)); break;
     case 24:
       row[3 * x] = static_cast<uint8_t>(value);
       row[3 * x + 1] = static_cast<uint8_t>(value >> 8);
       row[3 * x + 2] = static_cast<uint8_t>(value >> 16);
       break;
+    case 32: StoreLe32(row + 4 * x, value); break;
   }
 }
 

@@ -18,7 +18,8 @@ struct BmpRecipe {
   uint32_t colorsUsed = 0;
   int32_t pixelsPerMetre = 11811;  // 300 dpi
   std::vector<uint32_t> palette;   // 0x00RRGGBB entries; default: a gray ramp of the depth
-  // Value of the pixel at (x, picture row y from the top): a palette index, or 0xRRGGBB.
+  // Value of the pixel at (x, picture row y from the top): a palette index,
+  // 0xRRGGBB, or the packed 16- or 32-bit value as stored.
   std::function<uint32_t(int x, int y)> pixel = [](int x, int y) { return uint32_t(x + y); };
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace leaf::test {
@@ -50,7 +51,7 @@ void SetTags(TIFF* t, const TiffRecipe& recipe) {
   TIFFSetField(t, TIFFTAG_PLANARCONFIG,
                recipe.separatePlanes ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
   if (recipe.resolutionUnit) {
-    TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, recipe.resolutionUnit);
+    if (recipe.writeResolutionUnit) TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, recipe.resolutionUnit);
     TIFFSetField(t, TIFFTAG_XRESOLUTION, recipe.xResolution);
     TIFFSetField(t, TIFFTAG_YRESOLUTION, recipe.yResolution);
   }
@@ -72,19 +73,25 @@ void SetTags(TIFF* t, const TiffRecipe& recipe) {
   }
 }
 
+void CopyBits(const uint8_t* from, size_t fromBit, uint8_t* to, size_t toBit, size_t count) {
+  for (size_t i = 0; i < count; ++i, ++fromBit, ++toBit) {
+    if (from[fromBit / 8] & (0x80 >> (fromBit % 8))) to[toBit / 8] |= 0x80 >> (toBit % 8);
+  }
+}
+
 void WriteTiles(TIFF* t, const TiffRecipe& recipe) {
   const int samples = recipe.samplesPerPixel;
-  const size_t pixelBytes = static_cast<size_t>(samples) * recipe.bitsPerSample / 8;
+  const size_t pixelBits = static_cast<size_t>(samples) * recipe.bitsPerSample;
+  const size_t tileRowBytes = static_cast<size_t>(TIFFTileRowSize(t));
   std::vector<uint8_t> tile(static_cast<size_t>(TIFFTileSize(t)));
   for (uint32_t ty = 0; ty < recipe.height; ty += recipe.tileSize) {
     for (uint32_t tx = 0; tx < recipe.width; tx += recipe.tileSize) {
       std::fill(tile.begin(), tile.end(), 0);
       for (uint32_t y = ty; y < ty + recipe.tileSize && y < recipe.height; ++y) {
         const std::vector<uint8_t> row = PackRow(recipe, y, 0, samples);
-        for (uint32_t x = tx; x < tx + recipe.tileSize && x < recipe.width; ++x) {
-          std::copy_n(row.begin() + x * pixelBytes, pixelBytes,
-                      tile.begin() + ((y - ty) * recipe.tileSize + (x - tx)) * pixelBytes);
-        }
+        const uint32_t columns = std::min(recipe.tileSize, recipe.width - tx);
+        CopyBits(row.data(), tx * pixelBits, tile.data() + (y - ty) * tileRowBytes, 0,
+                 columns * pixelBits);
       }
       ASSERT_GE(TIFFWriteTile(t, tile.data(), tx, ty, 0, 0), 0);
     }

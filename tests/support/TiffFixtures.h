@@ -17,7 +17,8 @@ struct TiffRecipe {
   int compression = 1;  // none
   bool writeBitsPerSample = true;
   bool writeSamplesPerPixel = true;
-  int resolutionUnit = 0;  // 0: no resolution tags
+  int resolutionUnit = 0;           // 0: no resolution tags
+  bool writeResolutionUnit = true;  // false: the resolutions without their unit
   float xResolution = 0;
   float yResolution = 0;
   int inkSet = 0;         // 0: no InkSet tag
