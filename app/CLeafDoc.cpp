@@ -18,6 +18,8 @@ using namespace leaf;
 namespace {
 
 constexpr int kShowOpenProgressAfterMs = 400;
+// Never a render target (those are 0 or below): the next render is forced.
+constexpr int kNotRendered = 1;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -158,6 +160,12 @@ bool CLeafDoc::setZoomAndLayer(int zoom, int layer) {
   zoom_ = zoom;
   layer_ = layer;
   return true;
+}
+
+bool CLeafDoc::renderAgain() {
+  if (!isDjvuDocument() || !image_.raster.pageLink) return true;
+  renderedZoom_ = kNotRendered;
+  return setZoomAndLayer(zoom_, layer_);
 }
 
 bool CLeafDoc::confirmDiscard() {

@@ -73,6 +73,9 @@ class CLeafDoc : public QObject {
   // Renders a DjVu or IW44 page again at a zoom level and layer; the zoom is
   // stored either way. False (with the message shown) when the render fails.
   bool setZoomAndLayer(int zoom, int layer);
+  // Renders a DjVu or IW44 page again as it is shown, after the display
+  // settings (gamma, dithering, fancy zoom) changed.
+  bool renderAgain();
 
   // "Save %s first?" when modified: true when the caller may go on (saved,
   // or No), false for Cancel or a save that did not happen.

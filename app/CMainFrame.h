@@ -12,6 +12,7 @@
 #include "AppSettings.h"
 #include "UserPrompts.h"
 
+class CGeneralSettingsDlg;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -19,6 +20,7 @@ class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QThreadPool;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -49,6 +51,15 @@ class CMainFrame : public QMainWindow {
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();
   void aboutCommand();
+
+  // The settings dialogs of the Options menu; true when closed with OK.
+  bool generalSettingsCommand();
+  bool djvuSettingsCommand();
+  bool iw44SettingsCommand();
+  bool jpegSettingsCommand();
+  bool thumbnailSettingsCommand();
+  bool batchSettingsCommand();
+  bool sweepSettingsCommand();
 
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
@@ -89,6 +100,9 @@ class CMainFrame : public QMainWindow {
   void onZoomBoxChosen(int entry);
   // The view's selection, or an empty rectangle for the whole image.
   QRect selectionOrWhole() const;
+  void openFormatSettings(int fileType);
+  void markModifiedIfSavedAs(int documentType);
+  void applyFileAssociations(const CGeneralSettingsDlg& dialog);
 
   leaf::AppSettings& settings_;
   QString profilePath_;
@@ -104,5 +118,6 @@ class CMainFrame : public QMainWindow {
   QAction* recentSeparator_ = nullptr;
   QActionGroup* layerGroup_ = nullptr;
   QHash<QString, QAction*> actions_;
+  QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
 };

@@ -5,6 +5,12 @@ find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
 add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
   CAboutDlg.cpp
+  CAdvancedDjvuDlg.cpp
+  CBatchSettingsDlg.cpp
+  CDjvuSettingsDlg.cpp
+  CGeneralSettingsDlg.cpp
+  CIw44SettingsDlg.cpp
+  CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafDocEdit.cpp
@@ -14,6 +20,9 @@ add_library(leafsmith_ui STATIC
   CResizeDlg.cpp
   ClipboardImage.cpp
   CSaveProgressDlg.cpp
+  CSettingsDialog.cpp
+  CSweeperOptionsDlg.cpp
+  CThumbnailOptionsDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
@@ -21,6 +30,8 @@ add_library(leafsmith_ui STATIC
   ProgramLogo.cpp
   RecentFiles.cpp
   ResizeFields.cpp
+  SettingsControls.cpp
+  SweepDirectories.cpp
   ToolbarIcons.cpp
   UndoStore.cpp
   UserPrompts.cpp

@@ -1,5 +1,6 @@
 #include "UserPrompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -36,9 +37,14 @@ QString ExtensionForRow(int row, const QString& typedName) {
 
 }  // namespace
 
+QWidget* CDialogPrompts::parent() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return owner_;
+}
+
 CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
   const auto button = QMessageBox::question(
-      owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+      parent(), kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
       QMessageBox::Yes);
   if (button == QMessageBox::Yes) return Answer::Yes;
   if (button == QMessageBox::No) return Answer::No;
@@ -46,7 +52,7 @@ CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
 }
 
 bool CDialogPrompts::askYesNo(const QString& text) {
-  return QMessageBox::question(owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(parent(), kProgramName, text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
@@ -56,7 +62,7 @@ bool CDialogPrompts::askYesNoWarning(const QString& text) {
 }
 
 void CDialogPrompts::showError(const QString& text, const QString& detail) {
-  QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, owner_);
+  QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, parent());
   if (!detail.isEmpty()) box.setInformativeText(detail);
   box.exec();
 }
@@ -77,11 +83,11 @@ CUserPrompts::PagesChoice CDialogPrompts::choosePagesToSave(int pageCount) {
 }
 
 void CDialogPrompts::showWarning(const QString& text) {
-  QMessageBox::warning(owner_, kProgramName, text);
+  QMessageBox::warning(parent(), kProgramName, text);
 }
 
 void CDialogPrompts::showMessage(const QString& text) {
-  QMessageBox::information(owner_, kProgramName, text);
+  QMessageBox::information(parent(), kProgramName, text);
 }
 
 namespace {
@@ -135,4 +141,9 @@ CUserPrompts::FileChoice CDialogPrompts::chooseOpenPath(const QString& folder, i
 
 void CDialogPrompts::reviewDjvuSettings() {
   if (djvuSettings_) djvuSettings_();
+}
+
+QString CDialogPrompts::chooseFolder(const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(
+      parent(), title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }

@@ -41,6 +41,8 @@ class CUserPrompts {
   virtual FileChoice chooseOpenPath(const QString& folder, int filterRow) = 0;
   // Yes to "review the settings before saving": shows the DjVu settings.
   virtual void reviewDjvuSettings() = 0;
+  // A folder chooser with a title, starting at a folder; empty when cancelled.
+  virtual QString chooseFolder(const QString& title, const QString& start) = 0;
   // Saving a document of pageCount pages as DjVu: "all pages" in one DjVu
   // document, or "this page".
   virtual PagesChoice choosePagesToSave(int pageCount) = 0;
@@ -61,12 +63,16 @@ class CDialogPrompts : public CUserPrompts {
                             int filterRow) override;
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
   void reviewDjvuSettings() override;
+  QString chooseFolder(const QString& title, const QString& start) override;
   PagesChoice choosePagesToSave(int pageCount) override;
 
   // Called for reviewDjvuSettings once the DjVu settings dialog exists.
   void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }
 
  private:
+  // The dialog open at the time, else the owner: messages sit over what asked.
+  QWidget* parent() const;
+
   QWidget* owner_;
   std::function<void()> djvuSettings_;
 };
