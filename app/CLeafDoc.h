@@ -4,11 +4,18 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
 
 #include "AppSettings.h"
 #include "PageJobs.h"
+#include "UndoStore.h"
 #include "UserPrompts.h"
 #include "image/DibImage.h"
 
@@ -66,18 +73,71 @@ class CLeafDoc : public QObject {
   // Renders a DjVu or IW44 page again at a zoom level and layer; the zoom is
   // stored either way. False (with the message shown) when the render fails.
   bool setZoomAndLayer(int zoom, int layer);
+  // Renders a DjVu or IW44 page again as it is shown, after the display
+  // settings (gamma, dithering, fancy zoom) changed.
+  bool renderAgain();
 
   // "Save %s first?" when modified: true when the caller may go on (saved,
   // or No), false for Cancel or a save that did not happen.
   bool confirmDiscard();
   void saveCommand();
   bool saveAsCommand();
-  // Writes the page to path in the type; the document's state changes only
+  // Writes the page to path in the type, or with allPages every page of the
+  // document's file in one DjVu document; the document's state changes only
   // on success.
-  bool saveDocument(const QString& path, int type);
+  bool saveDocument(const QString& path, int type, bool allPages = false);
+  // True when the document's file has pages besides the one shown, which a
+  // DjVu save can take along.
+  bool canSaveAllPages() const;
 
   // The render settings as the settings and the display give them.
   leaf::RenderRequest renderRequest() const;
+  // Where the page's true pixels come from (for saving and for edits).
+  leaf::TruePixelSource truePixelSource() const;
+
+  // ----- the Edit and Image menus (CLeafDocEdit.cpp) -----
+  // A selection is a rectangle of full-size image pixels; an empty one
+  // stands for the whole image.
+  bool hasUndo() const { return undo_.hasUndo(); }
+  // Exchanges the page with the one kept before the last edit.
+  void undo();
+  // Asks, then forgets the page kept for Undo.
+  void emptyUndoBuffer();
+
+  // Puts the selection on the clipboard.
+  bool copy(const QRect& selection);
+  // Copies the selection, then gives it the colour of palette index 0.
+  bool cut(const QRect& selection);
+  // The clipboard's picture floats over the page until it is placed (with
+  // no page: Paste As New).
+  bool paste(const leaf::FitArea& fit = {});
+  // The clipboard's picture becomes an untitled page, fitted to the area.
+  bool pasteAsNew(const leaf::FitArea& fit = {});
+  // Empties the document (asks to save a modified page first).
+  void clear();
+  // True when the clipboard holds a picture.
+  static bool clipboardHasImage();
+  static void emptyClipboard();
+
+  bool flip();
+  bool mirror();
+  bool rotateLeft();
+  bool rotateRight();
+  bool rotateHalfTurn();
+  bool negative();
+  bool convertToGray();
+  bool crop(const QRect& selection);
+  bool resize(int width, int height, int method);
+  // Width and height of the page at full size.
+  QSize fullSize() const;
+
+  // The pasted picture waiting to be placed, or null.
+  const leaf::DibImage* floatingImage() const { return floating_.get(); }
+  // Writes the floating picture into the page with its top left corner at
+  // the image pixel; it is discarded either way. False when it was not
+  // inserted.
+  bool insertFloatingImage(const QPoint& topLeft);
+  void discardFloatingImage();
 
  signals:
   // New contents (open or new): the view fits and repaints.
@@ -88,13 +148,35 @@ class CLeafDoc : public QObject {
   void modifiedChanged(bool modified);
   // A file was opened or saved: it enters the recent-file list.
   void fileUsed(const QString& path);
+  // An edit or Undo changed the page (its pixels, its size, or both).
+  void pageEdited();
+  // A pasted picture now floats over the page, or no longer does.
+  void floatingImageChanged();
+  // A note for the status bar.
+  void statusMessage(const QString& text);
 
  private:
   bool runOpen(const leaf::OpenRequest& request, leaf::OpenedPage& page);
   void setTitle(const QString& title);
   QString proposedSaveName();
   bool askResolutionQuestion();
+  // Saves on a worker thread behind the progress dialog: the page, or every
+  // page of the document's file when allPages says which.
+  bool runSave(const std::shared_ptr<leaf::DibImage>& copy, const leaf::SaveRequest& request,
+               const std::optional<leaf::PageRange>& allPages);
   leaf::DibImage copyForSaving() const;
+
+  // Edits (CLeafDocEdit.cpp).
+  using Operation = bool (*)(leaf::DibImage&);
+  bool simpleEdit(Operation operation, const QString& failure);
+  bool truePixels(leaf::PageState& state);
+  bool pixelEdit(const QString& failure, const std::function<bool(leaf::DibImage&)>& edit);
+  leaf::PageState takePage();
+  void installPage(leaf::PageState&& state);
+  void commitPixelEdit(leaf::PageState&& edited);
+  bool putOnClipboard(const leaf::DibImage& page, const QRect& selection);
+  bool readClipboard(leaf::DibImage& image);
+  void forgetEdits();
 
   leaf::AppSettings& settings_;
   CUserPrompts& prompts_;
@@ -106,13 +188,18 @@ class CLeafDoc : public QObject {
   int djvuKind_ = 0;
   QString path_;        // the document's file (Save writes here)
   QString sourcePath_;  // the file the page was read from
+  int sourceType_ = 0;  // its type (the page's own type changes with pixel edits)
   QString title_;
   bool modified_ = false;
   int zoom_ = 0;
   int layer_ = 0;
   int requestedOpenType_ = 0;
-  int saveType_ = 0;  // chosen in the last Save As; 0 before
+  int saveType_ = 0;           // chosen in the last Save As; 0 before
+  bool saveAllPages_ = false;  // the last Save As wrote every page
   int untitledCounter_ = 1;
   QString baseTitle_ = QStringLiteral("untitled");
   int renderedZoom_ = 0;  // the zoom the DjVu raster was rendered at
+
+  leaf::UndoStore undo_;
+  std::unique_ptr<leaf::DibImage> floating_;  // a pasted picture being placed
 };

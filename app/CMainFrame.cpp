@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -11,16 +12,27 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QThreadPool>
 #include <QToolBar>
+#include <atomic>
 
 #include "CAboutDlg.h"
+#include "CBatchSettingsDlg.h"
+#include "CDjvuSettingsDlg.h"
+#include "CGeneralSettingsDlg.h"
 #include "CHelpWindow.h"
+#include "CIw44SettingsDlg.h"
+#include "CJpegSettingsDlg.h"
 #include "CLeafDoc.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
+#include "CResizeDlg.h"
+#include "CSweeperOptionsDlg.h"
+#include "CThumbnailOptionsDlg.h"
 #include "DocumentTexts.h"
 #include "FileAssociations.h"
 #include "FileDialogFilters.h"
@@ -65,6 +77,12 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
       settings_(settings),
       profilePath_(std::move(profilePath)),
       prompts_(prompts ? std::move(prompts) : std::make_unique<CDialogPrompts>(this)) {
+  // "Review the settings" before saving as DjVu opens the DjVu settings.
+  if (auto* dialogs = dynamic_cast<CDialogPrompts*>(prompts_.get())) {
+    dialogs->setDjvuSettingsHandler([this] { djvuSettingsCommand(); });
+  }
+  associationQueries_ = new QThreadPool(this);
+  associationQueries_->setMaxThreadCount(1);
   setWindowIcon(QIcon(ProgramLogo(64)));
   setAcceptDrops(true);
   doc_ = new CLeafDoc(settings_, *prompts_, this);
@@ -139,23 +157,42 @@ void CMainFrame::createFileMenu() {
           &QAction::triggered, this, &CMainFrame::exitCommand);
 }
 
+// A menu command of the document: runs, then the commands' states follow.
+QAction* CMainFrame::addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                                   const std::function<void()>& run,
+                                   const QList<QKeySequence>& shortcuts) {
+  QAction* action = addCommand(menu, text, prompt, shortcuts);
+  connect(action, &QAction::triggered, this, [this, run] {
+    run();
+    updateCommands();
+  });
+  return action;
+}
+
 void CMainFrame::createEditMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Edit"));
-  Later(addCommand(menu, tr("&Undo"), tr("Undo the last action"),
-                   {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+  addDocCommand(menu, tr("&Undo"), tr("Undo the last action"), [this] { doc_->undo(); },
+                {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)});
   menu->addSeparator();
-  Later(addCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
-                   {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)}));
-  Later(addCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
-                   {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
-                   {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
-                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}));
-  Later(addCommand(menu, tr("Cl&ear"), tr("Erase the selection")));
+  addDocCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
+                [this] { cutCommand(); },
+                {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+  addDocCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
+                [this] { doc_->copy(selectionOrWhole()); },
+                {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+  addDocCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
+                [this] { doc_->paste(view_->fitArea()); },
+                {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+  addDocCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
+                [this] { doc_->pasteAsNew(view_->fitArea()); },
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)});
+  addDocCommand(menu, tr("Cl&ear"), tr("Close the image and empty the window"),
+                [this] { doc_->clear(); });
   menu->addSeparator();
-  Later(addCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard")));
-  Later(addCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo")));
+  addDocCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard"),
+                [] { CLeafDoc::emptyClipboard(); });
+  addDocCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo"),
+                [this] { doc_->emptyUndoBuffer(); });
 }
 
 void CMainFrame::createViewMenu() {
@@ -219,29 +256,48 @@ void CMainFrame::createViewMenu() {
 
 void CMainFrame::createImageMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Image"));
-  Later(addCommand(menu, tr("&Flip"), tr("Turn the image upside down")));
-  Later(addCommand(menu, tr("&Mirror"), tr("Mirror the image left to right")));
+  addDocCommand(menu, tr("&Flip"), tr("Turn the image upside down"), [this] { doc_->flip(); });
+  addDocCommand(menu, tr("&Mirror"), tr("Mirror the image left to right"),
+                [this] { doc_->mirror(); });
   QMenu* rotate = menu->addMenu(tr("&Rotate"));
-  Later(addCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise")));
-  Later(addCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise")));
-  Later(addCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn")));
-  Later(addCommand(menu, tr("Re&size..."), tr("Change the size of the image")));
-  Later(addCommand(menu, tr("&Crop"), tr("Keep only the selection")));
-  Later(addCommand(menu, tr("&Negative"), tr("Invert the colors of the image")));
-  Later(addCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray")));
+  addDocCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise"),
+                [this] { doc_->rotateLeft(); });
+  addDocCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise"),
+                [this] { doc_->rotateRight(); });
+  addDocCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn"),
+                [this] { doc_->rotateHalfTurn(); });
+  addDocCommand(menu, tr("Re&size..."), tr("Change the size of the image"),
+                [this] { resizeCommand(); });
+  addDocCommand(menu, tr("&Crop"), tr("Keep only the selection"), [this] {
+    if (doc_->crop(view_->selection())) view_->dropSelection();
+  });
+  addDocCommand(menu, tr("&Negative"), tr("Invert the colors of the image"),
+                [this] { doc_->negative(); });
+  addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
+                [this] { doc_->convertToGray(); });
   Later(addCommand(menu, tr("Add &Text"), tr("Stamp the text label on the image")));
 }
 
 void CMainFrame::createOptionsMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Options"));
-  Later(addCommand(menu, tr("&General Settings..."), tr("Change the general settings")));
-  Later(addCommand(menu, tr("&DjVu Settings..."), tr("Change the DjVu encoding settings")));
-  Later(addCommand(menu, tr("&IW44 Settings..."), tr("Change the IW44 encoding settings")));
-  Later(addCommand(menu, tr("&JPEG Settings..."), tr("Change the JPEG settings")));
+  auto add = [this, menu](const QString& text, const QString& prompt, bool (CMainFrame::*run)()) {
+    connect(addCommand(menu, text, prompt), &QAction::triggered, this,
+            [this, run] { (this->*run)(); });
+  };
+  add(tr("&General Settings..."), tr("Change the general settings"),
+      &CMainFrame::generalSettingsCommand);
+  add(tr("&DjVu Settings..."), tr("Change the DjVu encoding settings"),
+      &CMainFrame::djvuSettingsCommand);
+  add(tr("&IW44 Settings..."), tr("Change the IW44 encoding settings"),
+      &CMainFrame::iw44SettingsCommand);
+  add(tr("&JPEG Settings..."), tr("Change the JPEG settings"), &CMainFrame::jpegSettingsCommand);
   Later(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")));
-  Later(addCommand(menu, tr("T&humbnail Settings..."), tr("Change the thumbnail settings")));
-  Later(addCommand(menu, tr("&Batch Settings..."), tr("Change the batch conversion settings")));
-  Later(addCommand(menu, tr("&Sweep Settings..."), tr("Change the sweeper settings")));
+  add(tr("T&humbnail Settings..."), tr("Change the thumbnail settings"),
+      &CMainFrame::thumbnailSettingsCommand);
+  add(tr("&Batch Settings..."), tr("Change the batch conversion settings"),
+      &CMainFrame::batchSettingsCommand);
+  add(tr("&Sweep Settings..."), tr("Change the sweeper settings"),
+      &CMainFrame::sweepSettingsCommand);
 }
 
 void CMainFrame::createMultiprocessMenu() {
@@ -351,6 +407,15 @@ void CMainFrame::connectDocument() {
           [this](bool on) { action(QStringLiteral("Select"))->setChecked(on); });
   connect(view_, &CLeafView::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(view_, &CLeafView::selectionChanged, this, [this] { updateCommands(); });
+  connect(doc_, &CLeafDoc::pageEdited, this, [this] {
+    updateInfoPanes();
+    updateCommands();
+  });
+  connect(doc_, &CLeafDoc::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { updateCommands(); });
 }
 
 // ----- state shown -----
@@ -397,6 +462,19 @@ void CMainFrame::updateCommands() {
     layerActions[layer]->setChecked(layer == doc_->layer());
   }
   zoomBox_->setEnabled(true);
+
+  const bool clipboard = CLeafDoc::clipboardHasImage();
+  action(QStringLiteral("Undo"))->setEnabled(doc_->hasUndo());
+  action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());
+  for (const char* name :
+       {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "90 degrees right",
+        "180 degrees", "Resize", "Negative", "Convert To Gray"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
+  action(QStringLiteral("Paste"))->setEnabled(clipboard);
+  action(QStringLiteral("Paste As New"))->setEnabled(clipboard);
+  action(QStringLiteral("Empty Clipboard"))->setEnabled(clipboard);
+  action(QStringLiteral("Crop"))->setEnabled(image && view_->hasSelection());
 }
 
 void CMainFrame::updateRecentFiles() {
@@ -484,6 +562,22 @@ void CMainFrame::onZoomBoxChosen(int entry) {
 
 void CMainFrame::exitCommand() { close(); }
 
+QRect CMainFrame::selectionOrWhole() const {
+  return view_->hasSelection() ? view_->selection() : QRect();
+}
+
+void CMainFrame::cutCommand() {
+  if (doc_->cut(selectionOrWhole())) view_->dropSelection();
+}
+
+void CMainFrame::resizeCommand() {
+  if (!doc_->hasImage()) return;
+  const QSize size = doc_->fullSize();
+  CResizeDlg dialog(size.width(), size.height(), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  doc_->resize(dialog.newWidth(), dialog.newHeight(), dialog.method());
+}
+
 bool CMainFrame::queryEndSession() {
   return doc_->confirmDiscard() && prompts_->askYesNo(tr("Do you want to quit Leafsmith?"));
 }
@@ -514,6 +608,110 @@ void CMainFrame::registerAsDefaultViewerCommand() {
 void CMainFrame::aboutCommand() {
   CAboutDlg dialog(this);
   dialog.exec();
+}
+
+// ----- settings dialogs -----
+
+bool CMainFrame::generalSettingsCommand() {
+  const AppSettings before = settings_;
+  CGeneralSettingsDlg dialog(settings_, *prompts_, this);
+  // Asking xdg-mime takes a moment per file type: the boxes are filled when it
+  // answers, on a thread of their own so that opening a file never waits for it.
+  const QPointer<CGeneralSettingsDlg> target(&dialog);
+  auto closed = std::make_shared<std::atomic<bool>>(false);
+  associationQueries_->start([target, closed] {
+    std::vector<FileGroup> registered;
+    for (const FileTypeGroup& group : FileTypeGroups()) {
+      if (*closed) return;
+      if (IsGroupRegistered(group.group)) registered.push_back(group.group);
+    }
+    QMetaObject::invokeMethod(
+        qApp,
+        [target, registered] {
+          if (target) target->setRegisteredGroups(registered);
+        },
+        Qt::QueuedConnection);
+  });
+  const int result = dialog.exec();
+  *closed = true;
+  if (result != QDialog::Accepted) return false;
+  applyFileAssociations(dialog);
+  // The page on screen follows the new display settings at once.
+  if (before.displayGamma != settings_.displayGamma || before.dither != settings_.dither ||
+      before.fancyZoom != settings_.fancyZoom) {
+    doc_->renderAgain();
+  }
+  if (!before.windowFit && settings_.windowFit) fitWindowToImage();
+  return true;
+}
+
+void CMainFrame::applyFileAssociations(const CGeneralSettingsDlg& dialog) {
+  for (const CGeneralSettingsDlg::AssociationChange& change : dialog.associationChanges()) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const AssociationResult result =
+        change.on ? RegisterGroup(change.group) : UnregisterGroup(change.group);
+    QApplication::restoreOverrideCursor();
+    if (!result.ok) {
+      const QString name = FileTypeGroupOf(change.group).name;
+      prompts_->showError(change.on
+                              ? tr("Leafsmith could not be made the viewer of %1 files.").arg(name)
+                              : tr("Leafsmith could not give up %1 files.").arg(name),
+                          result.message);
+    }
+  }
+}
+
+// A page of the type whose settings changed can be saved again with them.
+void CMainFrame::markModifiedIfSavedAs(int documentType) {
+  if (doc_->hasImage() && doc_->documentType() == documentType) doc_->setModified(true);
+}
+
+bool CMainFrame::djvuSettingsCommand() {
+  DjvuDialogContext context;
+  context.bilevelImage = doc_->hasImage() && doc_->image().raster.bitsPerPixel == 1;
+  context.settingsChanged = [this] { markModifiedIfSavedAs(kFileDjvu); };
+  CDjvuSettingsDlg dialog(settings_, std::move(context), *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::iw44SettingsCommand() {
+  CIw44SettingsDlg dialog(settings_, *prompts_, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  markModifiedIfSavedAs(kFileIw44);
+  return true;
+}
+
+bool CMainFrame::jpegSettingsCommand() {
+  CJpegSettingsDlg dialog(settings_, *prompts_, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  markModifiedIfSavedAs(kFileJpeg);
+  return true;
+}
+
+bool CMainFrame::thumbnailSettingsCommand() {
+  CThumbnailOptionsDlg dialog(settings_, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void CMainFrame::openFormatSettings(int fileType) {
+  switch (fileType) {
+    case kFileDjvu: djvuSettingsCommand(); break;
+    case kFileIw44: iw44SettingsCommand(); break;
+    case kFileJpeg: jpegSettingsCommand(); break;
+    default: break;
+  }
+}
+
+bool CMainFrame::batchSettingsCommand() {
+  CBatchSettingsDlg dialog(
+      settings_, [this](int fileType) { openFormatSettings(fileType); }, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::sweepSettingsCommand() {
+  CSweeperOptionsDlg dialog(
+      settings_, [this](int fileType) { openFormatSettings(fileType); }, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -4,12 +4,15 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
 
+class CGeneralSettingsDlg;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -17,6 +20,7 @@ class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QThreadPool;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -38,6 +42,8 @@ class CMainFrame : public QMainWindow {
   // Commands, callable by tests as the menus call them.
   void openCommand();
   void exitCommand();
+  void cutCommand();
+  void resizeCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -45,6 +51,15 @@ class CMainFrame : public QMainWindow {
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();
   void aboutCommand();
+
+  // The settings dialogs of the Options menu; true when closed with OK.
+  bool generalSettingsCommand();
+  bool djvuSettingsCommand();
+  bool iw44SettingsCommand();
+  bool jpegSettingsCommand();
+  bool thumbnailSettingsCommand();
+  bool batchSettingsCommand();
+  bool sweepSettingsCommand();
 
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
@@ -63,6 +78,9 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* addCommand(QMenu* menu, const QString& text, const QString& prompt,
                       const QList<QKeySequence>& shortcuts = {});
+  QAction* addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                         const std::function<void()>& run,
+                         const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
   void createViewMenu();
@@ -80,6 +98,11 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // The view's selection, or an empty rectangle for the whole image.
+  QRect selectionOrWhole() const;
+  void openFormatSettings(int fileType);
+  void markModifiedIfSavedAs(int documentType);
+  void applyFileAssociations(const CGeneralSettingsDlg& dialog);
 
   leaf::AppSettings& settings_;
   QString profilePath_;
@@ -95,5 +118,6 @@ class CMainFrame : public QMainWindow {
   QAction* recentSeparator_ = nullptr;
   QActionGroup* layerGroup_ = nullptr;
   QHash<QString, QAction*> actions_;
+  QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
 };

@@ -5,19 +5,35 @@ find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
 add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
   CAboutDlg.cpp
+  CAdvancedDjvuDlg.cpp
+  CBatchSettingsDlg.cpp
+  CDjvuSettingsDlg.cpp
+  CGeneralSettingsDlg.cpp
+  CIw44SettingsDlg.cpp
+  CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
+  CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
   CProgramHintDlg.cpp
+  CResizeDlg.cpp
+  ClipboardImage.cpp
   CSaveProgressDlg.cpp
+  CSettingsDialog.cpp
+  CSweeperOptionsDlg.cpp
+  CThumbnailOptionsDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  ResizeFields.cpp
+  SettingsControls.cpp
+  SweepDirectories.cpp
   ToolbarIcons.cpp
+  UndoStore.cpp
   UserPrompts.cpp
   ZoomLevel.cpp
 )

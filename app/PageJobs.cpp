@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ZoomLevel.h"
+#include "formats/DjvuBookWriter.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/DepthConversions.h"
@@ -37,19 +38,13 @@ FileTypeCode TypeToOpen(const OpenRequest& request, const DibImage& probe, int& 
                           : static_cast<FileTypeCode>(request.requestedType);
   if (type != kFileDjvu && type != kFileIw44) return type;
   DjvuFileInfo info;
-  if (!ProbeDjvuFile(probe, request.path, info)) return kFileUnknown;
+  if (!ProbeDjvuFile(probe, request.path, info, request.pageIndex)) return kFileUnknown;
   djvuKind = DjvuHeaderKind(info);
   if (djvuKind == kDjvuKindNone) {
     SetMessage("%s has no mask, background or colour image to show.", request.path.c_str());
     return kFileUnknown;
   }
   return DjvuFileType(info);
-}
-
-int FitFor(const DibRaster& raster, int width, int height, const FitArea& fit) {
-  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
-  return FitZoom(static_cast<long long>(width * aspect.x),
-                 static_cast<long long>(height * aspect.y), fit.width, fit.height, fit.imageFit);
 }
 
 bool ReplayEdits(DibImage& image, int symmetry, bool negative, bool gray) {
@@ -66,6 +61,14 @@ bool RenderLocked(DibImage& image, const RenderRequest& render, int zoom) {
 
 }  // namespace
 
+int FitZoomFor(const DibRaster& raster, const FitArea& fit) {
+  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
+  const int width = raster.fullWidth > 0 ? raster.fullWidth : raster.width;
+  const int height = raster.fullHeight > 0 ? raster.fullHeight : raster.height;
+  return FitZoom(static_cast<long long>(width * aspect.x),
+                 static_cast<long long>(height * aspect.y), fit.width, fit.height, fit.imageFit);
+}
+
 std::mutex& PageRenderMutex() {
   static std::mutex mutex;
   return mutex;
@@ -80,9 +83,11 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
 
   if (page.type == kFileDjvu || page.type == kFileIw44) {
     if (progress) progress("Decoding the page...", 0);
-    if (!LoadHalfCoded(page.image, request.path)) return Failure(std::move(page), kFailedToOpen);
+    if (!LoadHalfCoded(page.image, request.path, request.pageIndex)) {
+      return Failure(std::move(page), kFailedToOpen);
+    }
     DibRaster& r = page.image.raster;
-    page.zoom = FitFor(r, r.width, r.height, request.fit);
+    page.zoom = FitZoomFor(r, request.fit);
     if (progress) progress("Rendering the page...", 50);
     const int renderZoom = request.fancyZoom && page.zoom < 0 ? page.zoom : 0;
     if (!RenderLocked(page.image, request.render, renderZoom)) {
@@ -97,7 +102,7 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
       return Failure(std::move(page), kFailedToOpen);
     }
     const DibRaster& r = page.image.raster;
-    page.zoom = FitFor(r, r.width, r.height, request.fit);
+    page.zoom = FitZoomFor(r, request.fit);
   }
   page.image.SetProgressCallback(nullptr);
   page.ok = true;
@@ -149,24 +154,51 @@ bool MoveIntoPlace(const std::string& written, const std::string& path, std::str
   return true;
 }
 
-// The true pixels of the page for saving: DjVu and IW44 pages at full size
-// and 24 bits, a JPEG read for a low-colour display read again.
-bool PrepareForSaving(DibImage& copy, const SaveRequest& request) {
+}  // namespace
+
+bool MakeTruePixels(DibImage& copy, const TruePixelSource& source) {
   const int symmetry = copy.raster.symmetryState;
   const bool negative = copy.raster.negativeFlag != 0;
   const bool gray = copy.raster.grayFlag != 0;
-  if (request.documentType == kFileDjvu || request.documentType == kFileIw44) {
-    RenderRequest full = request.render;
+  if (source.documentType == kFileDjvu || source.documentType == kFileIw44) {
+    RenderRequest full = source.render;
     full.depth = 24;
     return RenderLocked(copy, full, 0) && ReplayEdits(copy, symmetry, negative, gray);
   }
-  if (request.documentType == kFileJpeg && request.rereadJpeg) {
+  if (source.documentType == kFileJpeg && source.rereadJpeg) {
     ReadOptions options;
-    options.jpegDctMethod = request.jpegDctMethod;
-    return ReadImageFile(copy, request.sourcePath, kFileJpeg, options) &&
+    options.jpegDctMethod = source.jpegDctMethod;
+    return ReadImageFile(copy, source.sourcePath, kFileJpeg, options) &&
            ReplayEdits(copy, symmetry, negative, gray);
   }
   return true;
+}
+
+namespace {
+
+// Moves the written file into place unless the save was stopped meanwhile,
+// in which case it goes.
+bool CommitWritten(const std::string& written, const std::string& path,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  bool moved = false;
+  const bool committed = commit([&] { return moved = MoveIntoPlace(written, path, message); });
+  if (!committed && !moved) {
+    std::error_code error;
+    std::filesystem::remove(written, error);
+  }
+  return committed && moved;
+}
+
+// A page of the document's file other than the one on the screen, as saving
+// wants it: full size, DjVu and IW44 pages in colour at 24 bits.
+bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
+  ReadOptions options;
+  options.page = index;
+  options.gamma = request.pixels.render.gamma;
+  options.jpegDctMethod = request.pixels.jpegDctMethod;
+  return ReadImageFile(page, request.pixels.sourcePath,
+                       static_cast<FileTypeCode>(request.sourceType), options);
 }
 
 }  // namespace
@@ -175,7 +207,7 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message) {
   ClearMessage();
-  if (!PrepareForSaving(copy, request)) {
+  if (!MakeTruePixels(copy, request.pixels)) {
     message = LastMessage();
     return false;
   }
@@ -184,14 +216,39 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
     message = LastMessage();
     return false;
   }
-  bool moved = false;
-  const bool committed =
-      commit([&] { return moved = MoveIntoPlace(written, request.path, message); });
-  if (!committed && !moved) {
-    std::error_code error;
-    std::filesystem::remove(written, error);
+  return CommitWritten(written, request.path, commit, message);
+}
+
+bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange& pages,
+                  const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                  const std::function<bool(const std::function<bool()>&)>& commit,
+                  std::string& message) {
+  ClearMessage();
+  if (!MakeTruePixels(current, request.pixels)) {
+    message = LastMessage();
+    return false;
   }
-  return committed && moved;
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (stopped && stopped()) {
+      SetMessage("The save was stopped.");
+      return false;
+    }
+    if (index == pages.current) return page.Clone(current);
+    return ReadPageForSaving(request, index, page);
+  };
+  DjvuBookOptions options;
+  options.progress = [&](int done, int total) {
+    if (!progress) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "Saved page %d of %d", done, total);
+    progress(text, done * 100 / total);
+  };
+  const std::string written = SavingNameFor(request.path);
+  if (!SaveDjvuBook(written, pages.count, source, request.parameters.djvu, options)) {
+    message = LastMessage();
+    return false;
+  }
+  return CommitWritten(written, request.path, commit, message);
 }
 
 }  // namespace leaf

@@ -47,6 +47,9 @@ struct OpenedPage {
   int zoom = 0;                      // the fitted zoom level
 };
 
+// The zoom level at which a page fits the area by its "ImageFit" rule.
+int FitZoomFor(const DibRaster& raster, const FitArea& fit);
+
 // Reads the page, fits it and, for DjVu and IW44, renders it at the fitted
 // zoom (full size when fancyZoom is off or the page fits at 1:1).
 OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback& progress);
@@ -60,15 +63,28 @@ std::mutex& PageRenderMutex();
 // on failure). Rotations, flips, negative and gray are replayed.
 bool RenderPageInto(DibImage& image, const RenderRequest& render, int zoom);
 
-struct SaveRequest {
-  std::string path;  // where the file goes
-  FileTypeCode type = kFileDjvu;
-  SaveParameters parameters;
-  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits first
+// Where the true pixels of a page come from when the raster on screen is not
+// them: a DjVu or IW44 page rendered for the screen, or a JPEG read for a
+// display of fewer than 24 bits.
+struct TruePixelSource {
+  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits
   RenderRequest render;     // the view's layer and gamma
   bool rereadJpeg = false;  // a JPEG read for a display of fewer than 24 bits
   std::string sourcePath;
   int jpegDctMethod = 0;
+};
+
+// Makes a copy of the document's image hold the page's true pixels, with the
+// flips, turns, negative and gray of the image replayed. A copy of any other
+// page is left as it is.
+bool MakeTruePixels(DibImage& copy, const TruePixelSource& source);
+
+struct SaveRequest {
+  std::string path;  // where the file goes
+  FileTypeCode type = kFileDjvu;
+  SaveParameters parameters;
+  TruePixelSource pixels;
+  int sourceType = 0;  // the type of the file the other pages are read from
 };
 
 // Saves a copy of the document's image (the copy is changed): first to a
@@ -78,5 +94,22 @@ struct SaveRequest {
 bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message);
+
+// The pages of the document's file, and the one on the screen.
+struct PageRange {
+  int count = 1;
+  int current = 0;
+};
+
+// Saves every page of the document's file as one bundled DjVu document:
+// current (the document's page with its edits, changed as SavePage changes
+// its copy) stands for the page on the screen, every other page is read from
+// request.sourcePath at full size. Pages are encoded in parallel on the
+// available cores; progress hears of each page put in place; a stop ends the
+// reading of pages. Written and committed as SavePage does.
+bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange& pages,
+                  const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                  const std::function<bool(const std::function<bool()>&)>& commit,
+                  std::string& message);
 
 }  // namespace leaf
