@@ -17,6 +17,7 @@ packages=(
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool
   imagemagick
+  tesseract-ocr tesseract-ocr-eng
   dpkg-dev patch
 )
 
