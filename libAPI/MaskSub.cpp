@@ -20,9 +20,8 @@ constexpr const char* kSource = "libAPI/MaskSub";
 // Small shapes keep their place only when their colour is this close to the
 // foreground around them.
 constexpr double kShapeColourTolerance = 50.0;
-// Width of the blended border around ink that the background leaves out:
-// wide enough for the blur of a scan enlarged before its mask was found.
-constexpr int kInkBorder = 4;
+// Width of the blended border around ink that the background leaves out.
+constexpr int kInkBorder = 2;
 constexpr int kSmallShapePixels = 200;
 
 struct Colour {

@@ -221,7 +221,7 @@ TEST(DjvuEncodeTest, LayerBudgetsFollowThePagesContent) {
        "Foreground: 50% of the ink in #141414, the rest in other colours 40",
        "Background: 100% plain paper, 50 dpi, quality 55 (plain) 50"},
       {"black on a picture", false, true, 20, 80, "Foreground: one ink colour #141414, solid 40",
-       "Background: 9% plain paper, 100 dpi, quality 75 50"},
+       "Background: 10% plain paper, 100 dpi, quality 75 50"},
   };
   for (const Case& c : cases) {
     TestPage page(240, 120, false);
