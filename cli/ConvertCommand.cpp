@@ -154,7 +154,7 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
     return false;
   };
   ClearMessage();
-  if (!SaveDjvuBook(path, count, source, SaveParametersFor(job.settings).djvu, options)) {
+  if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
   unsigned long long bytes = FileBytes(path);
@@ -215,8 +215,7 @@ int RunConvert(Context& context, Args& args) {
       std::fflush(report);
     });
   }
-  const int status =
-      SaveOutput(context, job.output, job.outputType, image, SaveParametersFor(job.settings));
+  const int status = SaveOutput(context, job.output, job.outputType, image, job.saveParameters());
   if (status != kExitOk) return status;
   PrintWritten(job.output, job.outputType, image.raster);
   return kExitOk;

@@ -311,13 +311,16 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (MakePixelImage(image, pixels, storage) < 0) return false;
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
-  if (upsample != kDjvuUpsampleNone) {
-    const int64_t factor = -upsample;
-    if (!CheckPixelLimit(image, factor * image.raster.width, factor * image.raster.height)) {
+  const int factor =
+      DjvuUpsampleFactor(upsample, HigherResolution(dpi), image.raster.width, image.raster.height);
+  image.ReportProgress(DjvuUpsampleReport(upsample, HigherResolution(dpi), factor).c_str(), 0);
+  if (factor > 1) {
+    if (!CheckPixelLimit(image, int64_t{factor} * image.raster.width,
+                         int64_t{factor} * image.raster.height)) {
       return false;
     }
     image.ReportProgress("Upsampling the image...", 0);
-    enlarged.reset(djvu_pixel_resample(&pixels, upsample, upsample == -4 ? 10 : 0));
+    enlarged.reset(djvu_pixel_resample(&pixels, -factor, factor == 4 ? 10 : 0));
     if (!enlarged) {
       return image.Fail("Failed to upsample the image: %s.",
                         errors.Cause("not enough memory").c_str());
