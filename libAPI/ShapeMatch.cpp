@@ -44,10 +44,10 @@ std::vector<PackedBitmap> PackShapes(const JB2Image& image) {
   return packed;
 }
 
-// The shape (of those filed in index) a shape is best refined from; -1
-// when none is close enough. start is a candidate looked at first.
+}  // namespace
+
 int BestParent(const std::vector<const PackedBitmap*>& shapes, const ShapeIndex& index,
-               const PackedBitmap& bits, int start) {
+               const PackedBitmap& bits) {
   const int limit = std::min(bits.ink() * kParentInkPercent / 100,
                              bits.OutlinePixels() * kParentOutlinePercent / 100);
   int best = -1;
@@ -61,7 +61,6 @@ int BestParent(const std::vector<const PackedBitmap*>& shapes, const ShapeIndex&
       bestDiffering = p.differing;
     }
   };
-  if (start >= 0) consider(start);
   int looked = 0;
   index.ForEachNear(bits.width(), bits.height(), SizeSlack(bits.width()), SizeSlack(bits.height()),
                     [&](int candidate) {
@@ -70,8 +69,6 @@ int BestParent(const std::vector<const PackedBitmap*>& shapes, const ShapeIndex&
                     });
   return best;
 }
-
-}  // namespace
 
 int GlyphReach(unsigned dpi) { return std::max(1, static_cast<int>((dpi + 200) / 400)); }
 
@@ -85,7 +82,7 @@ GP<JB2Image> LinkRefinements(const JB2Image& image) {
     const PackedBitmap& bits = packed[static_cast<size_t>(i)];
     shapes.push_back(&bits);
     if (!shape.bits) continue;
-    shape.parent = BestParent(shapes, index, bits, -1);
+    shape.parent = BestParent(shapes, index, bits);
     index.Add(bits.width(), bits.height(), i);
   }
   return shared;

@@ -4,8 +4,12 @@
 // glyph as an earlier one is replaced by it outright.
 #pragma once
 
+#include <vector>
+
 #include "GSmartPointer.h"
 #include "JB2Image.h"
+#include "PackedBitmap.h"
+#include "ShapeIndex.h"
 
 namespace djvu {
 
@@ -16,6 +20,11 @@ struct ShapeMatchOptions {
   // for the lossy replacement: 1 up to 400 dpi, more above.
   int reach = 1;
 };
+
+// The shape (of those filed in index, ids into shapes) a shape is best
+// refined from; -1 when none is close enough to be worth it.
+int BestParent(const std::vector<const PackedBitmap*>& shapes, const ShapeIndex& index,
+               const PackedBitmap& bits);
 
 // The outline reach for a page resolution.
 int GlyphReach(unsigned dpi);

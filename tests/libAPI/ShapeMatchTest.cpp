@@ -14,6 +14,7 @@
 #include "libAPI/ShapeCompare.h"
 #include "libAPI/ShapeMatch.h"
 #include "libAPI/ShapePieces.h"
+#include "libAPI/SharedShapes.h"
 #include "libAPI/SpeckGroups.h"
 
 namespace {
@@ -252,3 +253,67 @@ TEST(ShapePiecesTest, AFrameAndTheLetterInsideItComeApart) {
 }
 
 }  // namespace
+
+namespace shared {
+
+// Pages of blobs: page 0 and 1 share a glyph, page 1 and 2 a print of
+// another one that differs in a pixel, page 2 has a glyph of its own.
+std::vector<GP<JB2Image>> Pages() {
+  const GP<GBitmap> o = Blob(24, 36, 1, 5);
+  GP<GBitmap> nearO = GBitmap::create();
+  nearO->init(*o);
+  (*nearO)[0][12] = 0;
+  std::vector<GP<JB2Image>> pages;
+  for (int p = 0; p < 3; ++p) pages.push_back(Page(400, 200));
+  Place(*pages[0], o, 10, 10);
+  Place(*pages[0], Blob(30, 36, 2, 5), 60, 10);
+  Place(*pages[1], o, 20, 20);
+  Place(*pages[1], o, 120, 20);
+  Place(*pages[2], nearO, 30, 30);
+  Place(*pages[2], Blob(40, 20, 4, 5), 100, 30);
+  return pages;
+}
+
+TEST(SharedShapesTest, ShapesOfSeveralPagesGoInTheDictionary) {
+  const std::vector<GP<JB2Image>> pages = Pages();
+  const djvu::SharedPages shared = djvu::ShareShapes(pages, {0, 0, 0});
+  ASSERT_TRUE(shared.dictionary);
+  // The glyph of pages 0 and 1; the others stay in their pages.
+  ASSERT_EQ(shared.dictionary->get_shape_count(), 1);
+  ASSERT_EQ(shared.pages.size(), 3u);
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const JB2Image& page = *shared.pages[p];
+    EXPECT_EQ(page.get_inherited_shape_count(), 1);
+    EXPECT_TRUE(SameRendering(*pages[p], page)) << p;
+  }
+  EXPECT_EQ(shared.pages[0]->get_blit(0)->shapeno, 0u);
+  EXPECT_EQ(shared.pages[1]->get_shape_count(), 1);  // the dictionary's only
+  // The print a pixel apart is refined from the shared one.
+  const JB2Image& third = *shared.pages[2];
+  ASSERT_EQ(third.get_shape_count(), 3);
+  EXPECT_EQ(third.get_shape(1).parent, 0);
+  EXPECT_EQ(third.get_shape(2).parent, -1);
+}
+
+TEST(SharedShapesTest, LossyPagesShowTheSharedPrintOfTheSameGlyph) {
+  const std::vector<GP<JB2Image>> pages = Pages();
+  const djvu::SharedPages shared = djvu::ShareShapes(pages, {1, 1, 1});
+  ASSERT_TRUE(shared.dictionary);
+  const JB2Blit& replaced = *shared.pages[2]->get_blit(0);
+  EXPECT_EQ(replaced.shapeno, 0u);
+  EXPECT_EQ(replaced.left, 30);
+  EXPECT_EQ(replaced.bottom, 30);
+  // A glyph of another size keeps its own shape.
+  EXPECT_GE(shared.pages[2]->get_blit(1)->shapeno, 1u);
+}
+
+TEST(SharedShapesTest, PagesWithNothingInCommonAreLeftAlone) {
+  std::vector<GP<JB2Image>> pages = {Page(100, 100), Page(100, 100)};
+  Place(*pages[0], Blob(20, 30, 1), 10, 10);
+  Place(*pages[1], Blob(50, 20, 2), 10, 10);
+  const djvu::SharedPages shared = djvu::ShareShapes(pages, {0, 0});
+  EXPECT_FALSE(shared.dictionary);
+  EXPECT_EQ(shared.pages, pages);
+}
+
+}  // namespace shared
