@@ -16,8 +16,10 @@
 namespace leaf {
 namespace {
 
+using test::Contains;
 using test::Quote;
 using test::RunCli;
+using test::RunCommand;
 
 struct Pbm {
   int width = 0;
@@ -51,9 +53,10 @@ Pbm ReadPbm(const std::string& path) {
 }
 
 // Decodes a DjVu page with ddjvu into a PBM file.
-Pbm Decode(const test::TempDir& dir, const std::string& djvu) {
+Pbm Decode(const test::TempDir& dir, const std::string& djvu, int page = 1) {
   const std::string out = dir.file("decoded.pbm");
-  const std::string command = "ddjvu -format=pbm " + Quote(djvu) + " " + Quote(out);
+  const std::string command =
+      "ddjvu -format=pbm -page=" + std::to_string(page) + " " + Quote(djvu) + " " + Quote(out);
   if (std::system(command.c_str()) != 0) return {};
   return ReadPbm(out);
 }
@@ -82,6 +85,51 @@ TEST(BilevelDjvuCliTest, ScannedLookingPagesDecodeExactly) {
     ASSERT_EQ(RunCli("convert " + Quote(pbm) + " " + Quote(lossy) + " --aggressive").status, 0);
     EXPECT_LT(std::filesystem::file_size(lossy), std::filesystem::file_size(djvu)) << dpi;
   }
+}
+
+// Pages printed in one face share their glyphs (the first two pages here
+// the very same prints): the document codes them once, in a dictionary the
+// pages include, and still decodes exactly.
+TEST(BilevelDjvuCliTest, PagesOfADocumentShareOneDictionary) {
+  test::TempDir dir;
+  std::vector<test::GlyphSpec> text;
+  for (char c = 'a'; c <= 'z'; ++c) text.push_back({std::string(1, c)});
+  std::string inputs;
+  uintmax_t separate = 0;
+  for (unsigned number = 1; number <= 3; ++number) {
+    const unsigned seed = number < 3 ? 1 : 2;
+    const test::GlyphPage page = test::RenderGlyphPage(text, "DejaVu Sans", 10, 300, 2, seed);
+    const std::string pbm = dir.file("page" + std::to_string(number) + ".pbm");
+    WritePbm(pbm, page);
+    inputs += Quote(pbm) + " ";
+    const std::string single = dir.file("single.djvu");
+    ASSERT_EQ(RunCli("convert " + Quote(pbm) + " " + Quote(single)).status, 0);
+    separate += std::filesystem::file_size(single);
+  }
+  const std::string bundled = dir.file("book.djvu");
+  test::CliResult r = RunCli("convert " + inputs + Quote(bundled));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const test::CliResult dump = RunCommand("djvudump " + Quote(bundled));
+  EXPECT_TRUE(Contains(dump.out, "Djbz")) << dump.out;
+  EXPECT_TRUE(Contains(dump.out, "INCL")) << dump.out;
+  EXPECT_LT(std::filesystem::file_size(bundled), separate * 4 / 5);
+
+  const std::string folder = dir.file("indirect");
+  r = RunCli("convert " + inputs + Quote(folder + "/index.djvu") + " --indirect " + Quote(folder));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(folder + "/index-shapes0001.djbz"));
+  for (const std::string& document : {bundled, folder + "/index.djvu"}) {
+    for (int page = 1; page <= 3; ++page) {
+      ExpectSamePixels(ReadPbm(dir.file("page" + std::to_string(page) + ".pbm")),
+                       Decode(dir, document, page), document + " page " + std::to_string(page));
+    }
+  }
+
+  // Lossy: smaller still, and every page still decodes.
+  const std::string lossy = dir.file("lossy.djvu");
+  ASSERT_EQ(RunCli("convert " + inputs + Quote(lossy) + " --aggressive").status, 0);
+  EXPECT_LT(std::filesystem::file_size(lossy), std::filesystem::file_size(bundled));
+  for (int page = 1; page <= 3; ++page) EXPECT_GT(Decode(dir, lossy, page).width, 0);
 }
 
 // The bilevel pages of the shared corpus, when it is there.

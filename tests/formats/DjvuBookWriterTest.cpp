@@ -164,7 +164,7 @@ TEST_F(DjvuBookWriterTest, IndirectDocumentsAreAnIndexBesideTheirPages) {
   ASSERT_TRUE(SaveDjvuBook(index, 3, source, parameters_, options)) << LastMessage();
   EXPECT_EQ(Listing(dir_.file("made/here")),
             (std::vector<std::string>{"scan-p0001.djvu", "scan-p0002.djvu", "scan-p0003.djvu",
-                                      "scan.djvu"}));
+                                      "scan-shapes0001.djbz", "scan.djvu"}));
   EXPECT_EQ(PageWidths(index), (std::vector<int>{40, 41, 42}));
   DibImage image;
   DjvuFileInfo info;
@@ -176,6 +176,8 @@ TEST_F(DjvuBookWriterTest, IndirectDocumentsAreAnIndexBesideTheirPages) {
   EXPECT_EQ(DjvuFormName(info.formType), "DJVU");
   EXPECT_EQ(DjvuPageName("x/book.djvu", 9, 12345, false), "p00010.djvu");
   EXPECT_EQ(DjvuPageName("x/book.djvu", 0, 3, true), "book-p0001.djvu");
+  EXPECT_EQ(DjvuSharedShapesPrefix("x/book.djvu", true), "book-shapes");
+  EXPECT_EQ(DjvuSharedShapesPrefix("x/book.djvu", false), "shapes");
 }
 
 }  // namespace
