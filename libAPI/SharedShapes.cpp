@@ -17,11 +17,11 @@ namespace {
 struct Candidate {
   std::unique_ptr<PackedBitmap> bits;
   GP<GBitmap> source;
-  int page;
-  int parent = -1;  // candidate it is refined from
-  int lastUser;     // the last page using it
-  int users = 1;    // pages using it
-  int entry = -1;   // its shape number in the dictionary
+  int page = -1;
+  int parent = -1;    // candidate it is refined from
+  int lastUser = -1;  // the last page using it
+  int users = 1;      // pages using it
+  int entry = -1;     // its shape number in the dictionary
 };
 
 // What becomes of one shape of a page.
@@ -55,7 +55,10 @@ class Sharing {
       if (link.kind != Link::kOwn) Use(link.candidate, page);
       if (link.kind == Link::kSame) continue;
       if (shape.parent >= 0) continue;
-      Candidate candidate{std::move(bits), shape.bits, page};
+      Candidate candidate;
+      candidate.bits = std::move(bits);
+      candidate.source = shape.bits;
+      candidate.page = page;
       candidate.lastUser = page;
       if (link.kind == Link::kRefined) candidate.parent = link.candidate;
       candidateOf_[static_cast<size_t>(page)][static_cast<size_t>(i)] =
