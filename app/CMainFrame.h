@@ -10,6 +10,7 @@
 #include "AppSettings.h"
 #include "UserPrompts.h"
 
+class CGeneralSettingsDlg;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -17,6 +18,7 @@ class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QThreadPool;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -45,6 +47,15 @@ class CMainFrame : public QMainWindow {
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();
   void aboutCommand();
+
+  // The settings dialogs of the Options menu; true when closed with OK.
+  bool generalSettingsCommand();
+  bool djvuSettingsCommand();
+  bool iw44SettingsCommand();
+  bool jpegSettingsCommand();
+  bool thumbnailSettingsCommand();
+  bool batchSettingsCommand();
+  bool sweepSettingsCommand();
 
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
@@ -80,6 +91,9 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  void openFormatSettings(int fileType);
+  void markModifiedIfSavedAs(int documentType);
+  void applyFileAssociations(const CGeneralSettingsDlg& dialog);
 
   leaf::AppSettings& settings_;
   QString profilePath_;
@@ -95,5 +109,6 @@ class CMainFrame : public QMainWindow {
   QAction* recentSeparator_ = nullptr;
   QActionGroup* layerGroup_ = nullptr;
   QHash<QString, QAction*> actions_;
+  QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
 };

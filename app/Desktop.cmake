@@ -5,18 +5,29 @@ find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
 add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
   CAboutDlg.cpp
+  CAdvancedDjvuDlg.cpp
+  CBatchSettingsDlg.cpp
+  CDjvuSettingsDlg.cpp
+  CGeneralSettingsDlg.cpp
+  CIw44SettingsDlg.cpp
+  CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafView.cpp
   CMainFrame.cpp
   CProgramHintDlg.cpp
   CSaveProgressDlg.cpp
+  CSettingsDialog.cpp
+  CSweeperOptionsDlg.cpp
+  CThumbnailOptionsDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  SettingsControls.cpp
+  SweepDirectories.cpp
   ToolbarIcons.cpp
   UserPrompts.cpp
   ZoomLevel.cpp

@@ -10,6 +10,8 @@ class QWidget;
 class CUserPrompts {
  public:
   enum class Answer { Yes, No, Cancel };
+  // Which pages a DjVu file saved from a document of several pages takes.
+  enum class PagesChoice { AllPages, ThisPage, Cancel };
 
   struct FileChoice {
     bool accepted = false;
@@ -36,6 +38,11 @@ class CUserPrompts {
   virtual FileChoice chooseOpenPath(const QString& folder, int filterRow) = 0;
   // Yes to "review the settings before saving": shows the DjVu settings.
   virtual void reviewDjvuSettings() = 0;
+  // A folder chooser with a title, starting at a folder; empty when cancelled.
+  virtual QString chooseFolder(const QString& title, const QString& start) = 0;
+  // Saving a document of pageCount pages as DjVu: "all pages" in one DjVu
+  // document, or "this page".
+  virtual PagesChoice choosePagesToSave(int pageCount) = 0;
 };
 
 // The real dialogs, owned by the given window.
@@ -52,11 +59,16 @@ class CDialogPrompts : public CUserPrompts {
                             int filterRow) override;
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
   void reviewDjvuSettings() override;
+  QString chooseFolder(const QString& title, const QString& start) override;
+  PagesChoice choosePagesToSave(int pageCount) override;
 
   // Called for reviewDjvuSettings once the DjVu settings dialog exists.
   void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }
 
  private:
+  // The dialog open at the time, else the owner: messages sit over what asked.
+  QWidget* parent() const;
+
   QWidget* owner_;
   std::function<void()> djvuSettings_;
 };

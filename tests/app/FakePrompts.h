@@ -28,6 +28,13 @@ class FakePrompts : public CUserPrompts {
   int saveFilterRow = -1;
   int openFilterRow = -1;
   int djvuSettingsShown = 0;
+  // What the folder chooser returns, and the titles and start folders it was shown with.
+  QString folderChoice;
+  QStringList folderTitles;
+  QStringList folderStarts;
+  // The answer to "all pages" or "this page", and the page counts asked about.
+  PagesChoice pagesChoice = PagesChoice::AllPages;
+  QList<int> pagesAsked;
 
   Answer askYesNoCancel(const QString& text) override {
     questions << text;
@@ -54,6 +61,15 @@ class FakePrompts : public CUserPrompts {
     return openChoice;
   }
   void reviewDjvuSettings() override { ++djvuSettingsShown; }
+  QString chooseFolder(const QString& title, const QString& start) override {
+    folderTitles << title;
+    folderStarts << start;
+    return folderChoice;
+  }
+  PagesChoice choosePagesToSave(int pageCount) override {
+    pagesAsked << pageCount;
+    return pagesChoice;
+  }
 };
 
 }  // namespace leaf::test
