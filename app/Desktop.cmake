@@ -27,7 +27,6 @@ add_library(leafsmith_ui STATIC
   ProgramLogo.cpp
   RecentFiles.cpp
   SettingsControls.cpp
-  SweepDirectories.cpp
   ToolbarIcons.cpp
   UserPrompts.cpp
   ZoomLevel.cpp

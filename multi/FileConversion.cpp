@@ -49,6 +49,19 @@ bool PutInPlace(const std::string& temporary, const std::string& wanted, bool re
 
 }  // namespace
 
+std::string ConversionStatusText(int status) {
+  if (status == 0) return "ok";
+  const std::pair<int, const char*> names[] = {{kConversionLoadFailed, "load failed"},
+                                               {kConversionSaveFailed, "save failed"},
+                                               {kConversionThumbnailFailed, "thumbnail failed"},
+                                               {kConversionPrepareFailed, "label failed"}};
+  std::string text;
+  for (const auto& [bit, name] : names) {
+    if (status & bit) text += (text.empty() ? "" : ", ") + std::string(name);
+  }
+  return text;
+}
+
 std::string HiddenTemporaryFor(const std::string& path, const std::string& tag) {
   const std::string folder = FolderOf(path);
   return (folder.empty() ? "" : folder + "/") + "." + FileNameOf(path) + "." + tag;

@@ -42,6 +42,9 @@ enum ConversionStatus : int {
   kConversionPrepareFailed = 32,  // the text label (or an editing step) failed
 };
 
+// "ok", or the failures joined: "load failed", "save failed", ...
+std::string ConversionStatusText(int status);
+
 struct ConversionResult {
   int status = 0;
   bool unreadableType = false;  // the name tells no type that can be read

@@ -1,5 +1,6 @@
 #include "Sweeper.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,6 @@
 
 #include "FilePlacement.h"
 #include "OutputNames.h"
-#include "formats/AtomicFile.h"
 #include "image/Messages.h"
 
 namespace leaf {
@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char kMarkerSuffix[] = ".leafsmith-done";
-constexpr const char kTemporaryTag[] = "leafsmith-sweep";
-constexpr const char kThumbnailTag[] = "leafsmith-sweep-thumbnail";
+constexpr const char kTemporarySuffix[] = ".leafsmith-sweep";
+constexpr const char kThumbnailSuffix[] = ".leafsmith-sweep-thumbnail";
 
 bool Hidden(const fs::path& path) {
   const std::string name = path.filename().string();
@@ -39,20 +39,28 @@ std::string Join(const std::string& folder, const std::string& relative) {
   return (fs::path(folder) / relative).string();
 }
 
-// The marker's name carries the identity of the file it speaks for, so a
-// marker left behind never speaks for a later file of the same name.
-std::string MarkerName(const std::string& pendingPath, dev_t device, ino_t inode) {
+// The names of a file's marker and temporary output carry the identity of
+// the claimed file, so one left behind never speaks for a later file of the
+// same name.
+std::string IdentityTag(dev_t device, ino_t inode, const char* suffix) {
   char tag[64];
-  std::snprintf(tag, sizeof tag, "%llx-%llx", static_cast<unsigned long long>(device),
-                static_cast<unsigned long long>(inode));
-  return HiddenTemporaryFor(pendingPath, std::string(tag) + kMarkerSuffix);
+  std::snprintf(tag, sizeof tag, "%llx-%llx%s", static_cast<unsigned long long>(device),
+                static_cast<unsigned long long>(inode), suffix);
+  return tag;
 }
 
+std::string MarkerName(const std::string& pendingPath, dev_t device, ino_t inode) {
+  return HiddenTemporaryFor(pendingPath, IdentityTag(device, inode, kMarkerSuffix));
+}
+
+// The marker's existence is what counts (it is made only once the output is
+// in place); the output's name in it is for people looking.
 bool WriteMarker(const std::string& path, const std::string& outputName) {
-  AtomicFile file(path);
-  if (!file.Open()) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
   const std::string text = outputName + "\n";
-  return WriteAll(file.stream(), text.data(), text.size()) && file.Commit();
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  return ::close(fd) == 0 && written;
 }
 
 // Removes a hidden temporary file and what a write to it interrupted left.
@@ -149,8 +157,11 @@ void Sweeper::Status(const std::string& text) const {
   if (events_.status) events_.status(text);
 }
 
-std::string Sweeper::TemporaryFor(const std::string& relative) const {
-  return HiddenTemporaryFor(Join(folders_.output, relative), kTemporaryTag);
+std::string Sweeper::TemporaryFor(const std::string& relative, const FileClaim& claim,
+                                  bool thumbnail) const {
+  return HiddenTemporaryFor(
+      Join(folders_.output, relative),
+      IdentityTag(claim.device(), claim.inode(), thumbnail ? kThumbnailSuffix : kTemporarySuffix));
 }
 
 bool Sweeper::Settled(const std::string& path) const {
@@ -187,9 +198,9 @@ bool Sweeper::Archive(const std::string& relative, const FileClaim& claim) {
 }
 
 bool Sweeper::Convert(const std::string& relative, const FileClaim& claim,
-                      ConversionLogEntry& entry, bool& logged) {
+                      ConversionLogEntry& entry, bool& logged, bool& keepTemporary) {
   const std::string pending = Join(PendingFolder(), relative);
-  const std::string temporary = TemporaryFor(relative);
+  const std::string temporary = TemporaryFor(relative, claim, false);
   entry.start = std::time(nullptr);
   entry.inputName = relative;
   Status("Loading " + relative);
@@ -205,8 +216,7 @@ bool Sweeper::Convert(const std::string& relative, const FileClaim& claim,
     if (WriteOutput(image, temporary, settings_, result)) {
       if (!Step(SweepStep::Written, relative)) return false;
       if (settings_.addThumbnails) {
-        const std::string thumbnail =
-            HiddenTemporaryFor(Join(folders_.output, relative), kThumbnailTag);
+        const std::string thumbnail = TemporaryFor(relative, claim, true);
         const std::string thumbnailWanted =
             ReplaceExtension(Join(folders_.output, relative), ".jpg");
         if (WriteThumbnail(image, thumbnail, settings_, result)) {
@@ -224,12 +234,12 @@ bool Sweeper::Convert(const std::string& relative, const FileClaim& claim,
       ClearMessage();
       if (PlaceUnderFreeName(temporary, wanted, true, placed)) {
         if (!Step(SweepStep::Linked, relative)) return false;
-        if (!WriteMarker(MarkerName(pending, claim.device(), claim.inode()), FileNameOf(placed))) {
-          // Without its marker the second link still tells that the file is done.
-          result.message = "could not write the marker beside the pending file";
-        }
+        // Without its marker the second link has to tell that the file is
+        // done until it is archived.
+        keepTemporary =
+            !WriteMarker(MarkerName(pending, claim.device(), claim.inode()), FileNameOf(placed));
         if (!Step(SweepStep::Marked, relative)) return false;
-        ::unlink(temporary.c_str());
+        if (!keepTemporary) ::unlink(temporary.c_str());
         if (!Step(SweepStep::TemporaryRemoved, relative)) return false;
         entry.outputName = FileNameOf(placed);
         entry.outputSize = FileSize(placed);
@@ -251,7 +261,7 @@ bool Sweeper::Handle(const std::string& relative, FileClaim& claim) {
   const std::string pending = Join(PendingFolder(), relative);
   const std::string input = Join(folders_.input, relative);
   if (claim.Names(input)) ::unlink(input.c_str());  // left by a move cut short after its link
-  const std::string temporary = TemporaryFor(relative);
+  const std::string temporary = TemporaryFor(relative, claim, false);
   struct stat status;
   bool done = ::access(MarkerName(pending, claim.device(), claim.inode()).c_str(), F_OK) == 0;
   if (!done && ::lstat(temporary.c_str(), &status) == 0 && status.st_nlink >= 2) done = true;
@@ -260,11 +270,12 @@ bool Sweeper::Handle(const std::string& relative, FileClaim& claim) {
     return Archive(relative, claim);
   }
   RemoveTemporary(temporary);
-  RemoveTemporary(HiddenTemporaryFor(Join(folders_.output, relative), kThumbnailTag));
+  RemoveTemporary(TemporaryFor(relative, claim, true));
   ConversionLogEntry entry;
-  bool logged = false;
-  if (!Convert(relative, claim, entry, logged)) return false;
+  bool logged = false, keepTemporary = false;
+  if (!Convert(relative, claim, entry, logged, keepTemporary)) return false;
   if (!Archive(relative, claim)) return false;
+  if (keepTemporary) ::unlink(temporary.c_str());
   if (logged) {
     log_.Append(entry);
     if (events_.converted) events_.converted(entry);
@@ -300,10 +311,10 @@ size_t Sweeper::RunCycle(const std::atomic<bool>& stop) {
 
 void Sweeper::Run(const std::atomic<bool>& stop) {
   while (!stop.load()) {
+    RunCycle(stop);
     for (int tick = 0; tick < 10 && !stop.load(); ++tick) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    if (!stop.load()) RunCycle(stop);
   }
 }
 

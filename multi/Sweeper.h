@@ -59,7 +59,7 @@ class Sweeper {
   // set.
   size_t RunCycle(const std::atomic<bool>& stop);
 
-  // Runs a cycle every second until stop is set.
+  // Runs a cycle, waits a second, and so on until stop is set.
   void Run(const std::atomic<bool>& stop);
 
   // Files younger than this (by their last change) are left for a later
@@ -74,11 +74,14 @@ class Sweeper {
   // Converts (or only archives, when already converted) a file held in pending.
   bool Handle(const std::string& relative, FileClaim& claim);
   bool Convert(const std::string& relative, const FileClaim& claim, ConversionLogEntry& entry,
-               bool& logged);
+               bool& logged, bool& keepTemporary);
   bool Archive(const std::string& relative, const FileClaim& claim);
   bool Step(SweepStep step, const std::string& relative) const;
   void Status(const std::string& text) const;
-  std::string TemporaryFor(const std::string& relative) const;
+  // Where the output (or the thumbnail) of the claimed file is written before
+  // it gets its name.
+  std::string TemporaryFor(const std::string& relative, const FileClaim& claim,
+                           bool thumbnail) const;
   bool Settled(const std::string& path) const;
 
   SweepFolders folders_;

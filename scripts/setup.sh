@@ -16,7 +16,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool
-  imagemagick
+  imagemagick parallel
   dpkg-dev patch
 )
 

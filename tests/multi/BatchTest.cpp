@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <set>
 
-#include "MultiFixtures.h"
 #include "formats/ImageFiles.h"
 #include "image/Messages.h"
 #include "multi/BatchRunner.h"
+#include "tests/support/PnmFixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {

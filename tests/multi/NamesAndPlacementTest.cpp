@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <thread>
 
-#include "MultiFixtures.h"
 #include "formats/ImageFiles.h"
 #include "multi/FilePlacement.h"
 #include "multi/OutputNames.h"
+#include "tests/support/PnmFixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "MultiFixtures.h"
 #include "multi/Sweeper.h"
+#include "tests/support/PnmFixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {

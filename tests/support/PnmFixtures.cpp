@@ -1,9 +1,9 @@
-#include "MultiFixtures.h"
+#include "PnmFixtures.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/support/TempDir.h"
+#include "TempDir.h"
 
 namespace leaf::test {
 
