@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <memory>
+#include <optional>
 
 #include "BackgroundTask.h"
 #include "CSaveProgressDlg.h"
@@ -80,6 +81,7 @@ void CLeafDoc::newDocument() {
   documentType_ = djvuKind_ = 0;
   path_.clear();
   sourcePath_.clear();
+  saveAllPages_ = false;
   zoom_ = renderedZoom_ = 0;
   setModified(false);
   setTitle(tr("Untitled"));
@@ -125,6 +127,7 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
   zoom_ = page.zoom;
   renderedZoom_ = isDjvuDocument() && request.fancyZoom && zoom_ < 0 ? zoom_ : 0;
   path_ = sourcePath_ = path;
+  saveAllPages_ = false;
   setModified(false);
   setTitle(Q(OpenedTitle(request.path, image_.raster.pageIndex, image_.raster.pageCount)));
   emit fileUsed(path);
@@ -200,6 +203,12 @@ bool CLeafDoc::saveAsCommand() {
       Q(settings_.saveDir), proposedSaveName(), SaveFilterRowForType(settings_.saveType));
   if (!choice.accepted || choice.path.isEmpty()) return false;
   const FileTypeCode type = SaveTypeForRow(choice.filterRow);
+  bool allPages = false;
+  if (type == kFileDjvu && canSaveAllPages()) {
+    const CUserPrompts::PagesChoice pages = prompts_.choosePagesToSave(pageCount());
+    if (pages == CUserPrompts::PagesChoice::Cancel) return false;
+    allPages = pages == CUserPrompts::PagesChoice::AllPages;
+  }
   if (type == kFileDjvu && !askResolutionQuestion()) return false;
 
   const DibRaster& r = image_.raster;
@@ -209,7 +218,8 @@ bool CLeafDoc::saveAsCommand() {
   settings_.saveType = type;
   saveType_ = type;
   const std::string source = sourcePath_.isEmpty() ? S(title_) : FileNameOf(S(sourcePath_));
-  if (!saveDocument(Q(name), type)) return false;
+  if (!saveDocument(Q(name), type, allPages)) return false;
+  saveAllPages_ = allPages;
   path_ = Q(name);
   setTitle(Q(SavedTitle(source, name)));
   emit fileUsed(path_);
@@ -220,7 +230,8 @@ void CLeafDoc::saveCommand() {
   if (!hasImage() || !modified_) return;
   int type = saveType_;
   if (type == 0 && IsWritableType(FileTypeFromName(S(path_)))) type = FileTypeFromName(S(path_));
-  if (path_.isEmpty() || type == 0 || !saveDocument(path_, type)) {
+  const bool allPages = saveAllPages_ && type == kFileDjvu && canSaveAllPages();
+  if (path_.isEmpty() || type == 0 || !saveDocument(path_, type, allPages)) {
     saveAsCommand();
     return;
   }
@@ -242,12 +253,11 @@ DibImage CLeafDoc::copyForSaving() const {
   return copy;
 }
 
-bool CLeafDoc::saveDocument(const QString& path, int type) {
-  CSaveProgressDlg dialog(tr("Save in progress"),
-                          tr("Saving %1. The time it takes will depend on the size of the image, "
-                             "and the format to which it is saved.")
-                              .arg(Q(FileNameOf(S(path)))),
-                          dialogParent_);
+bool CLeafDoc::canSaveAllPages() const {
+  return hasImage() && pageCount() > 1 && !sourcePath_.isEmpty();
+}
+
+bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
   ClearMessage();
   auto copy = std::make_shared<DibImage>(copyForSaving());
   if (copy->raster.empty() && !copy->raster.pageLink) {
@@ -263,29 +273,47 @@ bool CLeafDoc::saveDocument(const QString& path, int type) {
   request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
   request.sourcePath = S(sourcePath_);
   request.jpegDctMethod = settings_.jpegDecodeDct;
+  std::optional<PageRange> pages;
+  if (allPages) pages = PageRange{pageCount(), pageIndex()};
+  if (!runSave(copy, request, pages)) return false;
+  setModified(false);
+  return true;
+}
 
+bool CLeafDoc::runSave(const std::shared_ptr<DibImage>& copy, const SaveRequest& request,
+                       const std::optional<PageRange>& allPages) {
+  CSaveProgressDlg dialog(tr("Save in progress"),
+                          tr("Saving %1. The time it takes will depend on the size of the image, "
+                             "and the format to which it is saved.")
+                              .arg(Q(FileNameOf(request.path))),
+                          dialogParent_);
   struct Result {
     bool ok = false;
     std::string message;
   };
   auto result = std::make_shared<Result>();
   const TaskOutcome outcome =
-      RunBackgroundTask(dialog, 0, [copy, request, result](const TaskReporter& reporter) {
-        copy->SetProgressCallback(
-            [&reporter](const char* text, int percent) { reporter.Progress(text, percent); });
-        result->ok = SavePage(
-            *copy, request,
-            [&reporter](const std::function<bool()>& step) {
-              return reporter.CommitUnlessStopped(step);
-            },
-            result->message);
-        copy->SetProgressCallback(nullptr);
+      RunBackgroundTask(dialog, 0, [copy, request, allPages, result](const TaskReporter& reporter) {
+        const auto progress = [&reporter](const char* text, int percent) {
+          reporter.Progress(text, percent);
+        };
+        const auto commit = [&reporter](const std::function<bool()>& step) {
+          return reporter.CommitUnlessStopped(step);
+        };
+        if (allPages) {
+          result->ok = SaveAllPages(
+              *copy, request, *allPages, progress, [&reporter] { return reporter.StopRequested(); },
+              commit, result->message);
+        } else {
+          copy->SetProgressCallback(progress);
+          result->ok = SavePage(*copy, request, commit, result->message);
+          copy->SetProgressCallback(nullptr);
+        }
       });
   if (outcome == TaskOutcome::Stopped) return false;
   if (!result->ok) {
     prompts_.showError(tr("Failed to save the image!"), Q(result->message));
     return false;
   }
-  setModified(false);
   return true;
 }

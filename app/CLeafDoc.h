@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "AppSettings.h"
 #include "PageJobs.h"
@@ -75,9 +77,13 @@ class CLeafDoc : public QObject {
   bool confirmDiscard();
   void saveCommand();
   bool saveAsCommand();
-  // Writes the page to path in the type; the document's state changes only
+  // Writes the page to path in the type, or with allPages every page of the
+  // document's file in one DjVu document; the document's state changes only
   // on success.
-  bool saveDocument(const QString& path, int type);
+  bool saveDocument(const QString& path, int type, bool allPages = false);
+  // True when the document's file has pages besides the one shown, which a
+  // DjVu save can take along.
+  bool canSaveAllPages() const;
 
   // The render settings as the settings and the display give them.
   leaf::RenderRequest renderRequest() const;
@@ -97,6 +103,10 @@ class CLeafDoc : public QObject {
   void setTitle(const QString& title);
   QString proposedSaveName();
   bool askResolutionQuestion();
+  // Saves on a worker thread behind the progress dialog: the page, or every
+  // page of the document's file when allPages says which.
+  bool runSave(const std::shared_ptr<leaf::DibImage>& copy, const leaf::SaveRequest& request,
+               const std::optional<leaf::PageRange>& allPages);
   leaf::DibImage copyForSaving() const;
 
   leaf::AppSettings& settings_;
@@ -114,7 +124,8 @@ class CLeafDoc : public QObject {
   int zoom_ = 0;
   int layer_ = 0;
   int requestedOpenType_ = 0;
-  int saveType_ = 0;  // chosen in the last Save As; 0 before
+  int saveType_ = 0;           // chosen in the last Save As; 0 before
+  bool saveAllPages_ = false;  // the last Save As wrote every page
   int untitledCounter_ = 1;
   QString baseTitle_ = QStringLiteral("untitled");
   int renderedZoom_ = 0;  // the zoom the DjVu raster was rendered at

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ZoomLevel.h"
+#include "formats/DjvuBookWriter.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/DepthConversions.h"
@@ -37,7 +38,7 @@ FileTypeCode TypeToOpen(const OpenRequest& request, const DibImage& probe, int& 
                           : static_cast<FileTypeCode>(request.requestedType);
   if (type != kFileDjvu && type != kFileIw44) return type;
   DjvuFileInfo info;
-  if (!ProbeDjvuFile(probe, request.path, info)) return kFileUnknown;
+  if (!ProbeDjvuFile(probe, request.path, info, request.pageIndex)) return kFileUnknown;
   djvuKind = DjvuHeaderKind(info);
   if (djvuKind == kDjvuKindNone) {
     SetMessage("%s has no mask, background or colour image to show.", request.path.c_str());
@@ -80,7 +81,9 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
 
   if (page.type == kFileDjvu || page.type == kFileIw44) {
     if (progress) progress("Decoding the page...", 0);
-    if (!LoadHalfCoded(page.image, request.path)) return Failure(std::move(page), kFailedToOpen);
+    if (!LoadHalfCoded(page.image, request.path, request.pageIndex)) {
+      return Failure(std::move(page), kFailedToOpen);
+    }
     DibRaster& r = page.image.raster;
     page.zoom = FitFor(r, r.width, r.height, request.fit);
     if (progress) progress("Rendering the page...", 50);
@@ -171,6 +174,35 @@ bool PrepareForSaving(DibImage& copy, const SaveRequest& request) {
 
 }  // namespace
 
+namespace {
+
+// Moves the written file into place unless the save was stopped meanwhile,
+// in which case it goes.
+bool CommitWritten(const std::string& written, const std::string& path,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  bool moved = false;
+  const bool committed = commit([&] { return moved = MoveIntoPlace(written, path, message); });
+  if (!committed && !moved) {
+    std::error_code error;
+    std::filesystem::remove(written, error);
+  }
+  return committed && moved;
+}
+
+// A page of the document's file other than the one on the screen, as saving
+// wants it: full size, DjVu and IW44 pages in colour at 24 bits.
+bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
+  ReadOptions options;
+  options.page = index;
+  options.gamma = request.render.gamma;
+  options.jpegDctMethod = request.jpegDctMethod;
+  return ReadImageFile(page, request.sourcePath, static_cast<FileTypeCode>(request.documentType),
+                       options);
+}
+
+}  // namespace
+
 bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message) {
@@ -184,14 +216,39 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
     message = LastMessage();
     return false;
   }
-  bool moved = false;
-  const bool committed =
-      commit([&] { return moved = MoveIntoPlace(written, request.path, message); });
-  if (!committed && !moved) {
-    std::error_code error;
-    std::filesystem::remove(written, error);
+  return CommitWritten(written, request.path, commit, message);
+}
+
+bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange& pages,
+                  const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                  const std::function<bool(const std::function<bool()>&)>& commit,
+                  std::string& message) {
+  ClearMessage();
+  if (!PrepareForSaving(current, request)) {
+    message = LastMessage();
+    return false;
   }
-  return committed && moved;
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (stopped && stopped()) {
+      SetMessage("The save was stopped.");
+      return false;
+    }
+    if (index == pages.current) return page.Clone(current);
+    return ReadPageForSaving(request, index, page);
+  };
+  DjvuBookOptions options;
+  options.progress = [&](int done, int total) {
+    if (!progress) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "Saved page %d of %d", done, total);
+    progress(text, done * 100 / total);
+  };
+  const std::string written = SavingNameFor(request.path);
+  if (!SaveDjvuBook(written, pages.count, source, request.parameters.djvu, options)) {
+    message = LastMessage();
+    return false;
+  }
+  return CommitWritten(written, request.path, commit, message);
 }
 
 }  // namespace leaf

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "FileDialogFilters.h"
@@ -59,6 +60,21 @@ void CDialogPrompts::showError(const QString& text, const QString& detail) {
   QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, parent());
   if (!detail.isEmpty()) box.setInformativeText(detail);
   box.exec();
+}
+
+CUserPrompts::PagesChoice CDialogPrompts::choosePagesToSave(int pageCount) {
+  QMessageBox box(QMessageBox::Question, kProgramName,
+                  QObject::tr("The document has %1 pages. Save them all in one DjVu document, "
+                              "or only the page on the screen?")
+                      .arg(pageCount),
+                  QMessageBox::Cancel, owner_);
+  QPushButton* all = box.addButton(QObject::tr("&all pages"), QMessageBox::AcceptRole);
+  QPushButton* one = box.addButton(QObject::tr("&this page"), QMessageBox::AcceptRole);
+  box.setDefaultButton(all);
+  box.exec();
+  if (box.clickedButton() == all) return PagesChoice::AllPages;
+  if (box.clickedButton() == one) return PagesChoice::ThisPage;
+  return PagesChoice::Cancel;
 }
 
 void CDialogPrompts::showWarning(const QString& text) {

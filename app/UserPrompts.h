@@ -10,6 +10,8 @@ class QWidget;
 class CUserPrompts {
  public:
   enum class Answer { Yes, No, Cancel };
+  // Which pages a DjVu file saved from a document of several pages takes.
+  enum class PagesChoice { AllPages, ThisPage, Cancel };
 
   struct FileChoice {
     bool accepted = false;
@@ -38,6 +40,9 @@ class CUserPrompts {
   virtual void reviewDjvuSettings() = 0;
   // A folder chooser with a title, starting at a folder; empty when cancelled.
   virtual QString chooseFolder(const QString& title, const QString& start) = 0;
+  // Saving a document of pageCount pages as DjVu: "all pages" in one DjVu
+  // document, or "this page".
+  virtual PagesChoice choosePagesToSave(int pageCount) = 0;
 };
 
 // The real dialogs, owned by the given window.
@@ -55,6 +60,7 @@ class CDialogPrompts : public CUserPrompts {
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
   void reviewDjvuSettings() override;
   QString chooseFolder(const QString& title, const QString& start) override;
+  PagesChoice choosePagesToSave(int pageCount) override;
 
   // Called for reviewDjvuSettings once the DjVu settings dialog exists.
   void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }

@@ -32,6 +32,9 @@ class FakePrompts : public CUserPrompts {
   QString folderChoice;
   QStringList folderTitles;
   QStringList folderStarts;
+  // The answer to "all pages" or "this page", and the page counts asked about.
+  PagesChoice pagesChoice = PagesChoice::AllPages;
+  QList<int> pagesAsked;
 
   Answer askYesNoCancel(const QString& text) override {
     questions << text;
@@ -62,6 +65,10 @@ class FakePrompts : public CUserPrompts {
     folderTitles << title;
     folderStarts << start;
     return folderChoice;
+  }
+  PagesChoice choosePagesToSave(int pageCount) override {
+    pagesAsked << pageCount;
+    return pagesChoice;
   }
 };
 
