@@ -124,7 +124,7 @@ int RunBatchCommand(Context& context, Args& args) {
   BatchJob job;
   job.inputs = request.inputs;
   job.outputFolder = request.job.many.outputFolder;
-  job.settings = ConversionSettingsFor(request.job);
+  job.settings = JobConversionSettings(request.job);
   job.workers = request.job.jobs;
   BatchReport report(job.inputs);
   BatchEvents events;

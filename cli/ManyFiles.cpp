@@ -1,7 +1,7 @@
 #include "ManyFiles.h"
 
 #include "Command.h"
-#include "app/SaveParameters.h"
+#include "app/ConversionParameters.h"
 
 namespace leaf::cli {
 
@@ -22,18 +22,14 @@ ConvertJob ManyFilesJobFor(const Context& context) {
   return job;
 }
 
-ConversionSettings ConversionSettingsFor(const ConvertJob& job) {
-  ConversionSettings settings;
-  settings.outputType = job.outputType;
+ConversionSettings JobConversionSettings(const ConvertJob& job) {
+  ConversionSettings settings = ConversionSettingsFor(job.settings, job.outputType);
   settings.replaceExisting = job.many.replaceExisting;
   settings.addThumbnails = job.many.thumbnails;
   settings.thumbnailsOnly = job.many.thumbnailsOnly;
-  const RunOptions& run = job.settings.run;
-  settings.thumbnail = {run.thumbnailSizeMode, run.thumbnailWidth, run.thumbnailHeight,
-                        run.thumbnailScaling};
+  const int dctMethod = settings.read.jpegDctMethod;
   settings.read = job.read;
-  settings.read.jpegDctMethod = job.settings.jpegDecodeDct;
-  settings.save = SaveParametersFor(job.settings);
+  settings.read.jpegDctMethod = dctMethod;
   if (!job.edits.empty() || job.writeThumbnail) {
     settings.prepare = [job](DibImage& image, const std::string&) {
       return ApplyEdits(job, image);

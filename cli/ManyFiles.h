@@ -20,7 +20,7 @@ ConvertJob ManyFilesJobFor(const Context& context);
 
 // The settings of every file's conversion: output type, reading, the
 // writers' settings, thumbnails and the editing steps.
-ConversionSettings ConversionSettingsFor(const ConvertJob& job);
+ConversionSettings JobConversionSettings(const ConvertJob& job);
 
 // Prints the help of a command: the usage text, then the option groups.
 std::string ManyFilesUsage(const char* usage, const std::vector<ConvertOptionGroup>& groups);

@@ -92,7 +92,7 @@ int RunSweepCommand(Context& context, Args& args) {
   SweepEvents events;
   events.converted = PrintLogLine;
   Sweeper sweeper({job.many.inputFolder, job.many.outputFolder, job.many.archiveFolder},
-                  ConversionSettingsFor(job), log, events);
+                  JobConversionSettings(job), log, events);
   sweeper.SetSettleSeconds(job.many.settleSeconds);
   ClearMessage();
   if (!sweeper.PrepareFolders()) return ReportFailure("Could not create the sweeper's folders");
