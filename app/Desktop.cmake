@@ -15,10 +15,13 @@ add_library(leafsmith_ui STATIC
   CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
+  CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
   CMainFrameMulti.cpp
   CProgramHintDlg.cpp
+  CResizeDlg.cpp
+  ClipboardImage.cpp
   CSaveProgressDlg.cpp
   CSelectionBar.cpp
   CSettingsDialog.cpp
@@ -30,8 +33,10 @@ add_library(leafsmith_ui STATIC
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  ResizeFields.cpp
   SettingsControls.cpp
   ToolbarIcons.cpp
+  UndoStore.cpp
   UserPrompts.cpp
   ZoomLevel.cpp
 )
