@@ -43,8 +43,12 @@ void ApplyGamma(ConvertJob& job, const std::string& option, const std::string& v
   job.settings.djvuPhotoGamma = static_cast<float>(ParseDouble(option, value, 0.1, 10.0));
 }
 
+// "auto" chooses from the page's resolution (setting 0); 1 never enlarges,
+// which no setting says, so the job keeps it.
 void ApplyUpsample(ConvertJob& job, const std::string& option, const std::string& value) {
-  job.settings.djvuUpsample = ParseInt(option, value, 1, 4) - 1;
+  const int factor = value == "auto" ? 0 : ParseInt(option, value, 1, 4);
+  job.settings.djvuUpsample = factor == 0 ? 0 : factor - 1;
+  job.noUpsample = factor == 1;
 }
 
 void ApplyFilterLevel(ConvertJob& job, const std::string& option, const std::string& value) {
@@ -77,7 +81,9 @@ const ConvertOption kOptions[] = {
      "also drop specks and code each glyph once in the DjVu text mask (lossy)", ApplyFlag},
     {"--no-thicken", nullptr, "do not thicken the DjVu text by a pixel", ApplyFlag},
     {"--text-only", nullptr, "write only the black-and-white text mask", ApplyFlag},
-    {"--upsample", "N", "enlarge colour and gray pages N times (1..4) before saving as DjVu",
+    {"--upsample", "N",
+     "enlarge colour and gray pages N times (1..4) before saving as DjVu; auto (the default): "
+     "pages below 200 dpi until they have 250 (at most 9 megapixels)",
      ApplyUpsample},
     {"--filter-level", "N", "mask filter level, -200..200 (larger keeps more)", ApplyFilterLevel},
     {"--foreback", "N", "mask foreback level, 0..255 (0: off)", ApplyForeback},
