@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -69,11 +70,19 @@ TEST_F(DjvuBookWriterTest, PagesComeOutInOrderWhicheverIsEncodedFirst) {
   std::atomic<int> written{0};
   std::atomic<int> beyondWindow{0};
   std::mutex mutex;
+  std::condition_variable anotherThread;
   std::set<std::thread::id> threads;
   const DjvuPageSource source = [&](int index, DibImage& page) {
     {
-      std::lock_guard<std::mutex> lock(mutex);
+      std::unique_lock<std::mutex> lock(mutex);
       threads.insert(std::this_thread::get_id());
+      anotherThread.notify_all();
+      // The first page is held until a second worker has taken a page, so
+      // the encoding is seen to be parallel however busy the machine is (a
+      // writer working alone gives up waiting and fails the check below).
+      if (index == 0) {
+        anotherThread.wait_for(lock, std::chrono::seconds(20), [&] { return threads.size() > 1; });
+      }
     }
     // Never more pages in hand than twice the threads ahead of the writer.
     if (index >= written.load() + 2 * kThreads) ++beyondWindow;
