@@ -46,14 +46,11 @@ struct ConvertJob {
   bool allPages = false;       // every page of every input
   std::string indirectFolder;  // write an indirect DjVu document there
   int jobs = 0;                // pages encoded at once; 0: the number of cores
-<<<<<<< HEAD
   ManyFilesJob many;
-=======
   bool noUpsample = false;     // --upsample 1: not even a low-resolution page is enlarged
 
   // The savers' parameters: the settings' with the options no setting holds.
   SaveParameters saveParameters() const;
->>>>>>> main
 
   // True when the job writes one DjVu document from several pages.
   bool writesDocument() const { return inputs.size() > 1 || allPages || !indirectFolder.empty(); }

@@ -24,6 +24,7 @@ ConvertJob ManyFilesJobFor(const Context& context) {
 
 ConversionSettings JobConversionSettings(const ConvertJob& job) {
   ConversionSettings settings = ConversionSettingsFor(job.settings, job.outputType);
+  settings.save = job.saveParameters();
   settings.replaceExisting = job.many.replaceExisting;
   settings.addThumbnails = job.many.thumbnails;
   settings.thumbnailsOnly = job.many.thumbnailsOnly;
