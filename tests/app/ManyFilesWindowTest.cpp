@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -166,7 +167,9 @@ TEST_F(ManyFilesWindowTest, SweeperConvertsAndTheDetailsListAndPurge) {
   const QTreeWidgetItem* row = details.list()->topLevelItem(0);
   EXPECT_EQ(row->text(0), QStringLiteral("x.bmp"));
   EXPECT_EQ(row->text(5), QStringLiteral("Ok"));
-  EXPECT_EQ(row->text(3), QStringLiteral("0 s"));
+  // The time it took, in whole seconds (a busy machine may need more than one).
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+ s$")).match(row->text(3)).hasMatch())
+      << row->text(3).toStdString();
   prompts->answers = {Answer::Yes};
   details.purge();
   EXPECT_EQ(details.list()->topLevelItemCount(), 0);
