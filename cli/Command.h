@@ -27,6 +27,8 @@ int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
+int RunBatchCommand(Context& context, Args& args);
+int RunSweepCommand(Context& context, Args& args);
 
 // Prints the probe and page description of a DjVu or IW44 file (one page,
 // 0 = first; a multipage document lists its pages first); false (with the
@@ -37,8 +39,10 @@ extern const char kInfoUsage[];
 extern const char kSettingsUsage[];
 extern const char kRenderUsage[];
 extern const char kMaskUsage[];
-// Built from the convert option groups.
+// Built from the option groups.
 std::string ConvertUsage();
+std::string BatchUsage();
+std::string SweepUsage();
 
 // Prints the message buffer's text (or the fallback when it is empty) to stderr.
 int ReportFailure(const std::string& fallback);

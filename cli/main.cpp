@@ -19,6 +19,9 @@ const Command kCommands[] = {
     {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
     {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
+    {"batch", "convert many files into a folder, several at once", nullptr, RunBatchCommand},
+    {"sweep", "convert whatever arrives in a watched folder, archiving the originals", nullptr,
+     RunSweepCommand},
 };
 
 void PrintMainHelp() {
@@ -40,7 +43,10 @@ void PrintMainHelp() {
 }
 
 std::string CommandHelp(const Command& command) {
-  return command.usage ? std::string(command.usage) : ConvertUsage();
+  if (command.usage) return command.usage;
+  if (command.run == RunBatchCommand) return BatchUsage();
+  if (command.run == RunSweepCommand) return SweepUsage();
+  return ConvertUsage();
 }
 
 const Command* FindCommand(const std::string& name) {
