@@ -65,7 +65,7 @@ std::vector<int> MainBlits(const GlyphPage& page, const JB2Image& components) {
 }
 
 const std::string& Text(const GlyphPrint& print) {
-  return kLookAlikes[static_cast<size_t>(print.spec)].text;
+  return kLookAlikes[static_cast<size_t>(print.kind)].text;
 }
 
 struct Glyphs {

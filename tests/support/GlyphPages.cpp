@@ -42,7 +42,7 @@ void RoughenOutlines(std::vector<unsigned char>& cell, int w, int h, double prob
 
 }  // namespace
 
-GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& specs, const std::string& family,
+GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& kinds, const std::string& family,
                           int pointSize, int dpi, int prints, unsigned seed) {
   EnsureApplication();
   const int em = std::max(8, pointSize * dpi / 72);
@@ -53,7 +53,7 @@ GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& specs, const std::string
   const int cellW = 3 * em;
   const int cellH = 2 * em;
   const int columns = 12;
-  const int total = prints * static_cast<int>(specs.size());
+  const int total = prints * static_cast<int>(kinds.size());
   const int rows = (total + columns - 1) / columns;
   GlyphPage page;
   page.width = columns * cellW;
@@ -67,17 +67,17 @@ GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& specs, const std::string
   QImage cell(cellW, cellH, QImage::Format_Grayscale8);
   std::vector<unsigned char> bits(static_cast<size_t>(cellW) * cellH);
   for (int n = 0; n < total; ++n) {
-    const int spec = n % static_cast<int>(specs.size());
+    const int kind = n % static_cast<int>(kinds.size());
     cell.fill(Qt::white);
     {
       QPainter painter(&cell);
       painter.setRenderHint(QPainter::TextAntialiasing, true);
       QFont drawn = font;
-      drawn.setLetterSpacing(QFont::AbsoluteSpacing, specs[static_cast<size_t>(spec)].spacing * em);
+      drawn.setLetterSpacing(QFont::AbsoluteSpacing, kinds[static_cast<size_t>(kind)].spacing * em);
       painter.setFont(drawn);
       painter.setPen(Qt::black);
       painter.drawText(QPointF(em * 0.8 + subpixel(random), em * 1.4 + subpixel(random)),
-                       QString::fromStdString(specs[static_cast<size_t>(spec)].text));
+                       QString::fromStdString(kinds[static_cast<size_t>(kind)].text));
     }
     const int cut = threshold(random);
     for (int y = 0; y < cellH; ++y) {
@@ -87,7 +87,7 @@ GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& specs, const std::string
     RoughenOutlines(bits, cellW, cellH, 0.04, random);
 
     GlyphPrint print;
-    print.spec = spec;
+    print.kind = kind;
     print.left = (n % columns) * cellW;
     print.top = (n / columns) * cellH;
     print.right = print.left + cellW;

@@ -15,10 +15,10 @@ struct GlyphSpec {
   double spacing = 0.0;  // extra space between the letters of text, in ems
 };
 
-// One print: which spec it shows and its cell on the page (rows from the
+// One print: which kind it shows and its cell on the page (rows from the
 // top, right and bottom exclusive).
 struct GlyphPrint {
-  int spec = 0;
+  int kind = 0;
   int left = 0;
   int top = 0;
   int right = 0;
@@ -33,9 +33,9 @@ struct GlyphPage {
   bool at(int x, int yTop) const { return ink[static_cast<size_t>(yTop) * width + x] != 0; }
 };
 
-// prints copies of every spec, interleaved, in the font family at the point
+// prints copies of every kind, interleaved, in the font family at the point
 // size and resolution given. The same seed gives the same page.
-GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& specs, const std::string& family,
+GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& kinds, const std::string& family,
                           int pointSize, int dpi, int prints, unsigned seed);
 
 }  // namespace leaf::test
