@@ -95,13 +95,6 @@ std::string SaveExtension(int saveType, int bitsPerPixel, bool gray) {
   }
 }
 
-std::string ReplaceExtension(const std::string& name, const std::string& extension) {
-  const size_t slash = name.find_last_of('/');
-  const size_t dot = name.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? name.substr(0, dot) : name) + extension;
-}
-
 std::string NameForSaveType(const std::string& name, FileTypeCode type,
                             const std::string& extension) {
   if (FileTypeFromName(name) == type) return name;

@@ -31,6 +31,8 @@ int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
+int RunBatchCommand(Context& context, Args& args);
+int RunSweepCommand(Context& context, Args& args);
 
 // Prints the probe and page description of a DjVu or IW44 file (one page,
 // 0 = first; a multipage document lists its pages first); false (with the
@@ -43,6 +45,8 @@ std::string SettingsUsage();
 std::string RenderUsage();
 std::string MaskUsage();
 std::string ConvertUsage();
+std::string BatchUsage();
+std::string SweepUsage();
 
 // The message buffer's text (or the fallback when it is empty), on one line.
 std::string FailureText(const std::string& fallback);

@@ -13,33 +13,12 @@ namespace leaf::cli {
 
 namespace {
 
-const ConvertOption* FindOption(const std::vector<ConvertOptionGroup>& groups,
-                                const std::string& name) {
-  for (const ConvertOptionGroup& group : groups) {
-    for (const ConvertOption& option : group.options) {
-      if (name == option.name) return &option;
-    }
-  }
-  return nullptr;
-}
-
 ConvertJob ParseConvert(const Context& context, Args& args) {
   const std::vector<ConvertOptionGroup> groups = ConvertOptionGroups();
   ConvertJob job;
   job.settings = context.settings;
   job.read.gamma = context.settings.displayGamma;  // DjVu and IW44 pages render for the display
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item.size() > 1 && item[0] == '-') {
-      const ConvertOption* option = FindOption(groups, item);
-      if (!option) throw UsageError("convert: unknown option " + item);
-      const std::string value = option->valueName ? args.valueFor(item) : std::string();
-      option->apply(job, item, value);
-    } else {
-      positional.push_back(item);
-    }
-  }
+  std::vector<std::string> positional = ParseOptions(groups, "convert", job, args);
   if (positional.size() < 2) throw UsageError("convert needs an input and an output file");
   job.output = positional.back();
   positional.pop_back();
@@ -67,21 +46,7 @@ bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   read.page = page;
   if (!ReadInput(path, image, read, job.strict)) return false;
-  for (const Edit& edit : job.edits) {
-    ClearMessage();
-    if (!edit.apply(image)) {
-      const std::string reason = LastMessage();
-      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
-                 reason.c_str(), reason.empty() ? "" : ")");
-      return false;
-    }
-  }
-  if (job.writeThumbnail) {
-    DibRaster thumbnail = std::move(image.thumbnail);
-    image.Release(true);
-    image.raster = std::move(thumbnail);
-  }
-  return true;
+  return ApplyEdits(job, image);
 }
 
 // A page of the document to write: which input, which of its pages.
@@ -175,14 +140,54 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
 
 }  // namespace
 
-std::string ConvertUsage() {
+bool ApplyEdits(const ConvertJob& job, DibImage& image) {
+  for (const Edit& edit : job.edits) {
+    ClearMessage();
+    if (!edit.apply(image)) {
+      const std::string reason = LastMessage();
+      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
+                 reason.c_str(), reason.empty() ? "" : ")");
+      return false;
+    }
+  }
+  if (job.writeThumbnail) {
+    DibRaster thumbnail = std::move(image.thumbnail);
+    image.Release(true);
+    image.raster = std::move(thumbnail);
+  }
+  return true;
+}
+
+std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& groups,
+                                      const std::string& command, ConvertJob& job, Args& args) {
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item.size() > 1 && item[0] == '-') {
+      const ConvertOption* option = FindConvertOption(groups, item);
+      if (!option) throw UsageError(command + ": unknown option " + item);
+      const std::string value = option->valueName ? args.valueFor(item) : std::string();
+      option->apply(job, item, value);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  return positional;
+}
+
+const ConvertOption* FindConvertOption(const std::vector<ConvertOptionGroup>& groups,
+                                       const std::string& name) {
+  for (const ConvertOptionGroup& group : groups) {
+    for (const ConvertOption& option : group.options) {
+      if (name == option.name) return &option;
+    }
+  }
+  return nullptr;
+}
+
+std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups) {
   std::ostringstream text;
-  text << "usage: leafsmith-cli convert IN... OUT [options]\n\n"
-          "Reads IN, applies the editing options in the order given and writes OUT.\n"
-          "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
-          "encoded in parallel and written in order.\n"
-          "Settings not given as options come from the settings file.\n";
-  for (const ConvertOptionGroup& group : ConvertOptionGroups()) {
+  for (const ConvertOptionGroup& group : groups) {
     text << "\n" << group.title << " options:\n";
     for (const ConvertOption& option : group.options) {
       std::string head = std::string("  ") + option.name;
@@ -196,6 +201,17 @@ std::string ConvertUsage() {
       text << option.help << "\n";
     }
   }
+  return text.str();
+}
+
+std::string ConvertUsage() {
+  std::ostringstream text;
+  text << "usage: leafsmith-cli convert IN... OUT [options]\n\n"
+          "Reads IN, applies the editing options in the order given and writes OUT.\n"
+          "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
+          "encoded in parallel and written in order.\n"
+          "Settings not given as options come from the settings file.\n";
+  text << OptionHelp(ConvertOptionGroups());
   return text.str();
 }
 

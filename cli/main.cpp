@@ -20,6 +20,9 @@ const Command kCommands[] = {
     {"render", "render a DjVu or IW44 page's layer at a zoom level", RenderUsage, RunRender},
     {"settings", "show or write the settings file", SettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", MaskUsage, RunMask},
+    {"batch", "convert many files into a folder, several at once", BatchUsage, RunBatchCommand},
+    {"sweep", "convert whatever arrives in a watched folder, archiving the originals", SweepUsage,
+     RunSweepCommand},
 };
 
 void PrintMainHelp() {

@@ -198,6 +198,15 @@ bool WriteIndirect(djvu_book* book, const std::string& indexPath, int pageCount)
       return false;
     }
   }
+  for (int shared = 0; shared < djvu_book_shared_count(book); ++shared) {
+    files.push_back(
+        std::make_unique<AtomicFile>((folder / djvu_book_shared_name(book, shared)).string()));
+    if (!WritePending(*files.back(), [&](std::FILE* stream) {
+          return djvu_book_write_shared(book, shared, stream);
+        })) {
+      return false;
+    }
+  }
   files.push_back(std::make_unique<AtomicFile>(indexPath));
   if (!WritePending(*files.back(),
                     [&](std::FILE* stream) { return djvu_book_write_index(book, stream); })) {
@@ -225,6 +234,11 @@ std::string DjvuPageName(const std::string& indexPath, int index, int pageCount,
   std::snprintf(number, sizeof number, "p%0*d.djvu", digits, index + 1);
   if (!indirect) return number;
   return std::filesystem::path(indexPath).stem().string() + "-" + number;
+}
+
+std::string DjvuSharedShapesPrefix(const std::string& indexPath, bool indirect) {
+  if (!indirect) return "shapes";
+  return std::filesystem::path(indexPath).stem().string() + "-shapes";
 }
 
 bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& source,
@@ -266,9 +280,21 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
       if (options.progress) options.progress(index + 1, pageCount);
     }
   }
-  const bool written = !book              ? WriteSinglePage(first, path)
-                       : options.indirect ? WriteIndirect(book.get(), path, pageCount)
-                                          : WriteBundled(book.get(), path);
+  if (!book) {
+    const bool written = WriteSinglePage(first, path);
+    if (written) folders.Keep();
+    return written;
+  }
+  {
+    const CodecReports reports;
+    const bool lossy = (parameters.encode.flags & DJVU_AGGRESSIVE) != 0;
+    const std::string prefix = DjvuSharedShapesPrefix(path, options.indirect);
+    if (djvu_book_share_shapes(book.get(), prefix.c_str(), lossy ? 1 : 0)) {
+      return FailWith("Could not write %s: %s", path, reports.first());
+    }
+  }
+  const bool written = options.indirect ? WriteIndirect(book.get(), path, pageCount)
+                                        : WriteBundled(book.get(), path);
   if (written) folders.Keep();
   return written;
 }

@@ -297,6 +297,12 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
 
   if (bits == 1) {
+    // A scanned black-and-white page keeps every pixel unless aggressive
+    // coding is asked for: its marks are the page itself, not a mask found
+    // on it. Nor are its strokes thickened: they have their printed weight
+    // already, and thicker strokes read worse.
+    if (!(encode.flags & DJVU_AGGRESSIVE)) encode.flags |= DJVU_LOSSLESS;
+    encode.flags |= DJVU_NO_THICKEN;
     if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);

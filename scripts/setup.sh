@@ -18,7 +18,7 @@ packages=(
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool xclip
   poppler-utils
-  imagemagick
+  imagemagick parallel
   tesseract-ocr tesseract-ocr-eng
   dpkg-dev patch
 )

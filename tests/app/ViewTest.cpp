@@ -64,7 +64,7 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
   EXPECT_TRUE(command("Open")->isEnabled());
   EXPECT_TRUE(command("DjVu Settings")->isEnabled());
   for (const char* name : {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print",
-                           "New Scan", "Sweep", "Flip"}) {
+                           "New Scan", "Slideshow", "Flip"}) {
     ASSERT_NE(command(name), nullptr) << name;
     EXPECT_FALSE(command(name)->isEnabled()) << name;
   }
