@@ -107,7 +107,7 @@ def layer_bytes(djvu):
 
 def decisions(progress):
     """The encoder's decisions as --progress prints them ("Upsampling: ...")."""
-    found = re.findall(r"^\s*(?:\d+% )?((?:Upsampl|Foreground|Background|Text)[^\n]*:[^\n]*)$",
+    found = re.findall(r"^\s*(?:\d+% )?((?:Upsampl|Foreground|Background|Text|Page)[^\n]*:[^\n]*)$",
                        progress, re.M)
     return "; ".join(found)
 

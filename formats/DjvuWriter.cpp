@@ -315,6 +315,13 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   djvu_pixel_image pixels{};
   PixelBlock storage;
   if (MakePixelImage(image, pixels, storage) < 0) return false;
+  if (djvu_pixel_is_black_and_white(&pixels) == 1) {
+    // Thresholded already (by a scanner, or a bilevel page kept as gray):
+    // every pixel is coded as it is, as for a 1-bit page.
+    image.ReportProgress("Page: black and white only, coded as a bilevel page", 0);
+    return djvu_encode_black_and_white(&encode, &pixels, output, context) == 0 ||
+           FailToEncode(image, errors);
+  }
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
   const int factor =

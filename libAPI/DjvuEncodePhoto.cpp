@@ -25,38 +25,6 @@ constexpr unsigned kLargestSide = 65504;
 // Photos are scheduled as a background at a third of the resolution.
 constexpr int kPhotoSubsample = 3;
 
-// True when every pixel is black or white: a gray sample of 0 or 255, a
-// colour pixel of three 0s or three 255s (pure red is not black and white).
-bool IsBlackAndWhite(const djvu_pixel_image& image, const djvu::PageView& view) {
-  if ((image.flags & DJVU_GRAY) && (image.flags & DJVU_BILEVEL)) return true;
-  const bool gray = (image.flags & DJVU_GRAY) != 0;
-  for (int y = 0; y < view.height(); ++y) {
-    const unsigned char* pixel = view.row(y);
-    for (int x = 0; x < view.width(); ++x, pixel += view.pixsize()) {
-      if (pixel[0] != 0 && pixel[0] != 255) return false;
-      if (!gray && (pixel[1] != pixel[0] || pixel[2] != pixel[0])) return false;
-    }
-  }
-  return true;
-}
-
-int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine output, void* context,
-                        void* progressArg) {
-  djvu_run_image* runs = djvu_pixel_to_run_image(&image);
-  if (!runs) return -1;
-  djvu_encode_options options = djvu_encode_options_default();
-  options.gamma = 2.2f;
-  options.quality = 75;
-  options.flags = DJVU_LOSSLESS | DJVU_NO_THICKEN;
-  options.fg_dpi = 25;
-  options.bg_dpi = 100;
-  // The caller's progress argument goes on: its handler expects it.
-  options.progress_arg = progressArg;
-  const int result = djvu_encode(&options, runs, nullptr, output, context);
-  djvu_run_image_free(runs);
-  return result;
-}
-
 IW44Image::CRCBMode ChrominanceMode(unsigned crcb) {
   switch (crcb & 3) {
     case DJVU_CRCB_FULL: return IW44Image::CRCBfull;
@@ -115,7 +83,12 @@ int EncodePhoto(const djvu_photo_options* given, const djvu_pixel_image* image,
 
   djvu::ReportProgress("Encode Photo", 0, arg);
   const djvu::PageView view(*image, kSource);
-  if (IsBlackAndWhite(*image, view)) return EncodeBlackAndWhite(*image, output, context, arg);
+  if (djvu_pixel_is_black_and_white(image) == 1) {
+    djvu_encode_options bilevel = djvu_encode_options_default();
+    // The caller's progress argument goes on: its handler expects it.
+    bilevel.progress_arg = arg;
+    return djvu_encode_black_and_white(&bilevel, image, output, context);
+  }
 
   const bool gray = (image->flags & DJVU_GRAY) != 0;
   GP<IW44Image> coder =

@@ -61,6 +61,17 @@ djvu_photo_options djvu_photo_options_default();
 int djvu_encode(const djvu_encode_options* options, const djvu_run_image* mask,
                 const djvu_pixel_image* page, djvu_output_routine output, void* context);
 
+// 1 when every pixel of the page is black or white (gray samples of 0 or
+// 255, colour pixels of three 0s or three 255s), 0 when not, -1 after
+// reporting an error.
+int djvu_pixel_is_black_and_white(const djvu_pixel_image* image);
+
+// Writes such a page as a bilevel DjVu page: every pixel as it is, not
+// thickened, unless the options ask for aggressive coding (which may drop
+// specks). Returns djvu_encode's result.
+int djvu_encode_black_and_white(const djvu_encode_options* options, const djvu_pixel_image* image,
+                                djvu_output_routine output, void* context);
+
 // Writes an IW44 file (FORM:PM44 for colour, FORM:BM44 for gray). An image
 // whose samples are all 0 or 255 becomes a bilevel DjVu page instead.
 // Returns 0, or -1 after reporting an error (or djvu_encode's result).

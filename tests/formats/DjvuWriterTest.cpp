@@ -389,6 +389,48 @@ TEST(SaveDjvuTest, TextOnlyKeepsTheTextBlackOnWhite) {
   EXPECT_EQ(RenderedPixel(path, 4, 4), 0xFFFFFFu);
 }
 
+// A gray or colour page of black and white pixels only (a thresholded scan,
+// a bilevel page kept as gray) is coded as a bilevel page, pixel for pixel:
+// its one-pixel strokes are not lost to the mask's filters, nor is it
+// enlarged or thickened, whatever its resolution.
+TEST(SaveDjvuTest, BlackAndWhitePagesAreCodedPixelForPixel) {
+  TempDir dir;
+  // One-pixel strokes: short vertical bars, a dotted row and a long rule.
+  const auto ink = [](int x, int y) {
+    return (x % 6 == 2 && y >= 4 && y < 11) || (y == 14 && x % 3 == 0) || (y == 20 && x > 4);
+  };
+  for (const int bits : {8, 24}) {
+    DibImage image;
+    const PixelFunction pixel = [&](int x, int y) {
+      return ink(x, y) ? 0u : bits == 8 ? 255u : 0xFFFFFFu;
+    };
+    MakeImage(image, Recipe(60, 24, bits, pixel,
+                            bits == 8 ? test::GrayPalette(8) : std::vector<uint32_t>{}));
+    image.raster.xResolution = image.raster.yResolution = 100;
+    std::vector<std::string> steps;
+    image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+    const std::string path = dir.file("bw.djvu");
+    ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), EncodeOptions()))
+        << bits << ": " << LastMessage();
+    EXPECT_NE(std::find(steps.begin(), steps.end(),
+                        "Page: black and white only, coded as a bilevel page"),
+              steps.end())
+        << bits;
+    const DjvuFileInfo info = Probe(path);
+    EXPECT_EQ(info.chunkFlags, kDjvuChunkMask) << bits;
+    EXPECT_EQ(info.width, 60) << bits;
+    EXPECT_EQ(info.resolution, 100) << bits;
+    const test::ReferenceImage page =
+        test::RenderReference(path, 1, test::ReferenceMode::kColor, true);
+    ASSERT_EQ(page.width, 60) << bits;
+    int wrong = 0;
+    for (int y = 0; y < 24; ++y) {
+      for (int x = 0; x < 60; ++x) wrong += (page.at(x, y) < 128) != ink(x, y);
+    }
+    EXPECT_EQ(wrong, 0) << bits;
+  }
+}
+
 // The page size and resolution a colour page is coded at, and what the
 // saver reported about the enlargement: automatic enlarges pages below 200
 // dpi to at least 250 (at most 4x) and no others; an explicit code is
