@@ -1,6 +1,8 @@
 #include "DjvuUpsampling.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace leaf {
 
@@ -13,6 +15,21 @@ constexpr int kTargetResolution = 250;
 constexpr int kLargestFactor = 4;
 // ... and no larger than this (a letter page at 300 dpi has 8.4 million).
 constexpr double kLargestPixels = 9.0e6;
+
+// A page is sampled every this many pixels in both directions.
+constexpr unsigned kSampleStep = 4;
+// The paper's lightness: the level this share of the samples reaches.
+constexpr double kPaperQuantile = 0.9;
+// Samples this close below the paper's lightness count as paper.
+constexpr int kPaperBand = 48;
+// Text pages are mostly paper; below this share the page is a photograph.
+constexpr double kLeastPaperShare = 0.45;
+
+// Lightness 0..255 of a pixel: gray, or (r + 2g + b) / 4 whatever the
+// channel order.
+int Lightness(const unsigned char* pixel, bool gray) {
+  return gray ? pixel[0] : (pixel[0] + 2 * pixel[1] + pixel[2]) / 4;
+}
 
 }  // namespace
 
@@ -36,6 +53,43 @@ std::string DjvuUpsampleReport(int code, int dpi, int factor) {
   text +=
       dpi > 0 ? ", the page has " + std::to_string(dpi) + " dpi" : ", the page has no resolution";
   return text;
+}
+
+bool LooksLikePhotograph(const djvu_pixel_image& page) {
+  if (!page.data || page.w == 0 || page.h == 0) return false;
+  const bool gray = (page.flags & DJVU_GRAY) != 0;
+  std::array<uint64_t, 256> counts{};
+  uint64_t samples = 0;
+  for (unsigned y = 0; y < page.h; y += kSampleStep) {
+    const unsigned char* row = page.data + page.offset + size_t{y} * page.rowsize;
+    for (unsigned x = 0; x < page.w; x += kSampleStep) {
+      ++counts[static_cast<size_t>(Lightness(row + size_t{x} * page.pixsize, gray))];
+      ++samples;
+    }
+  }
+  uint64_t seen = 0;
+  int paper = 0;
+  while (paper < 255 && (seen += counts[static_cast<size_t>(paper)]) < kPaperQuantile * samples) {
+    ++paper;
+  }
+  uint64_t nearPaper = 0;
+  for (int v = std::max(0, paper - kPaperBand); v < 256; ++v) {
+    nearPaper += counts[static_cast<size_t>(v)];
+  }
+  return nearPaper < kLeastPaperShare * samples;
+}
+
+DjvuUpsampling ChooseDjvuUpsampling(int code, int dpi, const djvu_pixel_image& page) {
+  DjvuUpsampling choice;
+  choice.factor = DjvuUpsampleFactor(code, dpi, static_cast<int>(page.w), static_cast<int>(page.h));
+  if (choice.factor > 1 && code == kDjvuUpsampleAuto && LooksLikePhotograph(page)) {
+    choice.factor = 1;
+    choice.report =
+        "Upsampling: none, the page looks like a photograph (" + std::to_string(dpi) + " dpi)";
+    return choice;
+  }
+  choice.report = DjvuUpsampleReport(code, dpi, choice.factor);
+  return choice;
 }
 
 }  // namespace leaf

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "libAPI/djvu_image.h"
+
 namespace leaf {
 
 // Upsampling codes of SaveDjvu: choose from the page's resolution, no
@@ -29,5 +31,20 @@ int DjvuUpsampleFactor(int code, int dpi, int width, int height);
 // What the choice was, as the saver reports it ("Upsampling: 3x, the page
 // has 100 dpi").
 std::string DjvuUpsampleReport(int code, int dpi, int factor);
+
+// True when the page looks like a photograph rather than a page of text:
+// less than 45% of it (sampled on a grid) lies near the lightness of its
+// paper, the lightest tenth of the page. Enlarged, a photograph keeps no
+// sharper letters, only a larger file.
+bool LooksLikePhotograph(const djvu_pixel_image& page);
+
+struct DjvuUpsampling {
+  int factor = 1;
+  std::string report;
+};
+
+// The enlargement of this page (DjvuUpsampleFactor) and its report; the
+// automatic choice leaves a photograph-like page as it is.
+DjvuUpsampling ChooseDjvuUpsampling(int code, int dpi, const djvu_pixel_image& page);
 
 }  // namespace leaf

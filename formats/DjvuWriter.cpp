@@ -273,6 +273,16 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
   return result;
 }
 
+int DjvuEnlargement(const DibImage& image, int upsample) {
+  if (image.raster.bitsPerPixel == 1) return 1;
+  djvu_pixel_image pixels{};
+  PixelBlock storage;
+  if (MakePixelImage(image, pixels, storage) < 0) return 0;
+  if (djvu_pixel_is_black_and_white(&pixels) == 1) return 1;
+  return ChooseDjvuUpsampling(upsample, HigherResolution(DjvuResolution(image.raster)), pixels)
+      .factor;
+}
+
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
                 const djvu_encode_options& encodeOptions, djvu_output_routine output,
                 void* context) {
@@ -324,9 +334,9 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   }
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
-  const int factor =
-      DjvuUpsampleFactor(upsample, HigherResolution(dpi), image.raster.width, image.raster.height);
-  image.ReportProgress(DjvuUpsampleReport(upsample, HigherResolution(dpi), factor).c_str(), 0);
+  const DjvuUpsampling upsampling = ChooseDjvuUpsampling(upsample, HigherResolution(dpi), pixels);
+  const int factor = upsampling.factor;
+  image.ReportProgress(upsampling.report.c_str(), 0);
   if (factor > 1) {
     if (!CheckPixelLimit(image, int64_t{factor} * image.raster.width,
                          int64_t{factor} * image.raster.height)) {

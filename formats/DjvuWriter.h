@@ -39,6 +39,11 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
 // Null after a reported failure.
 OwnedRunImage MakeRunImage(const DibImage& image);
 
+// How many times EncodeDjvu enlarges this page (of square pixels) before
+// finding its mask: 1 for a bilevel page and for one of black and white
+// pixels only, else ChooseDjvuUpsampling's factor. 0 after a reported failure.
+int DjvuEnlargement(const DibImage& image, int upsample);
+
 // Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
 // file to output. A failure names the coding layer's reason.
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,

@@ -64,12 +64,8 @@ TEST_P(CorpusSweepTest, OpensShowsEveryZoomAndSavesEveryType) {
         << FileTypeName(type) << ": " << prompts.errorDetails.join(" ").toStdString();
     DibImage back;
     ASSERT_TRUE(ReadImageFile(back, out, type)) << out;
-    // Saved as DjVu, a low-resolution colour or gray page is enlarged first.
-    const PageResolution dpi = DjvuResolution(raster);
-    const int enlarged =
-        type == kFileDjvu && raster.bitsPerPixel > 1
-            ? DjvuUpsampleFactor(kDjvuUpsampleAuto, std::max(dpi.x, dpi.y), width, raster.height)
-            : 1;
+    // Saved as DjVu, a low-resolution page of text is enlarged first.
+    const int enlarged = type == kFileDjvu ? DjvuEnlargement(doc.image(), kDjvuUpsampleAuto) : 1;
     EXPECT_EQ(back.raster.width, width * enlarged) << out;
   }
   EXPECT_TRUE(prompts.errors.isEmpty());

@@ -406,6 +406,7 @@ TEST(SaveDjvuTest, BlackAndWhitePagesAreCodedPixelForPixel) {
     };
     MakeImage(image, Recipe(60, 24, bits, pixel,
                             bits == 8 ? test::GrayPalette(8) : std::vector<uint32_t>{}));
+    image.raster.resolutionUnit = kResolutionUnitInch;
     image.raster.xResolution = image.raster.yResolution = 100;
     std::vector<std::string> steps;
     image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
@@ -470,6 +471,41 @@ TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionOrTheExplicitChoice) {
     EXPECT_EQ(info.resolution, (c.dpi ? c.dpi : 300) * c.factor) << c.report;
     EXPECT_NE(std::find(steps.begin(), steps.end(), c.report), steps.end()) << c.report;
     EXPECT_EQ(image.raster.width, 60) << c.report;  // the image itself is not enlarged
+  }
+}
+
+// A photograph stated at a low resolution keeps its size when the choice is
+// automatic (enlarged, it would only cost bytes), and is enlarged when the
+// user asks; a page of text at that resolution is enlarged.
+TEST(SaveDjvuTest, PhotographsAreNotEnlargedAutomatically) {
+  TempDir dir;
+  const PixelFunction photo = [](int x, int y) {
+    return static_cast<uint32_t>((x * 4) << 16 | (y * 5) << 8 | ((x * y) % 256));
+  };
+  const PixelFunction text = [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; };
+  struct Case {
+    PixelFunction pixel;
+    int upsample;
+    int factor;
+    const char* report;
+  } cases[] = {
+      {photo, kDjvuUpsampleAuto, 1, "Upsampling: none, the page looks like a photograph (90 dpi)"},
+      {photo, -2, 2, "Upsampling: 2x as set, the page has 90 dpi"},
+      {text, kDjvuUpsampleAuto, 3, "Upsampling: 3x, the page has 90 dpi"},
+  };
+  for (const Case& c : cases) {
+    DibImage image;
+    MakeImage(image, Recipe(60, 48, 24, c.pixel));
+    image.raster.resolutionUnit = kResolutionUnitInch;
+    image.raster.xResolution = image.raster.yResolution = 90;
+    EXPECT_EQ(DjvuEnlargement(image, c.upsample), c.factor) << c.report;
+    std::vector<std::string> steps;
+    image.SetProgressCallback([&](const char* step, int) { steps.emplace_back(step); });
+    const std::string path = dir.file("page.djvu");
+    ASSERT_TRUE(SaveDjvu(image, path, c.upsample, false, MaskOptions(), EncodeOptions()))
+        << c.report << ": " << LastMessage();
+    EXPECT_EQ(Probe(path).width, 60 * c.factor) << c.report;
+    EXPECT_NE(std::find(steps.begin(), steps.end(), c.report), steps.end()) << c.report;
   }
 }
 
