@@ -118,58 +118,42 @@ double OffBlend(const GPixel& cell, const GPixel& ink, const GPixel& paper) {
   return std::sqrt(dr * dr + dg * dg + db * db);
 }
 
-// Running sums over the cells that are not "don't care", for box means.
-class CellSums {
- public:
-  explicit CellSums(const ColorLayer& layer)
-      : columns_(static_cast<int>(layer.pixmap->columns())),
-        rows_(static_cast<int>(layer.pixmap->rows())),
-        sums_(static_cast<size_t>(columns_ + 1) * (rows_ + 1)) {
-    for (int y = 0; y < rows_; ++y) {
-      const GPixel* row = (*layer.pixmap)[y];
-      const unsigned char* care = (*layer.mask)[y];
-      for (int x = 0; x < columns_; ++x) {
-        Sum cell = at(x, y + 1) + at(x + 1, y) - at(x, y);
-        if (!care[x]) cell += Sum{row[x].r, row[x].g, row[x].b, 1};
-        at(x + 1, y + 1) = cell;
-      }
-    }
-  }
+// Sums of colours and counts over the cells that are not "don't care".
+struct CellSum {
+  int32_t r = 0, g = 0, b = 0, n = 0;
 
-  // Mean of the cells in the box [x0, x1) x [y0, y1) (clipped); false when
-  // it holds none.
-  bool Mean(int x0, int y0, int x1, int y1, GPixel& mean) const {
-    x0 = std::max(0, x0);
-    y0 = std::max(0, y0);
-    x1 = std::min(columns_, x1);
-    y1 = std::min(rows_, y1);
-    const Sum s = at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
-    if (s.n == 0) return false;
-    mean.r = static_cast<unsigned char>((s.r + s.n / 2) / s.n);
-    mean.g = static_cast<unsigned char>((s.g + s.n / 2) / s.n);
-    mean.b = static_cast<unsigned char>((s.b + s.n / 2) / s.n);
-    return true;
+  void Add(const GPixel& p, int sign) {
+    r += sign * p.r;
+    g += sign * p.g;
+    b += sign * p.b;
+    n += sign;
+  }
+  void Add(const CellSum& o, int sign) {
+    r += sign * o.r;
+    g += sign * o.g;
+    b += sign * o.b;
+    n += sign * o.n;
+  }
+  // True when every channel of the (rounded) mean is within tolerance of
+  // p's; compares without dividing.
+  bool MeanNear(const GPixel& p, int tolerance) const {
+    return Within(r, p.r, tolerance) && Within(g, p.g, tolerance) && Within(b, p.b, tolerance);
+  }
+  GPixel Mean() const {
+    GPixel mean;
+    mean.r = static_cast<unsigned char>((r + n / 2) / n);
+    mean.g = static_cast<unsigned char>((g + n / 2) / n);
+    mean.b = static_cast<unsigned char>((b + n / 2) / n);
+    return mean;
   }
 
  private:
-  struct Sum {
-    int64_t r = 0, g = 0, b = 0, n = 0;
-    Sum operator+(const Sum& o) const { return Sum{r + o.r, g + o.g, b + o.b, n + o.n}; }
-    Sum operator-(const Sum& o) const { return Sum{r - o.r, g - o.g, b - o.b, n - o.n}; }
-    Sum& operator+=(const Sum& o) { return *this = *this + o; }
-  };
-  Sum& at(int x, int y) { return sums_[static_cast<size_t>(y) * (columns_ + 1) + x]; }
-  const Sum& at(int x, int y) const { return sums_[static_cast<size_t>(y) * (columns_ + 1) + x]; }
-
-  int columns_;
-  int rows_;
-  std::vector<Sum> sums_;
+  // floor((sum + n / 2) / n) lies in [v - t, v + t].
+  bool Within(int32_t sum, int v, int t) const {
+    const int32_t rounded = sum + n / 2;
+    return rounded >= (v - t) * n && rounded < (v + t + 1) * n;
+  }
 };
-
-bool Near(const GPixel& a, const GPixel& b, int tolerance) {
-  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
-         std::abs(a.b - b.b) <= tolerance;
-}
 
 }  // namespace
 
@@ -242,23 +226,41 @@ void HalveLayer(ColorLayer& layer) {
 double SmoothPaper(ColorLayer& background) {
   GPixel typical{255, 255, 255};
   if (!MedianColour(background, typical)) return 1.0;
-  const CellSums sums(background);
   const int rows = static_cast<int>(background.pixmap->rows());
   const int columns = static_cast<int>(background.pixmap->columns());
+  const GBitmap& care = *background.mask;
+  // The means are taken over the cells as they were, before any is replaced.
+  std::vector<GPixel> original(static_cast<size_t>(rows) * columns);
+  for (int y = 0; y < rows; ++y) {
+    std::copy_n((*background.pixmap)[y], columns, &original[static_cast<size_t>(y) * columns]);
+  }
+  // Per column, the sums over the rows y - kPaperRadius .. y + kPaperRadius.
+  std::vector<CellSum> column(static_cast<size_t>(columns));
+  const auto addRow = [&](int y, int sign) {
+    const GPixel* row = &original[static_cast<size_t>(y) * columns];
+    for (int x = 0; x < columns; ++x) {
+      if (!care[y][x]) column[static_cast<size_t>(x)].Add(row[x], sign);
+    }
+  };
+  for (int y = 0; y < std::min(rows, kPaperRadius); ++y) addRow(y, 1);
   uint64_t cells = 0, paper = 0;
   for (int y = 0; y < rows; ++y) {
+    if (y + kPaperRadius < rows) addRow(y + kPaperRadius, 1);
+    if (y - kPaperRadius - 1 >= 0) addRow(y - kPaperRadius - 1, -1);
     GPixel* row = (*background.pixmap)[y];
-    const unsigned char* care = (*background.mask)[y];
+    CellSum box;  // the columns x - kPaperRadius .. x + kPaperRadius
+    for (int x = 0; x < std::min(columns, kPaperRadius); ++x) {
+      box.Add(column[static_cast<size_t>(x)], 1);
+    }
     for (int x = 0; x < columns; ++x) {
-      if (care[x]) continue;
+      if (x + kPaperRadius < columns) box.Add(column[static_cast<size_t>(x + kPaperRadius)], 1);
+      if (x - kPaperRadius - 1 >= 0) box.Add(column[static_cast<size_t>(x - kPaperRadius - 1)], -1);
+      if (care[y][x]) continue;
       ++cells;
-      GPixel mean;
-      if (!sums.Mean(x - kPaperRadius, y - kPaperRadius, x + kPaperRadius + 1, y + kPaperRadius + 1,
-                     mean) ||
-          !Near(row[x], mean, kPaperNoise) || !Near(mean, typical, kPaperDrift)) {
+      if (box.n == 0 || !box.MeanNear(row[x], kPaperNoise) || !box.MeanNear(typical, kPaperDrift)) {
         continue;
       }
-      row[x] = mean;
+      row[x] = box.Mean();
       ++paper;
     }
   }
