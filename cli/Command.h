@@ -18,8 +18,9 @@ struct Context {
 struct Command {
   const char* name;
   const char* summary;
-  const char* usage;  // full help text
+  const char* usage;  // full help text, or nullptr when it is made:
   int (*run)(Context& context, Args& args);
+  std::string (*makeUsage)() = nullptr;
 };
 
 int RunInfo(Context& context, Args& args);
@@ -34,11 +35,11 @@ int RunMask(Context& context, Args& args);
 bool PrintDjvuInfo(const std::string& path, int page);
 
 extern const char kInfoUsage[];
-extern const char kSettingsUsage[];
 extern const char kRenderUsage[];
-extern const char kMaskUsage[];
-// Built from the convert option groups.
+// Built from the convert option groups and from the settings table.
 std::string ConvertUsage();
+std::string SettingsUsage();
+std::string MaskUsage();
 
 // Prints the message buffer's text (or the fallback when it is empty) to stderr.
 int ReportFailure(const std::string& fallback);

@@ -15,10 +15,10 @@ namespace {
 const Command kCommands[] = {
     {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
     {"convert", "convert to another format, with edits; many pages to one DjVu document", nullptr,
-     RunConvert},
+     RunConvert, ConvertUsage},
     {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
-    {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
-    {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
+    {"settings", "show, change or write the settings file", nullptr, RunSettings, SettingsUsage},
+    {"mask", "write the foreground/background mask of a page as PBM", nullptr, RunMask, MaskUsage},
 };
 
 void PrintMainHelp() {
@@ -40,7 +40,7 @@ void PrintMainHelp() {
 }
 
 std::string CommandHelp(const Command& command) {
-  return command.usage ? std::string(command.usage) : ConvertUsage();
+  return command.usage ? std::string(command.usage) : command.makeUsage();
 }
 
 const Command* FindCommand(const std::string& name) {
