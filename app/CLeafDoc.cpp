@@ -59,7 +59,7 @@ void CLeafDoc::setModified(bool modified) {
 
 void CLeafDoc::imageEdited() {
   setModified(true);
-  emit pixelsChanged();
+  emit pageEdited();
 }
 
 void CLeafDoc::setTitle(const QString& title) {
@@ -77,8 +77,9 @@ RenderRequest CLeafDoc::renderRequest() const {
 }
 
 void CLeafDoc::newDocument() {
+  forgetEdits();
   image_.Release(true);
-  documentType_ = djvuKind_ = 0;
+  documentType_ = sourceType_ = djvuKind_ = 0;
   path_.clear();
   sourcePath_.clear();
   saveAllPages_ = false;
@@ -121,8 +122,9 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
     prompts_.showError(Q(page.summary), Q(page.detail));
     return false;
   }
+  forgetEdits();
   image_ = std::move(page.image);
-  documentType_ = page.type;
+  documentType_ = sourceType_ = page.type;
   djvuKind_ = page.djvuKind;
   zoom_ = page.zoom;
   renderedZoom_ = isDjvuDocument() && request.fancyZoom && zoom_ < 0 ? zoom_ : 0;
@@ -239,6 +241,16 @@ void CLeafDoc::saveCommand() {
   setTitle(Q(SavedTitle(source, S(path_))));
 }
 
+TruePixelSource CLeafDoc::truePixelSource() const {
+  TruePixelSource source;
+  source.documentType = documentType_;
+  source.render = renderRequest();
+  source.rereadJpeg = documentType_ == kFileJpeg && source.render.depth < 24;
+  source.sourcePath = S(sourcePath_);
+  source.jpegDctMethod = settings_.jpegDecodeDct;
+  return source;
+}
+
 DibImage CLeafDoc::copyForSaving() const {
   DibImage copy;
   if (isDjvuDocument()) {
@@ -268,11 +280,8 @@ bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
   request.path = S(path);
   request.type = static_cast<FileTypeCode>(type);
   request.parameters = SaveParametersFor(settings_);
-  request.documentType = documentType_;
-  request.render = renderRequest();
-  request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
-  request.sourcePath = S(sourcePath_);
-  request.jpegDctMethod = settings_.jpegDecodeDct;
+  request.pixels = truePixelSource();
+  request.sourceType = sourceType_;
   std::optional<PageRange> pages;
   if (allPages) pages = PageRange{pageCount(), pageIndex()};
   if (!runSave(copy, request, pages)) return false;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -29,6 +30,7 @@
 #include "CLeafDoc.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
+#include "CResizeDlg.h"
 #include "CSweeperOptionsDlg.h"
 #include "CThumbnailOptionsDlg.h"
 #include "DocumentTexts.h"
@@ -155,23 +157,42 @@ void CMainFrame::createFileMenu() {
           &QAction::triggered, this, &CMainFrame::exitCommand);
 }
 
+// A menu command of the document: runs, then the commands' states follow.
+QAction* CMainFrame::addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                                   const std::function<void()>& run,
+                                   const QList<QKeySequence>& shortcuts) {
+  QAction* action = addCommand(menu, text, prompt, shortcuts);
+  connect(action, &QAction::triggered, this, [this, run] {
+    run();
+    updateCommands();
+  });
+  return action;
+}
+
 void CMainFrame::createEditMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Edit"));
-  Later(addCommand(menu, tr("&Undo"), tr("Undo the last action"),
-                   {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+  addDocCommand(menu, tr("&Undo"), tr("Undo the last action"), [this] { doc_->undo(); },
+                {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)});
   menu->addSeparator();
-  Later(addCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
-                   {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)}));
-  Later(addCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
-                   {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
-                   {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
-                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}));
-  Later(addCommand(menu, tr("Cl&ear"), tr("Erase the selection")));
+  addDocCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
+                [this] { cutCommand(); },
+                {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+  addDocCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
+                [this] { doc_->copy(selectionOrWhole()); },
+                {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+  addDocCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
+                [this] { doc_->paste(view_->fitArea()); },
+                {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+  addDocCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
+                [this] { doc_->pasteAsNew(view_->fitArea()); },
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)});
+  addDocCommand(menu, tr("Cl&ear"), tr("Close the image and empty the window"),
+                [this] { doc_->clear(); });
   menu->addSeparator();
-  Later(addCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard")));
-  Later(addCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo")));
+  addDocCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard"),
+                [] { CLeafDoc::emptyClipboard(); });
+  addDocCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo"),
+                [this] { doc_->emptyUndoBuffer(); });
 }
 
 void CMainFrame::createViewMenu() {
@@ -235,16 +256,25 @@ void CMainFrame::createViewMenu() {
 
 void CMainFrame::createImageMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Image"));
-  Later(addCommand(menu, tr("&Flip"), tr("Turn the image upside down")));
-  Later(addCommand(menu, tr("&Mirror"), tr("Mirror the image left to right")));
+  addDocCommand(menu, tr("&Flip"), tr("Turn the image upside down"), [this] { doc_->flip(); });
+  addDocCommand(menu, tr("&Mirror"), tr("Mirror the image left to right"),
+                [this] { doc_->mirror(); });
   QMenu* rotate = menu->addMenu(tr("&Rotate"));
-  Later(addCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise")));
-  Later(addCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise")));
-  Later(addCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn")));
-  Later(addCommand(menu, tr("Re&size..."), tr("Change the size of the image")));
-  Later(addCommand(menu, tr("&Crop"), tr("Keep only the selection")));
-  Later(addCommand(menu, tr("&Negative"), tr("Invert the colors of the image")));
-  Later(addCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray")));
+  addDocCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise"),
+                [this] { doc_->rotateLeft(); });
+  addDocCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise"),
+                [this] { doc_->rotateRight(); });
+  addDocCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn"),
+                [this] { doc_->rotateHalfTurn(); });
+  addDocCommand(menu, tr("Re&size..."), tr("Change the size of the image"),
+                [this] { resizeCommand(); });
+  addDocCommand(menu, tr("&Crop"), tr("Keep only the selection"), [this] {
+    if (doc_->crop(view_->selection())) view_->dropSelection();
+  });
+  addDocCommand(menu, tr("&Negative"), tr("Invert the colors of the image"),
+                [this] { doc_->negative(); });
+  addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
+                [this] { doc_->convertToGray(); });
   Later(addCommand(menu, tr("Add &Text"), tr("Stamp the text label on the image")));
 }
 
@@ -377,6 +407,15 @@ void CMainFrame::connectDocument() {
           [this](bool on) { action(QStringLiteral("Select"))->setChecked(on); });
   connect(view_, &CLeafView::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(view_, &CLeafView::selectionChanged, this, [this] { updateCommands(); });
+  connect(doc_, &CLeafDoc::pageEdited, this, [this] {
+    updateInfoPanes();
+    updateCommands();
+  });
+  connect(doc_, &CLeafDoc::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { updateCommands(); });
 }
 
 // ----- state shown -----
@@ -423,6 +462,19 @@ void CMainFrame::updateCommands() {
     layerActions[layer]->setChecked(layer == doc_->layer());
   }
   zoomBox_->setEnabled(true);
+
+  const bool clipboard = CLeafDoc::clipboardHasImage();
+  action(QStringLiteral("Undo"))->setEnabled(doc_->hasUndo());
+  action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());
+  for (const char* name :
+       {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "90 degrees right",
+        "180 degrees", "Resize", "Negative", "Convert To Gray"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
+  action(QStringLiteral("Paste"))->setEnabled(clipboard);
+  action(QStringLiteral("Paste As New"))->setEnabled(clipboard);
+  action(QStringLiteral("Empty Clipboard"))->setEnabled(clipboard);
+  action(QStringLiteral("Crop"))->setEnabled(image && view_->hasSelection());
 }
 
 void CMainFrame::updateRecentFiles() {
@@ -509,6 +561,22 @@ void CMainFrame::onZoomBoxChosen(int entry) {
 }
 
 void CMainFrame::exitCommand() { close(); }
+
+QRect CMainFrame::selectionOrWhole() const {
+  return view_->hasSelection() ? view_->selection() : QRect();
+}
+
+void CMainFrame::cutCommand() {
+  if (doc_->cut(selectionOrWhole())) view_->dropSelection();
+}
+
+void CMainFrame::resizeCommand() {
+  if (!doc_->hasImage()) return;
+  const QSize size = doc_->fullSize();
+  CResizeDlg dialog(size.width(), size.height(), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  doc_->resize(dialog.newWidth(), dialog.newHeight(), dialog.method());
+}
 
 bool CMainFrame::queryEndSession() {
   return doc_->confirmDiscard() && prompts_->askYesNo(tr("Do you want to quit Leafsmith?"));

@@ -4,7 +4,9 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "AppSettings.h"
@@ -40,6 +42,8 @@ class CMainFrame : public QMainWindow {
   // Commands, callable by tests as the menus call them.
   void openCommand();
   void exitCommand();
+  void cutCommand();
+  void resizeCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -74,6 +78,9 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* addCommand(QMenu* menu, const QString& text, const QString& prompt,
                       const QList<QKeySequence>& shortcuts = {});
+  QAction* addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                         const std::function<void()>& run,
+                         const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
   void createViewMenu();
@@ -91,6 +98,8 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // The view's selection, or an empty rectangle for the whole image.
+  QRect selectionOrWhole() const;
   void openFormatSettings(int fileType);
   void markModifiedIfSavedAs(int documentType);
   void applyFileAssociations(const CGeneralSettingsDlg& dialog);

@@ -13,9 +13,12 @@ add_library(leafsmith_ui STATIC
   CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
+  CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
   CProgramHintDlg.cpp
+  CResizeDlg.cpp
+  ClipboardImage.cpp
   CSaveProgressDlg.cpp
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
@@ -26,9 +29,11 @@ add_library(leafsmith_ui STATIC
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  ResizeFields.cpp
   SettingsControls.cpp
   SweepDirectories.cpp
   ToolbarIcons.cpp
+  UndoStore.cpp
   UserPrompts.cpp
   ZoomLevel.cpp
 )

@@ -7,6 +7,7 @@
 #include "ConvertOptions.h"
 #include "image/DepthConversions.h"
 #include "image/Enlarge.h"
+#include "image/NearestColor.h"
 #include "image/Resampling.h"
 #include "image/Selections.h"
 #include "image/Thumbnail.h"
@@ -81,20 +82,8 @@ Fill ParseFill(const std::string& option, const std::string& text) {
 // The fill value Enlarge takes for a colour: packed for 24 bits, else the
 // index of the nearest palette colour.
 uint32_t FillValueFor(const DibRaster& r, uint32_t rgb) {
-  const int red = rgb >> 16, green = (rgb >> 8) & 255, blue = rgb & 255;
-  if (r.bitsPerPixel > 8) return red + 256u * green + 65536u * blue;
-  uint32_t best = 0;
-  long bestDistance = LONG_MAX;
-  const uint8_t* entry = r.palette();
-  for (size_t i = 0; i < r.paletteEntries(); ++i, entry += r.paletteEntrySize) {
-    const long db = entry[0] - blue, dg = entry[1] - green, dr = entry[2] - red;
-    const long distance = db * db + dg * dg + dr * dr;
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = static_cast<uint32_t>(i);
-    }
-  }
-  return best;
+  const uint32_t packed = PackColor(rgb >> 16, rgb >> 8, rgb);
+  return r.bitsPerPixel > 8 ? packed : NearestPaletteIndex(r, packed);
 }
 
 void AddEdit(ConvertJob& job, std::string description, std::function<bool(DibImage&)> apply) {

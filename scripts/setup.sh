@@ -15,7 +15,8 @@ packages=(
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
-  xvfb xdotool
+  xvfb xdotool xclip
+  poppler-utils
   imagemagick
   dpkg-dev patch
 )

@@ -5,6 +5,7 @@
 #include "app/DocumentTexts.h"
 #include "app/FileDialogFilters.h"
 #include "app/RecentFiles.h"
+#include "app/ResizeFields.h"
 #include "app/ZoomLevel.h"
 #include "tests/support/Fixtures.h"
 
@@ -218,6 +219,36 @@ TEST(DisplayImageTest, ReducedPictureAveragesBlocks) {
   recipe.height = 1;
   test::MakeImage(tiny, recipe);
   EXPECT_TRUE(ReducedPicture(tiny.raster, 2).isNull());
+}
+
+TEST(ResizeFieldsTest, TypedValuesKeepTheOtherFieldsInStep) {
+  struct Case {
+    const char* typed;
+    void (ResizeFields::*rule)(int);
+    int value;
+    bool keepAspect;
+    int width, height, widthPercent, heightPercent;
+  } cases[] = {
+      // 201 x 101: half width gives 101 x 51, half height 101 x 50 (truncated).
+      {"width %", &ResizeFields::typeWidthPercent, 50, true, 101, 51, 50, 50},
+      {"height %", &ResizeFields::typeHeightPercent, 50, true, 101, 50, 50, 50},
+      {"width", &ResizeFields::typeWidth, 100, true, 100, 50, 50, 50},
+      {"height", &ResizeFields::typeHeight, 202, true, 402, 202, 200, 200},
+      {"width alone", &ResizeFields::typeWidth, 300, false, 300, 101, 149, 100},
+      {"height % alone", &ResizeFields::typeHeightPercent, 33, false, 201, 33, 100, 33},
+      {"zero changes nothing", &ResizeFields::typeWidth, 0, true, 201, 101, 100, 100},
+      {"at most 32767", &ResizeFields::typeWidthPercent, 100000, true, 32767, 32767, 100000,
+       100000},
+  };
+  for (const Case& c : cases) {
+    ResizeFields fields(201, 101);
+    fields.keepAspect = c.keepAspect;
+    (fields.*c.rule)(c.value);
+    EXPECT_EQ(fields.width, c.width) << c.typed;
+    EXPECT_EQ(fields.height, c.height) << c.typed;
+    EXPECT_EQ(fields.widthPercent, c.widthPercent) << c.typed;
+    EXPECT_EQ(fields.heightPercent, c.heightPercent) << c.typed;
+  }
 }
 
 }  // namespace
