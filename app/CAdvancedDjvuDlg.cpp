@@ -66,7 +66,7 @@ QGroupBox* CAdvancedDjvuDlg::buildUpsamplingGroup() {
   upsample_ = new QButtonGroup(this);
   return RadioGroupBox(
       tr("Document upsampling"), Setting("DjvuUpsample"), *upsample_,
-      {tr("&None"), tr("Enlarge original &2x before saving"),
+      {tr("&Automatic"), tr("Enlarge original &2x before saving"),
        tr("Enlarge original &3x before saving"), tr("Enlarge original &4x before saving")},
       this);
 }

@@ -61,9 +61,12 @@ std::string ResolutionQuestion(int xDpi, int yDpi, int djvuUpsample) {
                level) +
            kReview;
   }
+  // Setting 0 chooses the enlargement from the page's resolution: it suits
+  // every page that has one.
+  if (djvuUpsample == 0) return {};
   const char* scanned = nullptr;
   if (dpi >= 300) {
-    if (djvuUpsample != 0) scanned = "high resolution";
+    scanned = "high resolution";
   } else if (dpi >= 100) {
     if (djvuUpsample != 1) scanned = "medium resolution";
   } else if (djvuUpsample != 2 && djvuUpsample != 3) {

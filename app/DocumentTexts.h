@@ -30,8 +30,8 @@ std::string SaveFirstQuestion(const std::string& title);
 
 // The question asked before saving as DjVu when the page's resolution (the
 // larger of the two) does not suit the upsampling setting ("DjvuUpsample"
-// 0..3); empty when there is nothing to ask. A resolution of 0 or less is
-// unknown.
+// 0..3; 0, the automatic choice, suits every known resolution); empty when
+// there is nothing to ask. A resolution of 0 or less is unknown.
 std::string ResolutionQuestion(int xDpi, int yDpi, int djvuUpsample);
 
 }  // namespace leaf

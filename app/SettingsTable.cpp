@@ -76,15 +76,15 @@ std::string SettingDefaultText(const SettingDescription& s, const std::string& d
   return SettingValueText(s, AppSettings::Defaults(defaultDirectory));
 }
 
-std::string SettingRangeText(const SettingDescription& s, int shift) {
+std::string SettingRangeText(const SettingDescription& s) {
   switch (s.type) {
     case SettingType::kNumber:
-      return std::to_string(s.lowest() + shift) + ".." + std::to_string(s.highest() + shift);
+      return std::to_string(s.lowest()) + ".." + std::to_string(s.highest());
     case SettingType::kChoice: {
       std::string text;
       for (int value : s.choices) {
         if (!text.empty()) text += ", ";
-        text += std::to_string(value + shift);
+        text += std::to_string(value);
       }
       return text;
     }
@@ -120,8 +120,7 @@ bool LoadSettingText(const SettingDescription& s, const std::string& text, AppSe
     AppSettings defaults;
     s.integer(settings) = s.integer(defaults);
   } else {
-    s.integer(settings) =
-        static_cast<int>(std::clamp<long long>(value, s.lowest(), s.highest()));
+    s.integer(settings) = static_cast<int>(std::clamp<long long>(value, s.lowest(), s.highest()));
   }
   return true;
 }

@@ -49,9 +49,9 @@ struct SettingDescription {
   const char* section;
   const char* key;
   SettingType type;
-  double minimum = 0;                  // numbers, switches and gammas
+  double minimum = 0;  // numbers, switches and gammas
   double maximum = 0;
-  std::span<const int> choices = {};   // kChoice: the values kept
+  std::span<const int> choices = {};  // kChoice: the values kept
   OutOfRange outOfRange = OutOfRange::kClamp;
   SettingEditor editor = SettingEditor::kProgram;
   // The command-line option, its help, and whether "convert" takes it (the
@@ -59,9 +59,6 @@ struct SettingDescription {
   const char* option = nullptr;
   const char* help = nullptr;
   bool conversion = false;
-  // The option's number is the stored one plus this (an upsampling factor
-  // 1..4 is stored as 0..3).
-  int optionOffset = 0;
   // The field; the one that matches the type is set.
   int& (*integer)(AppSettings&) = nullptr;
   float& (*decimal)(AppSettings&) = nullptr;
@@ -101,9 +98,8 @@ inline constexpr int kListTypes[] = {1, 2, 3, 4, 5, 6, 100};
 inline constexpr int kBatchTypes[] = {0, 1, 2, 3, 4, 5};
 inline constexpr int kSweepTypes[] = {1, 2, 3, 4, 5, 99};
 inline constexpr int kQuickSets[] = {-1, 0, 1, 2};
-inline constexpr int kTextPositions[] = {kTextPositionAbove, kTextPositionLeft,
-                                         kTextPositionInside, kTextPositionRight,
-                                         kTextPositionBelow};
+inline constexpr int kTextPositions[] = {kTextPositionAbove, kTextPositionLeft, kTextPositionInside,
+                                         kTextPositionRight, kTextPositionBelow};
 
 using T = SettingType;
 using E = SettingEditor;
@@ -155,15 +151,10 @@ constexpr S Gamma(const char* section, const char* key, float& (*field)(A&), E e
   return s;
 }
 
-constexpr S Words(const char* section, const char* key, std::string& (*field)(A&), T type,
-                  E editor, const char* option, const char* help) {
+constexpr S Words(const char* section, const char* key, std::string& (*field)(A&), T type, E editor,
+                  const char* option, const char* help) {
   S s = Entry(section, key, type, 0, 0, editor, option, help, false);
   s.text = field;
-  return s;
-}
-
-constexpr S Offset(S s, int optionOffset) {
-  s.optionOffset = optionOffset;
   return s;
 }
 
@@ -174,8 +165,8 @@ inline constexpr S kSettingsTable[] = {
            "fit an opened page: 0 width, 1 height, 2 both, 3 not at all"),
     Switch("General", "WindowFit", Int<&A::windowFit>, E::kGeneralSettings, "--window-fit",
            "fit the window to the page"),
-    Switch("General", "WindowCenter", Int<&A::windowCenter>, E::kGeneralSettings,
-           "--window-center", "centre the window after fitting it"),
+    Switch("General", "WindowCenter", Int<&A::windowCenter>, E::kGeneralSettings, "--window-center",
+           "centre the window after fitting it"),
     Words("General", "OpenDir", String<&A::openDir>, T::kFolder, E::kProgram, "--open-dir",
           "folder of the last Open"),
     Choice("General", "OpenType", Int<&A::openType>, kOpenTypes, E::kProgram, "--open-type",
@@ -184,8 +175,8 @@ inline constexpr S kSettingsTable[] = {
           "folder of the last Save As"),
     Number("General", "SaveType", Int<&A::saveType>, 1, 5, E::kProgram, "--save-type",
            "type of the last Save As"),
-    Words("General", "LCOpenDir", String<&A::lcOpenDir>, T::kFolder, E::kProgram,
-          "--list-dir", "folder of the selection bar's file list"),
+    Words("General", "LCOpenDir", String<&A::lcOpenDir>, T::kFolder, E::kProgram, "--list-dir",
+          "folder of the selection bar's file list"),
     Choice("General", "LCOpenType", Int<&A::lcOpenType>, kListTypes, E::kProgram, "--list-type",
            "type filter of the selection bar's file list; 100 is all"),
     Switch("General", "NoStartupInfo", Int<&A::noStartupInfo>, E::kProgram, "--no-startup-info",
@@ -224,18 +215,16 @@ inline constexpr S kSettingsTable[] = {
           "gamma of the source for DjVu", true),
     Switch("DjVu", "DjvuNoColorFilter", Int<&A::djvuNoColorFilter>, E::kAdvancedDjvu,
            "--no-color-filter", "mask: no colour filter", true),
-    Switch("DjVu", "DjvuNoInvFilter", Int<&A::djvuNoInvFilter>, E::kAdvancedDjvu,
-           "--no-inv-filter", "mask: no inverted-text filter", true),
+    Switch("DjVu", "DjvuNoInvFilter", Int<&A::djvuNoInvFilter>, E::kAdvancedDjvu, "--no-inv-filter",
+           "mask: no inverted-text filter", true),
     Switch("DjVu", "DjvuNoSizeFilter", Int<&A::djvuNoSizeFilter>, E::kAdvancedDjvu,
            "--no-size-filter", "mask: no size filter", true),
     Number("DjVu", "DjvuFilterLevel", Int<&A::djvuFilterLevel>, -200, 200, E::kAdvancedDjvu,
            "--filter-level", "mask filter level; larger keeps more", true),
     Number("DjVu", "DjvuForeback", Int<&A::djvuForeback>, 0, 255, E::kAdvancedDjvu, "--foreback",
            "mask foreback level; 0 is off", true),
-    Offset(Number("DjVu", "DjvuUpsample", Int<&A::djvuUpsample>, 0, 3, E::kAdvancedDjvu,
-                  "--upsample", "enlarge colour and gray pages N times before saving as DjVu",
-                  true),
-           1),
+    Number("DjVu", "DjvuUpsample", Int<&A::djvuUpsample>, 0, 3, E::kAdvancedDjvu, "--djvu-upsample",
+           "enlarging before saving as DjVu: 0 automatic, 1 2x, 2 3x, 3 4x (convert: --upsample)"),
     // IW44
     Number("IW44", "Iw44PhotoQty", Int<&A::iw44PhotoQty>, 20, 100, E::kIw44Settings,
            "--iw44-quality", "IW44 quality", true),
@@ -264,8 +253,8 @@ inline constexpr S kSettingsTable[] = {
           "--sweep-input", "sweeper input folder"),
     Words("Sweep", "SweepSaveDir", String<&A::sweepSaveDir>, T::kFolder, E::kSweeperOptions,
           "--sweep-output", "sweeper output folder"),
-    Words("Sweep", "SweepArchiveDir", String<&A::sweepArchiveDir>, T::kFolder,
-          E::kSweeperOptions, "--sweep-archive", "sweeper archive folder"),
+    Words("Sweep", "SweepArchiveDir", String<&A::sweepArchiveDir>, T::kFolder, E::kSweeperOptions,
+          "--sweep-archive", "sweeper archive folder"),
     Choice("Sweep", "SweepSaveType", Int<&A::sweepSaveType>, kSweepTypes, E::kSweeperOptions,
            "--sweep-type", "sweeper output type; 99 is none"),
     // Text
@@ -273,18 +262,18 @@ inline constexpr S kSettingsTable[] = {
            "label lines: 0 left, 1 centred, 2 right"),
     Number("Text", "TextOrientation", TextInt<&X::orientation>, 0, 2, E::kTextLabel,
            "--text-orientation", "label text: 0 left to right, 1 bottom to top, 2 top to bottom"),
-    Number("Text", "TextForegroundColor", TextInt<&X::foregroundColor>, 0, 0xFFFFFF,
-           E::kTextLabel, "--text-color", "label text colour, 0x00BBGGRR as a number"),
-    Number("Text", "TextBackgroundColor", TextInt<&X::backgroundColor>, 0, 0xFFFFFF,
-           E::kTextLabel, "--text-background", "label background colour, 0x00BBGGRR as a number"),
+    Number("Text", "TextForegroundColor", TextInt<&X::foregroundColor>, 0, 0xFFFFFF, E::kTextLabel,
+           "--text-color", "label text colour, 0x00BBGGRR as a number"),
+    Number("Text", "TextBackgroundColor", TextInt<&X::backgroundColor>, 0, 0xFFFFFF, E::kTextLabel,
+           "--text-background", "label background colour, 0x00BBGGRR as a number"),
     Choice("Text", "TextPosition", TextInt<&X::position>, kTextPositions, E::kTextLabel,
            "--text-position", "label place: 2 above, 4 left, 5 inside, 6 right, 8 below"),
     Switch("Text", "TextTransparentBackground", TextInt<&X::transparentBackground>, E::kTextLabel,
            "--text-transparent", "transparent label background"),
-    Words("Text", "TextContent", TextString<&X::content>, T::kText, E::kTextLabel,
-          "--text-content", "label text; $filename, $date and $time are filled in"),
-    Words("Text", "TextFontName", TextString<&X::fontName>, T::kText, E::kTextLabel,
-          "--text-font", "label font face (at most 32 characters kept)"),
+    Words("Text", "TextContent", TextString<&X::content>, T::kText, E::kTextLabel, "--text-content",
+          "label text; $filename, $date and $time are filled in"),
+    Words("Text", "TextFontName", TextString<&X::fontName>, T::kText, E::kTextLabel, "--text-font",
+          "label font face (at most 32 characters kept)"),
     Number("Text", "TextFontSize", TextInt<&X::fontSize>, -1000, 1000, E::kTextLabel,
            "--text-font-size", "label font height (negative: character height)"),
     Number("Text", "TextFontWeight", TextInt<&X::fontWeight>, 0, 1000, E::kTextLabel,
@@ -319,8 +308,8 @@ const SettingDescription* FindSettingOption(std::string_view option);
 std::string SettingValueText(const SettingDescription& s, const AppSettings& settings);
 std::string SettingDefaultText(const SettingDescription& s, const std::string& defaultDirectory);
 // The allowed values for a user: "20..100", "25, 50, 100", "0.1..10.0"; empty
-// for switches and texts. Option numbers shift by the option offset.
-std::string SettingRangeText(const SettingDescription& s, int shift = 0);
+// for switches and texts.
+std::string SettingRangeText(const SettingDescription& s);
 
 // Sets a setting from stored text the way loading does: a number outside
 // the range is clamped or takes the default by the description; text that

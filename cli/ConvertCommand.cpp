@@ -169,7 +169,7 @@ int ConvertToDocument(const ConvertJob& job) {
     return false;
   };
   ClearMessage();
-  if (!SaveDjvuBook(path, count, source, SaveParametersFor(job.settings).djvu, options)) {
+  if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
   unsigned long long bytes = FileBytes(path);
@@ -225,7 +225,7 @@ int RunConvert(Context& context, Args& args) {
   }
   if (job.showProgress) image.SetProgressCallback(PrintProgress);
   ClearMessage();
-  if (!SaveImageFile(job.output, job.outputType, image, SaveParametersFor(job.settings))) {
+  if (!SaveImageFile(job.output, job.outputType, image, job.saveParameters())) {
     return ReportFailure("Failed to save the image!");
   }
   PrintWritten(job.output, job.outputType, image.raster);

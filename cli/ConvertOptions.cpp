@@ -34,4 +34,10 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
   };
 }
 
+SaveParameters ConvertJob::saveParameters() const {
+  SaveParameters parameters = SaveParametersFor(settings);
+  if (noUpsample) parameters.djvu.upsample = kDjvuUpsampleNone;
+  return parameters;
+}
+
 }  // namespace leaf::cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppSettings.h"
+#include "app/SaveParameters.h"
 #include "app/SettingsTable.h"
 #include "formats/ImageFiles.h"
 #include "image/DibImage.h"
@@ -33,6 +34,10 @@ struct ConvertJob {
   bool allPages = false;       // every page of every input
   std::string indirectFolder;  // write an indirect DjVu document there
   int jobs = 0;                // pages encoded at once; 0: the number of cores
+  bool noUpsample = false;     // --upsample 1: not even a low-resolution page is enlarged
+
+  // The savers' parameters: the settings' with the options no setting holds.
+  SaveParameters saveParameters() const;
 
   // True when the job writes one DjVu document from several pages.
   bool writesDocument() const { return inputs.size() > 1 || allPages || !indirectFolder.empty(); }

@@ -22,13 +22,13 @@ const char* SettingValueName(const SettingDescription& s) {
 }
 
 std::string SettingOptionHelp(const SettingDescription& s) {
-  std::string details = SettingRangeText(s, s.optionOffset);
+  std::string details = SettingRangeText(s);
   std::string fallback;
   if (s.type == SettingType::kSwitch) {
     fallback = SettingDefaultText(s, {}) == "1" ? "on" : "off";
   } else if (s.isInteger()) {
     AppSettings defaults;
-    fallback = std::to_string(s.integer(defaults) + s.optionOffset);
+    fallback = std::to_string(s.integer(defaults));
   } else {
     fallback = SettingDefaultText(s, {});
   }
@@ -56,7 +56,8 @@ void ApplySettingOption(const SettingDescription& s, const std::string& option,
     return;
   }
   if (s.text) {
-    if (s.type == SettingType::kFolder && value.empty()) throw UsageError(option + " needs a folder");
+    if (s.type == SettingType::kFolder && value.empty())
+      throw UsageError(option + " needs a folder");
     s.text(settings) = value;
     return;
   }
@@ -64,12 +65,9 @@ void ApplySettingOption(const SettingDescription& s, const std::string& option,
     s.decimal(settings) = static_cast<float>(ParseDouble(option, value, s.minimum, s.maximum));
     return;
   }
-  const int number =
-      ParseInt(option, value, s.lowest() + s.optionOffset, s.highest() + s.optionOffset) -
-      s.optionOffset;
+  const int number = ParseInt(option, value, s.lowest(), s.highest());
   if (!SettingAccepts(s, number)) {
-    throw UsageError(option + " takes one of " + SettingRangeText(s, s.optionOffset) + ", not '" +
-                     value + "'");
+    throw UsageError(option + " takes one of " + SettingRangeText(s) + ", not '" + value + "'");
   }
   s.integer(settings) = number;
   if (&s == &Setting("DjvuQuickSet")) ApplyDjvuQuickSet(settings, number);

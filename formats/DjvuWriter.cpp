@@ -297,9 +297,12 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (MakePixelImage(image, pixels, storage) < 0) return false;
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
-  if (upsample != kDjvuUpsampleNone) {
+  const int factor =
+      DjvuUpsampleFactor(upsample, HigherResolution(dpi), image.raster.width, image.raster.height);
+  image.ReportProgress(DjvuUpsampleReport(upsample, HigherResolution(dpi), factor).c_str(), 0);
+  if (factor > 1) {
     image.ReportProgress("Upsampling the image...", 0);
-    enlarged.reset(djvu_pixel_resample(&pixels, upsample, upsample == -4 ? 10 : 0));
+    enlarged.reset(djvu_pixel_resample(&pixels, -factor, factor == 4 ? 10 : 0));
     if (!enlarged) return image.Fail("Failed to upsample the image.");
     page = enlarged.get();
   }

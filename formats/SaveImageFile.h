@@ -13,7 +13,7 @@ namespace leaf {
 
 // How a DjVu page is made (the DjVu settings).
 struct DjvuSaveParameters {
-  int upsample = kDjvuUpsampleNone;  // -1 none, -2, -3, -4: enlarge before finding the mask
+  int upsample = kDjvuUpsampleAuto;  // 0 automatic, -1 none, -2, -3, -4: enlarge 2x..4x
   bool textOnly = false;             // write the text mask of a colour or gray page only
   djvu_mask_options mask = djvu_mask_default_options();
   djvu_encode_options encode = djvu_encode_options_default();

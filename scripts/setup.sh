@@ -18,6 +18,7 @@ packages=(
   xvfb xdotool xclip
   poppler-utils
   imagemagick
+  tesseract-ocr tesseract-ocr-eng
   dpkg-dev patch
 )
 

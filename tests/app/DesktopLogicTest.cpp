@@ -111,7 +111,9 @@ TEST(DocumentTextsTest, ResolutionQuestionByDpiAndUpsampling) {
       {300, 300, 1, "scanned at high resolution"},
       {150, 300, 0, nullptr},  // the larger value counts: 300
       {100, 100, 1, nullptr},
-      {100, 100, 0, "scanned at medium resolution"},
+      {100, 100, 0, nullptr},  // 0 chooses the enlargement from the resolution
+      {72, 72, 0, nullptr},
+      {100, 100, 3, "scanned at medium resolution"},
       {99, 99, 2, nullptr},
       {99, 99, 3, nullptr},
       {99, 99, 1, "low or very low resolution"},

@@ -92,7 +92,7 @@ TEST(SettingsTableTest, AChoiceKeepsOnlyItsValues) {
   ASSERT_TRUE(LoadSettingText(resolution, "120", settings));  // inside 25..300, not a choice
   EXPECT_EQ(settings.djvuPhotoRes, AppSettings{}.djvuPhotoRes);
   EXPECT_EQ(SettingRangeText(resolution), "25, 50, 100, 150, 200, 300");
-  EXPECT_EQ(SettingRangeText(Setting("DjvuUpsample"), 1), "1..4");
+  EXPECT_EQ(SettingRangeText(Setting("DjvuUpsample")), "0..3");
   EXPECT_EQ(SettingRangeText(Setting("Iw44PhotoGamma")), "0.1..10.0");
   EXPECT_EQ(SettingRangeText(Setting("TextContent")), "");
 }

@@ -386,5 +386,58 @@ TEST(SaveDjvuTest, TextOnlyKeepsTheTextBlackOnWhite) {
   EXPECT_EQ(RenderedPixel(path, 4, 4), 0xFFFFFFu);
 }
 
+// The page size and resolution a colour page is coded at, and what the
+// saver reported about the enlargement: automatic enlarges pages below 200
+// dpi to at least 250 (at most 4x) and no others; an explicit code is
+// followed whatever the resolution.
+TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionOrTheExplicitChoice) {
+  TempDir dir;
+  struct Case {
+    int upsample;
+    int dpi;  // 0: none
+    int factor;
+    const char* report;
+  } cases[] = {
+      {kDjvuUpsampleAuto, 100, 3, "Upsampling: 3x, the page has 100 dpi"},
+      {kDjvuUpsampleAuto, 150, 2, "Upsampling: 2x, the page has 150 dpi"},
+      {kDjvuUpsampleAuto, 199, 2, "Upsampling: 2x, the page has 199 dpi"},
+      {kDjvuUpsampleAuto, 50, 4, "Upsampling: 4x, the page has 50 dpi"},
+      {kDjvuUpsampleAuto, 200, 1, "Upsampling: none, the page has 200 dpi"},
+      {kDjvuUpsampleAuto, 0, 1, "Upsampling: none, the page has no resolution"},
+      {kDjvuUpsampleNone, 100, 1, "Upsampling: none as set, the page has 100 dpi"},
+      {-2, 300, 2, "Upsampling: 2x as set, the page has 300 dpi"},
+      {-4, 150, 4, "Upsampling: 4x as set, the page has 150 dpi"},
+  };
+  for (const Case& c : cases) {
+    DibImage image;
+    MakeImage(image, Recipe(60, 48, 24,
+                            [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; }));
+    image.raster.resolutionUnit = c.dpi ? kResolutionUnitInch : kResolutionUnitNone;
+    image.raster.xResolution = image.raster.yResolution = c.dpi;
+    std::vector<std::string> steps;
+    image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+    const std::string path = dir.file("page.djvu");
+    ASSERT_TRUE(SaveDjvu(image, path, c.upsample, false, MaskOptions(), EncodeOptions()))
+        << c.report << ": " << LastMessage();
+    const DjvuFileInfo info = Probe(path);
+    EXPECT_EQ(info.width, 60 * c.factor) << c.report;
+    EXPECT_EQ(info.height, 48 * c.factor) << c.report;
+    EXPECT_EQ(info.resolution, (c.dpi ? c.dpi : 300) * c.factor) << c.report;
+    EXPECT_NE(std::find(steps.begin(), steps.end(), c.report), steps.end()) << c.report;
+    EXPECT_EQ(image.raster.width, 60) << c.report;  // the image itself is not enlarged
+  }
+}
+
+TEST(DjvuUpsampleCodeTest, SettingZeroIsAutomaticWithinAPixelBudget) {
+  EXPECT_EQ(DjvuUpsampleCode(0), kDjvuUpsampleAuto);
+  EXPECT_EQ(DjvuUpsampleCode(1), -2);
+  EXPECT_EQ(DjvuUpsampleCode(3), -4);
+  EXPECT_EQ(DjvuUpsampleFactor(DjvuUpsampleCode(2), 600, 5000, 5000), 3);
+  // The automatic choice stops short of nine million pixels.
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 850, 1100), 3);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 929, 1252), 2);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 100, 2550, 3300), 1);
+}
+
 }  // namespace
 }  // namespace leaf
