@@ -3,10 +3,12 @@
 find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
 
 add_library(leafsmith_ui STATIC
+  BackgroundRuns.cpp
   BackgroundTask.cpp
   CAboutDlg.cpp
   CAdvancedDjvuDlg.cpp
   CBatchSettingsDlg.cpp
+  CConversionDetailsDlg.cpp
   CDjvuSettingsDlg.cpp
   CGeneralSettingsDlg.cpp
   CIw44SettingsDlg.cpp
@@ -16,10 +18,12 @@ add_library(leafsmith_ui STATIC
   CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
+  CMainFrameMulti.cpp
   CProgramHintDlg.cpp
   CResizeDlg.cpp
   ClipboardImage.cpp
   CSaveProgressDlg.cpp
+  CSelectionBar.cpp
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
   CThumbnailOptionsDlg.cpp
@@ -31,7 +35,6 @@ add_library(leafsmith_ui STATIC
   RecentFiles.cpp
   ResizeFields.cpp
   SettingsControls.cpp
-  SweepDirectories.cpp
   ToolbarIcons.cpp
   UndoStore.cpp
   UserPrompts.cpp
@@ -39,7 +42,8 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
+target_link_libraries(leafsmith_ui PUBLIC save_parameters conversion_parameters multi formats
+                      settings leafsmith_shell_support
                       Qt6::Widgets)
 
 add_executable(leafsmith main.cpp)

@@ -30,11 +30,6 @@ std::string DpiPaneText(int xDpi, int yDpi) {
   return DpiValue(xDpi) + "," + DpiValue(yDpi) + " DPI";
 }
 
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string OpenedTitle(const std::string& path, int pageIndex, int pageCount) {
   const std::string name = FileNameOf(path);
   if (pageCount < 2) return name;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/DibRaster.h"
+#include "multi/OutputNames.h"  // FileNameOf
 
 namespace leaf {
 
@@ -16,9 +17,6 @@ inline constexpr const char* kEmptyDpiPane = " DPI";
 std::string SizePaneText(const DibRaster& raster);
 // "300 DPI", "? DPI", "204,98 DPI", "?,98 DPI".
 std::string DpiPaneText(int xDpi, int yDpi);
-
-// The file name of a path: the part after the last "/".
-std::string FileNameOf(const std::string& path);
 
 // "scan.tif", or "scan.tif (page 2 of 3)" for a file of two or more pages.
 std::string OpenedTitle(const std::string& path, int pageIndex, int pageCount);

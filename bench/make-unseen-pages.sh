@@ -54,7 +54,7 @@ save "$(render lizard2002.djvu 1 300 ppm)" letter-2002 300
 save "$(render djvulibre-book-en.djvu 5 300 ppm)" manual-300 300 $(scan_look 0.8 '#f4ecda' 0.4)
 save "$(render djvulibre-book-en.djvu 12 100 ppm)" manual-100 100 $(scan_look 0.4 '#efe4cc' 0.3)
 
-# A specification page in blue ink on yellowed paper at 150 dpi, and one in
+# A format description page in blue ink on yellowed paper at 150 dpi, and one in
 # gray at 100 dpi.
 save "$(render djvu2spec.djvu 8 150 ppm)" blue-ink-150 150 \
   -fill '#1c2a78' -tint 100 $(scan_look 0.5 '#f1e6c4' 0.3)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Args.h"
 #include "app/AppSettings.h"
 #include "app/SaveParameters.h"
 #include "app/SettingsTable.h"
@@ -21,6 +22,19 @@ struct Edit {
   std::function<bool(DibImage&)> apply;
 };
 
+// What batch and sweep add to a conversion.
+struct ManyFilesJob {
+  std::string outputFolder;
+  std::string inputFolder;    // sweep
+  std::string archiveFolder;  // sweep
+  bool thumbnails = false;
+  bool thumbnailsOnly = false;
+  bool replaceExisting = false;
+  bool once = false;      // sweep: one cycle, then exit
+  int settleSeconds = 2;  // sweep: files younger than this wait
+  std::string label;      // text stamped on every page
+};
+
 struct ConvertJob {
   std::vector<std::string> inputs;  // one, or the pages of a DjVu document in order
   std::string output;
@@ -30,10 +44,13 @@ struct ConvertJob {
   std::vector<Edit> edits;
   bool writeThumbnail = false;
   bool showProgress = false;   // print the savers' progress texts
+  bool strict = false;         // a warning while reading is a failure
+  bool force = false;          // replace a write-protected output
   bool pageGiven = false;      // --page
   bool allPages = false;       // every page of every input
   std::string indirectFolder;  // write an indirect DjVu document there
   int jobs = 0;                // pages encoded at once; 0: the number of cores
+  ManyFilesJob many;
   bool noUpsample = false;     // --upsample 1: not even a low-resolution page is enlarged
 
   // The savers' parameters: the settings' with the options no setting holds.
@@ -58,6 +75,21 @@ struct ConvertOptionGroup {
   std::span<const ConvertOption> options;
 };
 
+// Applies the job's editing steps (and its thumbnail choice) to an image
+// read; false with the reason in the message buffer.
+bool ApplyEdits(const ConvertJob& job, DibImage& image);
+
+const ConvertOption* FindConvertOption(const std::vector<ConvertOptionGroup>& groups,
+                                       const std::string& name);
+
+// Reads the options of the groups into the job and returns the other
+// arguments in order; UsageError for an unknown option or a bad value.
+std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& groups,
+                                      const std::string& command, ConvertJob& job, Args& args);
+
+// The help lines of the option groups.
+std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups);
+
 // Every group, in the order the help lists them.
 std::vector<ConvertOptionGroup> ConvertOptionGroups();
 
@@ -69,5 +101,7 @@ std::span<const ConvertOption> GeneralConvertOptions();
 std::span<const ConvertOption> JpegConvertOptions();
 std::span<const ConvertOption> EditConvertOptions();
 std::span<const ConvertOption> DjvuConvertOptions();
+std::span<const ConvertOption> BatchOptions();
+std::span<const ConvertOption> SweepOptions();
 
 }  // namespace leaf::cli

@@ -1,5 +1,6 @@
 #include "Args.h"
 #include "ConvertOptions.h"
+#include "image/PixelLimit.h"
 
 namespace leaf::cli {
 
@@ -32,9 +33,17 @@ void ApplyProgress(ConvertJob& job, const std::string&, const std::string&) {
   job.showProgress = true;
 }
 
+void ApplyMaxMegapixels(ConvertJob& job, const std::string& option, const std::string& value) {
+  job.settings.maxMegapixels = ParseInt(option, value, 1, kLargestMegapixelLimit);
+}
+
+void ApplyStrict(ConvertJob& job, const std::string&, const std::string&) { job.strict = true; }
+
+void ApplyForce(ConvertJob& job, const std::string&, const std::string&) { job.force = true; }
+
 const ConvertOption kOptions[] = {
-    {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
-     ApplyType},
+    {"--type", "TYPE",
+     "output type (djvu, iw44, bmp, pnm, jpeg, png); default: from OUT's extension", ApplyType},
     {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
     {"--all-pages", nullptr,
      "every page of every input into one DjVu document (OUT must be .djvu); several inputs "
@@ -46,6 +55,11 @@ const ConvertOption kOptions[] = {
     {"--jobs", "N", "pages of a document encoded at once (default: the number of cores)",
      ApplyJobs},
     {"--progress", nullptr, "print what the writer is doing, with percentages", ApplyProgress},
+    {"--max-megapixels", "N",
+     "refuse pictures larger than N megapixels (default: MaxMegapixels of the settings, 700)",
+     ApplyMaxMegapixels},
+    {"--strict", nullptr, "treat a warning about a damaged input file as a failure", ApplyStrict},
+    {"--force", nullptr, "replace OUT even when it is write-protected", ApplyForce},
 };
 
 }  // namespace

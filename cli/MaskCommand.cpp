@@ -116,12 +116,53 @@ bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
 
 }  // namespace
 
+std::string MaskUsage() { return std::string(kMaskUsage) + kReadOptionsHelp + kWriteOptionsHelp; }
+
+struct MaskJob {
+  std::string input, output;
+  int page = 0;
+  djvu_mask_options options{};
+};
+
+MaskJob ParseMask(Context& context, Args& args) {
+  // The record the application fills when it saves a page as DjVu.
+  MaskJob job;
+  job.options = SaveParametersFor(context.settings).djvu.mask;
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item == "--page") {
+      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (item == "--filter-level") {
+      job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
+    } else if (item == "--foreback") {
+      job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
+    } else if (item == "--no-color-filter") {
+      job.options.flags |= NO_COLOR_FILTER;
+    } else if (item == "--no-size-filter") {
+      job.options.flags |= NO_SIZE_FILTER;
+    } else if (item == "--no-inv-filter") {
+      job.options.flags |= NO_INV_FILTER;
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
+    } else if (item.size() > 1 && item[0] == '-') {
+      throw UsageError("mask: unknown option " + item);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
+  job.input = positional[0];
+  job.output = positional[1];
+  return job;
+}
+
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);
   DibImage image;
   ReadOptions read;
   read.page = job.page;
-  if (!OpenInput(job.input, image, read)) return kExitFailure;
+  if (!OpenInput(job.input, image, read, context.strict)) return kExitFailure;
   djvu_pixel_image page{};
   PixelBlock storage;
   ClearMessage();
@@ -133,11 +174,11 @@ int RunMask(Context& context, Args& args) {
   }
   ClearMessage();
   DibImage maskImage;
-  if (!MaskAsImage(*mask, maskImage) || !SaveImageFile(job.output, kFilePnm, maskImage)) {
-    return ReportFailure("Failed to save the mask!");
-  }
-  std::printf("wrote %s: mask, %u x %u, %u dpi\n", job.output.c_str(), mask->w, mask->h,
-              mask->xres);
+  if (!MaskAsImage(*mask, maskImage)) return ReportFailure("Failed to save the mask!");
+  const int status = SaveOutput(context, job.output, kFilePnm, maskImage, {});
+  if (status != kExitOk) return status;
+  std::fprintf(ReportStream(job.output), "wrote %s: mask, %u x %u, %u dpi\n", job.output.c_str(),
+               mask->w, mask->h, mask->xres);
   return kExitOk;
 }
 

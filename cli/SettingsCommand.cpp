@@ -39,6 +39,8 @@ void PrintSettings(const AppSettings& settings) {
 
 }  // namespace
 
+std::string SettingsUsage() { return kSettingsUsage; }
+
 int RunSettings(Context& context, Args& args) {
   bool write = false;
   while (!args.empty()) {

@@ -40,7 +40,7 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
 OwnedRunImage MakeRunImage(const DibImage& image);
 
 // Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
-// file to output. The coding layer's error handler is left as it is.
+// file to output. A failure names the coding layer's reason.
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
                 const djvu_encode_options& encodeOptions, djvu_output_routine output,
                 void* context);

@@ -13,6 +13,8 @@
 #include "MaskClean.h"
 #include "MaskSub.h"
 #include "RunImage.h"
+#include "ShapeMatch.h"
+#include "ShapePieces.h"
 #include "djvu_encode.h"
 #include "djvu_error.h"
 #include "djvu_options.h"
@@ -126,8 +128,11 @@ GP<JB2Image> MaskStencil(const djvu_run_image& mask, bool hasPage) {
   return stencil;
 }
 
-unsigned CleaningSet(unsigned flags) {
-  if (flags & DJVU_LOSSLESS) return djvu::kCleanLossless;
+// A lossless mask with no colour page keeps its large shapes whole: tiles
+// let the colour layers give parts of a large shape colours of their own,
+// and without colours they only cost bytes.
+unsigned CleaningSet(unsigned flags, bool hasPage) {
+  if (flags & DJVU_LOSSLESS) return hasPage ? djvu::kCleanLossless : 0;
   if (flags & DJVU_AGGRESSIVE) return djvu::kCleanAggressive;
   return djvu::kCleanNormal;
 }
@@ -235,6 +240,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   if (!lossless && (options.flags & DJVU_AGGRESSIVE)) {
     stencil = djvu::SizePass(*stencil, djvu::kCleanSpecks);
   }
+  stencil = djvu::SplitIntoPieces(stencil);
   if (!lossless && !(options.flags & DJVU_NO_THICKEN)) {
     if (dpi >= kLowestThickenedDpi) {
       djvu::ThickenShapes(*stencil);
@@ -245,7 +251,8 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   }
 
   djvu::ReportProgress("Cleaning Mask", 20, arg);
-  stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags));
+  stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags, page != nullptr));
+  stencil = djvu::MatchShapes(*stencil, {!lossless, djvu::GlyphReach(dpi)});
   iff->put_chunk("Sjbz");
   stencil->encode(iff->get_bytestream());
   iff->close_chunk();

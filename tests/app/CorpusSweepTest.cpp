@@ -14,6 +14,7 @@
 #include "formats/DjvuReader.h"
 #include "formats/DjvuWriter.h"
 #include "formats/ImageFiles.h"
+#include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {
@@ -79,13 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSweepTest,
                                            "cavalerie.29.jpg", "djvu3spec-p5.djvu", "feyn.tif",
                                            "lucasta.150.jpg", "pageseg1.tif", "tribune-page-4x.pgm",
                                            "wyom.jpg"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+                         [](const auto& info) { return test::TestNameOfFile(info.param); });
 
 }  // namespace
 }  // namespace leaf

@@ -135,15 +135,16 @@ TEST(DocumentTextsTest, ResolutionQuestionByDpiAndUpsampling) {
 
 TEST(FileDialogFiltersTest, OpenRows) {
   const auto& rows = OpenFilters();
-  ASSERT_EQ(rows.size(), 7u);
+  ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows.back().text, "All supported image files");
-  EXPECT_EQ(rows.back().patterns.size(), 12u);
-  EXPECT_EQ(OpenFilterRowForSetting(7), 6);  // the stored default
-  EXPECT_EQ(OpenFilterRowForSetting(100), 6);
+  EXPECT_EQ(rows.back().patterns.size(), 13u);
+  EXPECT_EQ(OpenFilterRowForSetting(7), 7);  // the stored default
+  EXPECT_EQ(OpenFilterRowForSetting(100), 7);
   EXPECT_EQ(OpenFilterRowForSetting(kFileJpeg), 3);
   EXPECT_EQ(OpenFilterRowForSetting(kFilePnm), 5);
-  EXPECT_EQ(OpenTypeSettingForRow(6), 100);
-  EXPECT_EQ(RequestedTypeForRow(6), 0);
+  EXPECT_EQ(OpenFilterRowForSetting(kFilePng), 6);
+  EXPECT_EQ(OpenTypeSettingForRow(7), 100);
+  EXPECT_EQ(RequestedTypeForRow(7), 0);
   EXPECT_EQ(RequestedTypeForRow(4), kFileTiff);
   EXPECT_EQ(QtFilterText(rows[0]), "DjVu file (*.djvu *.djv)");
 }
@@ -152,6 +153,8 @@ TEST(FileDialogFiltersTest, SaveRowsExtensionsAndNames) {
   EXPECT_EQ(SaveTypeForRow(3), kFileJpeg);
   EXPECT_EQ(SaveTypeForRow(4), kFilePnm);
   EXPECT_EQ(SaveFilterRowForType(kFilePnm), 4);
+  EXPECT_EQ(SaveTypeForRow(5), kFilePng);
+  EXPECT_EQ(SaveExtension(kFilePng, 1, false), ".png");
   EXPECT_EQ(SaveExtension(kFilePnm, 1, false), ".pbm");
   EXPECT_EQ(SaveExtension(kFilePnm, 8, true), ".pgm");
   EXPECT_EQ(SaveExtension(kFilePnm, 8, false), ".ppm");
