@@ -93,7 +93,8 @@ std::string& TextString(AppSettings& s) {
 }
 
 inline constexpr int kPhotoResolutions[] = {25, 50, 100, 150, 200, 300};
-inline constexpr int kOpenTypes[] = {1, 2, 3, 4, 5, 6, 7, 100};
+inline constexpr int kOpenTypes[] = {1, 2, 3, 4, 5, 6, 7, 8, 100};
+inline constexpr int kSaveTypes[] = {1, 2, 3, 4, 5, 8};
 inline constexpr int kListTypes[] = {1, 2, 3, 4, 5, 6, 100};
 inline constexpr int kBatchTypes[] = {0, 1, 2, 3, 4, 5};
 inline constexpr int kSweepTypes[] = {1, 2, 3, 4, 5, 99};
@@ -173,7 +174,7 @@ inline constexpr S kSettingsTable[] = {
            "type filter of the last Open; 7 is all supported files"),
     Words("General", "SaveDir", String<&A::saveDir>, T::kFolder, E::kProgram, "--save-dir",
           "folder of the last Save As"),
-    Number("General", "SaveType", Int<&A::saveType>, 1, 5, E::kProgram, "--save-type",
+    Choice("General", "SaveType", Int<&A::saveType>, kSaveTypes, E::kProgram, "--save-type",
            "type of the last Save As"),
     Words("General", "LCOpenDir", String<&A::lcOpenDir>, T::kFolder, E::kProgram, "--list-dir",
           "folder of the selection bar's file list"),
@@ -193,6 +194,9 @@ inline constexpr S kSettingsTable[] = {
           "--display-gamma", "display gamma of DjVu and IW44 pages"),
     Number("General", "SlideDelay", Int<&A::slideDelay>, 1, 600, E::kGeneralSettings,
            "--slide-delay", "slideshow delay in seconds"),
+    Number("General", "MaxMegapixels", Int<&A::maxMegapixels>, 1, kLargestMegapixelLimit,
+           E::kProgram, "--max-megapixels",
+           "refuse pictures larger than this many megapixels, opened or made", true),
     // DjVu
     Choice("DjVu", "DjvuQuickSet", Int<&A::djvuQuickSet>, kQuickSets, E::kDjvuSettings,
            "--quick-set",

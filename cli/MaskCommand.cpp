@@ -48,7 +48,7 @@ std::string MaskUsage() {
     const SettingDescription& s = *FindSetting(key);
     text += HelpLine(s.option, SettingValueName(s), SettingOptionHelp(s));
   }
-  return text;
+  return text + kReadOptionsHelp + kWriteOptionsHelp;
 }
 
 namespace {
@@ -59,7 +59,7 @@ struct MaskJob {
   djvu_mask_options options{};
 };
 
-MaskJob ParseMask(const Context& context, Args& args) {
+MaskJob ParseMask(Context& context, Args& args) {
   // The record the application fills when it saves a page as DjVu.
   MaskJob job;
   AppSettings settings = context.settings;
@@ -73,6 +73,8 @@ MaskJob ParseMask(const Context& context, Args& args) {
     } else if (const SettingDescription* setting = MaskSetting(name)) {
       if (!inlineValue && SettingValueName(*setting)) value = args.valueFor(name);
       ApplySettingOption(*setting, name, value, settings);
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
     } else if (item.size() > 1 && item[0] == '-') {
       throw UsageError("mask: unknown option " + item);
     } else {
@@ -115,47 +117,6 @@ bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
 }
 
 }  // namespace
-
-std::string MaskUsage() { return std::string(kMaskUsage) + kReadOptionsHelp + kWriteOptionsHelp; }
-
-struct MaskJob {
-  std::string input, output;
-  int page = 0;
-  djvu_mask_options options{};
-};
-
-MaskJob ParseMask(Context& context, Args& args) {
-  // The record the application fills when it saves a page as DjVu.
-  MaskJob job;
-  job.options = SaveParametersFor(context.settings).djvu.mask;
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item == "--page") {
-      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
-    } else if (item == "--filter-level") {
-      job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
-    } else if (item == "--foreback") {
-      job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
-    } else if (item == "--no-color-filter") {
-      job.options.flags |= NO_COLOR_FILTER;
-    } else if (item == "--no-size-filter") {
-      job.options.flags |= NO_SIZE_FILTER;
-    } else if (item == "--no-inv-filter") {
-      job.options.flags |= NO_INV_FILTER;
-    } else if (ApplyCommonOption(context, item, args, true)) {
-      continue;
-    } else if (item.size() > 1 && item[0] == '-') {
-      throw UsageError("mask: unknown option " + item);
-    } else {
-      positional.push_back(item);
-    }
-  }
-  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
-  job.input = positional[0];
-  job.output = positional[1];
-  return job;
-}
 
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);

@@ -39,7 +39,6 @@ void PrintSettings(const AppSettings& settings) {
 
 }  // namespace
 
-std::string SettingsUsage() { return kSettingsUsage; }
 
 int RunSettings(Context& context, Args& args) {
   bool write = false;
