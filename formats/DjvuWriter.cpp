@@ -349,6 +349,7 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
                         errors.Cause("not enough memory").c_str());
     }
     page = enlarged.get();
+    mask.flags |= LIGHT_STROKES;
   }
   const OwnedRunImage found(djvu_mask(&mask, page));
   if (!found) {

@@ -159,18 +159,20 @@ maskfind::run_list find_band_mask(const djvu_mask_options& options, const djvu_p
   const bool gray = (band.flags & DJVU_GRAY) != 0;
   if (!gray) maskfind::colour_to_gray(band, work);
   const djvu_pixel_image& source = gray ? band : work.image;
+  const float centre =
+      (options.flags & LIGHT_STROKES) ? maskfind::kCentreNearPaper : maskfind::kCentreMiddle;
   if (options.multi_forback > 0) {
     maskfind::work_image dark = maskfind::make_work_image(W, H);
     maskfind::split_tones(source, options.multi_forback, work, dark);
     maskfind::run_list lightRuns(1000), darkRuns(1000);
-    maskfind::grid(work, lightRuns);
+    maskfind::grid(work, lightRuns, centre);
     work = maskfind::work_image();
-    maskfind::grid(dark, darkRuns);
+    maskfind::grid(dark, darkRuns, centre);
     dark = maskfind::work_image();
     filter_two_masks(band, lightRuns, darkRuns, result, options);
   } else {
     maskfind::gray_to_six_bits(source, work);
-    maskfind::grid(work, result);
+    maskfind::grid(work, result, centre);
     work = maskfind::work_image();
     filter_single_mask(band, result, options);
   }
@@ -284,9 +286,12 @@ void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned widt
   mask.nruns += static_cast<unsigned>(records.size());
 }
 
-djvu_run_image* FindMask(const djvu_mask_options& options, const djvu_pixel_image& page) {
+djvu_run_image* FindMask(const djvu_mask_options& given, const djvu_pixel_image& page) {
   if (page.w == 0 || page.h == 0) return nullptr;
-  const MaskPlan plan = PlanMask(options, page);
+  const MaskPlan plan = PlanMask(given, page);
+  // A page enlarged here has the thin strokes of one enlarged by the caller.
+  djvu_mask_options options = given;
+  if (plan.factor > 1) options.flags |= LIGHT_STROKES;
   RunImagePtr mask(new djvu_run_image{});
   try {
     if (plan.anisotropic) {

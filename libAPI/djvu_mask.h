@@ -9,6 +9,10 @@ enum : unsigned {
   NO_COLOR_FILTER = 1,
   NO_SIZE_FILTER = 2,
   NO_INV_FILTER = 4,  // no region rejection and no light-on-dark pass
+  // The page was enlarged from a low resolution: its thin strokes are
+  // spread over several pixels at a fraction of their darkness, and the
+  // thresholds sit nearer the paper to keep them.
+  LIGHT_STROKES = 8,
 };
 
 // The caller's record is copied over the defaults for as many bytes as

@@ -87,7 +87,7 @@ void extract_runs(const work_image& image, matrix<int32_t>& thresholds, run_list
   runs.finish(w, h);
 }
 
-void grid(work_image& source, run_list& runs) {
+void grid(work_image& source, run_list& runs, float centre) {
   const djvu_pixel_image& info = source.image;
   if (!(info.flags & DJVU_GRAY) || info.pixsize != 1) {
     djvu_mask_error("Not a grey image with 1 byte/pixel", kSource, __LINE__);
@@ -115,6 +115,7 @@ void grid(work_image& source, run_list& runs) {
   }
   replicate_border(*image);
   threshold_grid threshold;
+  threshold.centre = centre;
   matrix<int32_t> thresholds;
   make_threshold_grid(threshold, image->width(), image->height(), thresholds);
   cell_statistics(threshold, *image);

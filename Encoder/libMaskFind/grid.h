@@ -21,18 +21,25 @@ inline constexpr int kCellSize = 12;
 inline constexpr int kLevels = 64;
 inline constexpr int kThresholds = 5;
 
+// Where a cell's thresholds are centred between its dark (0) and light (1)
+// level: in the middle, or nearer the paper for the thin, light strokes of
+// an enlarged low-resolution page.
+inline constexpr float kCentreMiddle = 0.5f;
+inline constexpr float kCentreNearPaper = 0.6f;
+
 // Thresholds of a cell wholly dark (every pixel is below them) or wholly light.
 inline constexpr int32_t kAllDark = 64;
 inline constexpr int32_t kAllLight = -1;
 
 struct threshold_grid {
-  float fg_bonus = 0.6931472f;  // ln 2: bonus per dark pixel
-  float fg_weight = 2.0f;       // the dark class's squared error counts fg_weight^2 times
-  float crossing_cost = 60.0f;  // cost of a split level per halved crossing
-  matrix<uint8_t> cell_hist;    // [gy][gx][64]: smoothed pixels of the cell per level
-  matrix<uint8_t> cell_cross;   // [gy][gx][64]: halved crossing count per level (saturated)
-  matrix<int32_t> cell_min;     // [gy][gx]
-  matrix<int32_t> cell_max;     // [gy][gx]
+  float fg_bonus = 0.6931472f;   // ln 2: bonus per dark pixel
+  float fg_weight = 2.0f;        // the dark class's squared error counts fg_weight^2 times
+  float crossing_cost = 60.0f;   // cost of a split level per halved crossing
+  float centre = kCentreMiddle;  // of the thresholds, between the dark and light level
+  matrix<uint8_t> cell_hist;     // [gy][gx][64]: smoothed pixels of the cell per level
+  matrix<uint8_t> cell_cross;    // [gy][gx][64]: halved crossing count per level (saturated)
+  matrix<int32_t> cell_min;      // [gy][gx]
+  matrix<int32_t> cell_max;      // [gy][gx]
   matrix<int32_t>* cell_thresholds = nullptr;  // [gy][gx][5], the caller's
   int window_rows = 0;
   int window_cols = 0;
@@ -61,7 +68,7 @@ void extract_runs(const work_image& image, matrix<int32_t>& thresholds, run_list
 // The whole stage. The image must be a working image, gray with one byte
 // per pixel ("Not a grey image with 1 byte/pixel"); its border is filled
 // by replicate_border first. Images narrower or lower than a cell are
-// extended to a cell first.
-void grid(work_image& image, run_list& runs);
+// extended to a cell first. centre places the thresholds (see kCentreMiddle).
+void grid(work_image& image, run_list& runs, float centre = kCentreMiddle);
 
 }  // namespace maskfind

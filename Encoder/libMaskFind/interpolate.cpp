@@ -178,7 +178,7 @@ void choose_cell_thresholds(threshold_grid& grid) {
       const int label = static_cast<int>(c.label);
       int32_t* k = thresholds.line(i, j);
       if (c.c0 != c.c1) {
-        const int centre = static_cast<int>(std::floor((c.c0 + c.c1) / 2 + 0.5f));
+        const int centre = static_cast<int>(std::floor(c.c0 + (c.c1 - c.c0) * grid.centre + 0.5f));
         for (int n = 0; n < kThresholds; ++n) k[n] = centre + (n - 2) * step;
         grid.row_prior(i, 0) = grid.col_prior(j, 0) = c.c0;
         grid.row_prior(i, 1) = grid.col_prior(j, 1) = c.c1;

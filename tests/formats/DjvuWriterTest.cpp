@@ -474,6 +474,41 @@ TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionOrTheExplicitChoice) {
   }
 }
 
+// A 100-dpi page of letters like an "e": a dark one-pixel outline with a
+// thin bar of lighter ink across it, as old or low-resolution print shows
+// them. Enlarged, the bar spreads over three rows at a fraction of the
+// ink's darkness; the mask must still hold it, or the letter reads as a "c"
+// (the background does not carry it either: it is next to the mask's ink).
+TEST(SaveDjvuTest, EnlargedLowResolutionPageKeepsThinLightStrokesInTheMask) {
+  TempDir dir;
+  const auto glyph = [](int x, int y) -> uint32_t {
+    const int cx = x % 12, cy = y % 16;
+    if (cx < 2 || cx > 8 || cy < 4 || cy > 11) return 232;     // paper
+    if (cx == 2 || cx == 8 || cy == 4 || cy == 11) return 40;  // the outline
+    return cy == 7 ? 150 : 232;                                // the bar
+  };
+  DibImage image;
+  MakeImage(image, Recipe(120, 48, 8, glyph, test::GrayPalette(8)));
+  image.raster.resolutionUnit = kResolutionUnitInch;
+  image.raster.xResolution = image.raster.yResolution = 100;
+  const std::string path = dir.file("bars.djvu");
+  ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), EncodeOptions()))
+      << LastMessage();
+  const test::ReferenceImage mask =
+      test::RenderReference(path, 1, test::ReferenceMode::kMask, true);
+  ASSERT_EQ(mask.width, 360);
+  int bar = 0, barInk = 0;
+  for (int y = 0; y < 144; ++y) {
+    for (int x = 0; x < 360; ++x) {
+      const int cx = x / 3 % 12, cy = y / 3 % 16;
+      if (cx < 3 || cx > 7 || cy != 7) continue;
+      ++bar;
+      barInk += mask.at(x, y) < 128;
+    }
+  }
+  EXPECT_GT(barInk, bar * 9 / 10) << barInk << " of " << bar;
+}
+
 // A photograph stated at a low resolution keeps its size when the choice is
 // automatic (enlarged, it would only cost bytes), and is enlarged when the
 // user asks; a page of text at that resolution is enlarged.

@@ -302,6 +302,32 @@ TEST(GridTest, FindsABlackSquareOnWhite) {
   }
 }
 
+// An "e" at the scale of an enlarged page: a black ring (two pixels wide)
+// with a three-row bar of mid-light gray (level 38 of 63) across its
+// inside. Centred in the middle of the cells' two levels the thresholds
+// leave the bar out; nearer the paper they take it in.
+TEST(GridTest, ThresholdsNearerThePaperTakeInLightStrokes) {
+  const auto page = [](int x, int y) {
+    const bool inside = x >= 14 && x <= 33 && y >= 14 && y <= 33;
+    const bool ring = x >= 12 && x <= 35 && y >= 12 && y <= 35 && !inside;
+    if (ring) return 0;
+    return inside && y >= 22 && y <= 24 ? 38 : 63;
+  };
+  const auto barRows = [&](float centre) {
+    work_image image = test::MakeWorkImage(48, 48, page);
+    run_list runs(16);
+    grid(image, runs, centre);
+    int rows = 0;  // rows whose runs cover the middle of the bar
+    for (int i = 0; i < runs.count; ++i) {
+      const int32_t* r = runs.run(i);
+      rows += r[RUN_X1] <= 24 && r[RUN_X2] >= 24 && r[RUN_Y] >= 22 && r[RUN_Y] <= 24;
+    }
+    return rows;
+  };
+  EXPECT_EQ(barRows(kCentreMiddle), 0);
+  EXPECT_EQ(barRows(kCentreNearPaper), 3);
+}
+
 TEST(GridTest, WhitePageAndTinyPagesGiveNoRunsAndReadNothingOutside) {
 #ifdef MASKFIND_CHECKED
   const long before = out_of_range_count();
