@@ -16,6 +16,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool
+  libsane-dev sane-utils
   imagemagick
   dpkg-dev patch
 )

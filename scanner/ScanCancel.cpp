@@ -1,0 +1,24 @@
+#include "ScanCancel.h"
+
+#include <sane/sane.h>
+
+namespace leaf::scan {
+
+void ScanCancel::Cancel() {
+  cancelled_ = true;
+  const std::lock_guard lock(mutex_);
+  // SANE allows this while another thread waits in sane_read.
+  if (handle_) sane_cancel(static_cast<SANE_Handle>(handle_));
+}
+
+void ScanCancel::Attach(void* handle) {
+  const std::lock_guard lock(mutex_);
+  handle_ = handle;
+}
+
+void ScanCancel::Detach() {
+  const std::lock_guard lock(mutex_);
+  handle_ = nullptr;
+}
+
+}  // namespace leaf::scan
