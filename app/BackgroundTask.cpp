@@ -142,6 +142,7 @@ TaskOutcome RunBackgroundTask(CSaveProgressDlg& dialog, int showAfterMs,
 
   {
     const InputBlocker blocker(&dialog);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     bool done;
     {
       const std::lock_guard lock(state->mutex);
@@ -151,6 +152,7 @@ TaskOutcome RunBackgroundTask(CSaveProgressDlg& dialog, int showAfterMs,
       showTimer.start(showAfterMs);
       loop.exec();
     }
+    QApplication::restoreOverrideCursor();
   }
   showTimer.stop();
   dialog.hide();

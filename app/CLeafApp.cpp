@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QScreen>
+#include <QSessionManager>
 #include <cstdio>
 
 #include "BackgroundTask.h"
@@ -12,15 +13,25 @@
 
 using namespace leaf;
 
-CLeafApp::CLeafApp(int& argc, char** argv) : app_(argc, argv) {
-  QApplication::setApplicationName(QStringLiteral("Leafsmith"));
-  QApplication::setApplicationVersion(QStringLiteral(LEAFSMITH_VERSION));
-  QApplication::setDesktopFileName(QStringLiteral("leafsmith"));
+namespace {
+
+// True when Qt has a screen to open the window on.
+bool HasDisplay() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-CLeafApp::~CLeafApp() = default;
+}  // namespace
 
-bool CLeafApp::parseCommandLine() {
+CLeafApp::CLeafApp(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+CLeafApp::~CLeafApp() {
+  frame_.reset();
+  app_.reset();
+}
+
+bool CLeafApp::parseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Views, converts and lightly edits scanned document images."));
@@ -33,13 +44,15 @@ bool CLeafApp::parseCommandLine() {
   parser.addPositionalArgument(QStringLiteral("file"),
                                QStringLiteral("The image file to open (optional)."),
                                QStringLiteral("[FILE]"));
-  if (!parser.parse(QApplication::arguments())) {
+  if (!parser.parse(arguments)) {
     std::fprintf(stderr, "leafsmith: %s\n", qPrintable(parser.errorText()));
     earlyExit_ = 2;
     return false;
   }
-  if (parser.isSet(QStringLiteral("help"))) {
-    std::printf("%s", qPrintable(parser.helpText()));
+  if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+    QString help = parser.helpText();
+    help.replace(QStringLiteral("<executable_name>"), QStringLiteral("leafsmith"));
+    std::printf("%s", qPrintable(help));
     earlyExit_ = 0;
     return false;
   }
@@ -80,7 +93,19 @@ void CLeafApp::warnAboutLowColorDisplay() {
 }
 
 int CLeafApp::run() {
-  if (!parseCommandLine()) return earlyExit_;
+  QStringList arguments;
+  for (int i = 0; i < argc_; ++i) arguments << QString::fromLocal8Bit(argv_[i]);
+  if (!parseCommandLine(arguments)) return earlyExit_;
+  if (!HasDisplay()) {
+    std::fprintf(stderr,
+                 "leafsmith: no display to open the window on (DISPLAY is not set); "
+                 "leafsmith-cli converts files without one\n");
+    return 1;
+  }
+  app_ = std::make_unique<QApplication>(argc_, argv_);
+  QApplication::setApplicationName(QStringLiteral("Leafsmith"));
+  QApplication::setApplicationVersion(QStringLiteral(LEAFSMITH_VERSION));
+  QApplication::setDesktopFileName(QStringLiteral("leafsmith"));
   settings_ = LoadSettings(profilePath_.toStdString(), HomeDirectory());
   frame_ = std::make_unique<CMainFrame>(settings_, profilePath_);
   if (const QScreen* screen = frame_->screen()) frame_->document().setDisplayDepth(screen->depth());
@@ -92,6 +117,14 @@ int CLeafApp::run() {
     WaitForBackgroundTasks();
     return 1;
   }
+  // Logging off with the program open: the page is saved or given up first.
+  QObject::connect(app_.get(), &QGuiApplication::commitDataRequest, frame_.get(),
+                   [this](QSessionManager& manager) {
+                     if (!manager.allowsInteraction()) return;
+                     const bool quit = frame_->queryEndSession();
+                     manager.release();
+                     if (!quit) manager.cancel();
+                   });
   showStartupHint();
   warnAboutLowColorDisplay();
   const int status = QApplication::exec();

@@ -22,11 +22,13 @@ class CLeafApp {
   const QString& profilePath() const { return profilePath_; }
 
  private:
-  bool parseCommandLine();
+  bool parseCommandLine(const QStringList& arguments);
   void showStartupHint();
   void warnAboutLowColorDisplay();
 
-  QApplication app_;
+  int& argc_;
+  char** argv_;
+  std::unique_ptr<QApplication> app_;  // made once the command line asks for a window
   leaf::AppSettings settings_;
   QString profilePath_;
   QString fileToOpen_;

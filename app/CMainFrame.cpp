@@ -451,6 +451,7 @@ bool CMainFrame::openFile(const QString& path) {
   if (opened) {
     raise();
     activateWindow();
+    view_->setFocus();
   }
   return opened;
 }
@@ -482,6 +483,10 @@ void CMainFrame::onZoomBoxChosen(int entry) {
 }
 
 void CMainFrame::exitCommand() { close(); }
+
+bool CMainFrame::queryEndSession() {
+  return doc_->confirmDiscard() && prompts_->askYesNo(tr("Do you want to quit Leafsmith?"));
+}
 
 void CMainFrame::startupInformationCommand() {
   CProgramHintDlg dialog(settings_.noStartupInfo != 0, this);

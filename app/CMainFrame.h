@@ -38,6 +38,9 @@ class CMainFrame : public QMainWindow {
   // Commands, callable by tests as the menus call them.
   void openCommand();
   void exitCommand();
+  // The desktop session is ending: true when the program may quit (the page
+  // is saved or given up, and the user said Yes to quitting).
+  bool queryEndSession();
   void startupInformationCommand();
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();

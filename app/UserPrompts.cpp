@@ -63,16 +63,35 @@ void CDialogPrompts::showMessage(const QString& text) {
   QMessageBox::information(owner_, kProgramName, text);
 }
 
+namespace {
+
+// The program's own file dialog (not the platform's: the Save As dialog
+// changes the typed extension when the type changes) with the type rows.
+void SetUpFileDialog(QFileDialog& dialog, bool save, const QStringList& filters, int filterRow) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.value(filterRow));
+}
+
+CUserPrompts::FileChoice RunFileDialog(QFileDialog& dialog, const QStringList& filters) {
+  CUserPrompts::FileChoice choice;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+  choice.accepted = true;
+  choice.path = dialog.selectedFiles().front();
+  choice.filterRow = RowOf(filters, dialog.selectedNameFilter());
+  return choice;
+}
+
+}  // namespace
+
 CUserPrompts::FileChoice CDialogPrompts::chooseSavePath(const QString& folder,
                                                         const QString& proposedName,
                                                         int filterRow) {
   QFileDialog dialog(owner_, QObject::tr("Save As"), folder);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
   const QStringList filters = QtFilters(leaf::SaveFilters());
-  dialog.setNameFilters(filters);
-  dialog.selectNameFilter(filters.value(filterRow));
+  SetUpFileDialog(dialog, true, filters, filterRow);
   dialog.selectFile(proposedName);
   // Choosing another type changes the extension of the typed name at once.
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
@@ -83,28 +102,14 @@ CUserPrompts::FileChoice CDialogPrompts::chooseSavePath(const QString& folder,
     edit->setText(QString::fromStdString(
         leaf::ReplaceExtension(name, ExtensionForRow(row, edit->text()).toStdString())));
   });
-  FileChoice choice;
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
-  choice.accepted = true;
-  choice.path = dialog.selectedFiles().front();
-  choice.filterRow = RowOf(filters, dialog.selectedNameFilter());
-  return choice;
+  return RunFileDialog(dialog, filters);
 }
 
 CUserPrompts::FileChoice CDialogPrompts::chooseOpenPath(const QString& folder, int filterRow) {
   QFileDialog dialog(owner_, QObject::tr("Open"), folder);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
   const QStringList filters = QtFilters(leaf::OpenFilters());
-  dialog.setNameFilters(filters);
-  dialog.selectNameFilter(filters.value(filterRow));
-  FileChoice choice;
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
-  choice.accepted = true;
-  choice.path = dialog.selectedFiles().front();
-  choice.filterRow = RowOf(filters, dialog.selectedNameFilter());
-  return choice;
+  SetUpFileDialog(dialog, false, filters, filterRow);
+  return RunFileDialog(dialog, filters);
 }
 
 void CDialogPrompts::reviewDjvuSettings() {

@@ -39,7 +39,7 @@ size_t WriteToFile(void* context, const void* buffer, size_t length) {
 }
 
 void ForwardProgress(const char* text, int percent, void* image) {
-  static_cast<const DibImage*>(image)->ReportProgress(text, percent);
+  if (image) static_cast<const DibImage*>(image)->ReportProgress(text, percent);
 }
 
 // Routes the coding layer's progress reports to the image's callback while

@@ -40,7 +40,8 @@ bool IsBlackAndWhite(const djvu_pixel_image& image, const djvu::PageView& view) 
   return true;
 }
 
-int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine output, void* context) {
+int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine output, void* context,
+                        void* progressArg) {
   djvu_run_image* runs = djvu_pixel_to_run_image(&image);
   if (!runs) return -1;
   djvu_encode_options options = djvu_encode_options_default();
@@ -49,7 +50,8 @@ int EncodeBlackAndWhite(const djvu_pixel_image& image, djvu_output_routine outpu
   options.flags = DJVU_LOSSLESS | DJVU_NO_THICKEN;
   options.fg_dpi = 25;
   options.bg_dpi = 100;
-  options.progress_arg = nullptr;
+  // The caller's progress argument goes on: its handler expects it.
+  options.progress_arg = progressArg;
   const int result = djvu_encode(&options, runs, nullptr, output, context);
   djvu_run_image_free(runs);
   return result;
@@ -113,7 +115,7 @@ int EncodePhoto(const djvu_photo_options* given, const djvu_pixel_image* image,
 
   djvu::ReportProgress("Encode Photo", 0, arg);
   const djvu::PageView view(*image, kSource);
-  if (IsBlackAndWhite(*image, view)) return EncodeBlackAndWhite(*image, output, context);
+  if (IsBlackAndWhite(*image, view)) return EncodeBlackAndWhite(*image, output, context, arg);
 
   const bool gray = (image->flags & DJVU_GRAY) != 0;
   GP<IW44Image> coder =

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
 
@@ -145,6 +147,23 @@ TEST_F(MainFrameTest, MouseCoordinatesAndRubberBandSelection) {
   EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Normal);
 }
 
+TEST_F(MainFrameTest, FaxPageShowsInItsTrueProportions) {
+  const std::string path = dir.file("fax.tif");
+  test::TiffRecipe page;
+  page.width = 200;
+  page.height = 100;
+  page.resolutionUnit = 2;
+  page.xResolution = 204;
+  page.yResolution = 98;
+  test::WriteTiff(path, {page});
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(path)));
+  EXPECT_EQ(frame->dpiPaneText(), "204,98 DPI");
+  frame->view().setZoom(0);
+  EXPECT_EQ(frame->view().drawnSize(), QSize(200, 208));  // 100 x 204 / 98
+  frame->view().setZoom(-1);
+  EXPECT_EQ(frame->view().drawnSize(), QSize(100, 104));
+}
+
 TEST_F(MainFrameTest, DragScrollsAnOverflowingPage) {
   ASSERT_TRUE(frame->openFile(QString::fromStdString(writeBmp("big.bmp", 3000, 3000))));
   CLeafView& view = frame->view();
@@ -219,6 +238,46 @@ TEST_F(MainFrameTest, ClosingAsksFirstAndWritesTheSettingsOnce) {
   const AppSettings back = LoadSettings(ini, dir.path());
   EXPECT_EQ(back.noStartupInfo, 1);
   EXPECT_EQ(back.recentFiles.size(), 1u);
+}
+
+TEST_F(MainFrameTest, DroppedFileOpensAfterTheSaveQuestion) {
+  const std::string a = writeBmp("a.bmp", 20, 10);
+  const std::string b = writeBmp("b.bmp", 30, 10);
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(a)));
+  frame->document().setModified(true);
+  auto drop = [&](const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    const bool accepted = enter.isAccepted();
+    if (accepted) {
+      QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(frame.get(), &dropped);
+      QApplication::processEvents();
+    }
+    return accepted;
+  };
+  // Not a file: refused.
+  EXPECT_FALSE(drop({QUrl("https://example.org/page.djvu"),
+                     QUrl::fromLocalFile(QString::fromStdString(dir.path()))}));
+  prompts->answers = {Answer::Cancel};
+  EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(b))}));
+  EXPECT_EQ(frame->document().title(), "a.bmp");
+  prompts->answers = {Answer::No};
+  EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(b))}));
+  EXPECT_EQ(frame->document().title(), "b.bmp");
+}
+
+TEST_F(MainFrameTest, EndingTheSessionAsksToSaveThenToQuit) {
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(writeBmp("a.bmp", 20, 10))));
+  frame->document().setModified(true);
+  prompts->answers = {Answer::No, Answer::No};
+  EXPECT_FALSE(frame->queryEndSession());
+  EXPECT_EQ(prompts->questions,
+            (QStringList{"Save a.bmp first?", "Do you want to quit Leafsmith?"}));
+  prompts->answers = {Answer::Yes};  // not modified any more: only the quit question
+  EXPECT_TRUE(frame->queryEndSession());
 }
 
 TEST_F(MainFrameTest, HelpTopicsAndTheDefaultViewer) {

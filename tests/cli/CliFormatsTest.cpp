@@ -53,6 +53,44 @@ TEST(CliFormatsTest, TiffPagesAreChosenAndCounted) {
   EXPECT_EQ(r.status, 2);  // TIFF is not written
 }
 
+// A scan's resolution reaches every format it is saved in: TIFF without a
+// ResolutionUnit tag counts in inches, pixels per centimetre become dots per
+// inch in a DjVu page, and a page with only an aspect ratio still saves.
+TEST(CliFormatsTest, TiffResolutionsReachEveryFormat) {
+  test::TempDir dir;
+  struct Case {
+    const char* what;
+    int unit;
+    bool writeUnit;
+    float resolution;
+    const char* shown;  // by info, for JPEG and BMP
+    const char* djvu;   // by info, for DjVu
+  };
+  const Case cases[] = {
+      {"no unit tag", RESUNIT_INCH, false, 300, "300 x 300 dpi", "resolution:  300 dpi"},
+      {"per centimetre", RESUNIT_CENTIMETER, true, 118, "300 x 300 dpi", "resolution:  300 dpi"},
+      {"aspect ratio", RESUNIT_NONE, true, 1, "0 x 0 dpi", "resolution:  300 dpi"},
+  };
+  for (const Case& c : cases) {
+    test::TiffRecipe recipe;
+    recipe.width = 40;
+    recipe.height = 30;
+    recipe.resolutionUnit = c.unit;
+    recipe.writeResolutionUnit = c.writeUnit;
+    recipe.xResolution = recipe.yResolution = c.resolution;
+    const std::string tif = dir.file("scan.tif");
+    test::WriteTiff(tif, {recipe});
+    for (const char* name : {"scan.jpg", "scan.bmp", "scan.djvu"}) {
+      const std::string out = dir.file(name);
+      Convert(tif, out);
+      const test::CliResult r = RunCli("info " + Quote(out));
+      ASSERT_EQ(r.status, 0) << c.what << " " << name << ": " << r.err;
+      const bool djvu = std::string(name).ends_with(".djvu");
+      EXPECT_TRUE(Contains(r.out, djvu ? c.djvu : c.shown)) << c.what << " " << name << r.out;
+    }
+  }
+}
+
 TEST(CliFormatsTest, JpegOptionsOverrideTheSettingsFileAndReadDepth) {
   test::TempDir dir;
   const std::string ppm = MakeColourPpm(dir);

@@ -226,6 +226,21 @@ TEST(SaveIw44Test, ColourAndGrayPhotosAndTheirProgress) {
   EXPECT_EQ(gray.raster.rowOrder, kRowOrderBottomUp);  // width not a multiple of 4
 }
 
+// Black-and-white content saved as IW44 becomes a bilevel page; its progress
+// reaches the image's callback too (it used to reach the handler without
+// the image, and crash).
+TEST(SaveIw44Test, BlackAndWhitePhotoReportsProgressThroughTheBilevelEncoder) {
+  TempDir dir;
+  DibImage page;
+  MakeImage(page, Recipe(64, 48, 8, [](int x, int y) { return (x / 8 + y / 8) % 2 ? 255u : 0u; }));
+  std::vector<std::string> steps;
+  page.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+  ASSERT_TRUE(SaveIw44(page, dir.file("bw.iw44"), djvu_photo_options_default()));
+  EXPECT_EQ(DjvuFileType(Probe(dir.file("bw.iw44"))), kFileDjvu);
+  EXPECT_NE(std::find(steps.begin(), steps.end(), "Encoding Mask"), steps.end());
+  EXPECT_EQ(steps.back(), "Encoded document");
+}
+
 // The INFO resolution of a page: its own in dots per inch (converted from
 // centimetres), or 300 dpi when it has none a DjVu page can use, for bilevel
 // and colour pages alike and whatever the background's target.
