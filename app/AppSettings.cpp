@@ -81,6 +81,7 @@ const IntKey<AppSettings> kIntKeys[] = {
     {"JPEG", "JpegDecodeDCT", &AppSettings::jpegDecodeDct, 0, 2},
     {kGeneral, "LCSaveType", &AppSettings::lcSaveType, 0, 5},
     {"Sweep", "SweepSaveType", &AppSettings::sweepSaveType, 1, 99, kSweepTypes},
+    {"Scan", "ScanResolution", &AppSettings::scanResolution, 0, 19200},
 };
 
 const IntKey<TextSettings> kTextIntKeys[] = {
@@ -105,6 +106,9 @@ const StringKey<AppSettings> kStringKeys[] = {
     {"Sweep", "SweepOpenDir", &AppSettings::sweepOpenDir},
     {"Sweep", "SweepSaveDir", &AppSettings::sweepSaveDir},
     {"Sweep", "SweepArchiveDir", &AppSettings::sweepArchiveDir},
+    {"Scan", "ScanDevice", &AppSettings::scanDevice},
+    {"Scan", "ScanMode", &AppSettings::scanMode},
+    {"Scan", "ScanSource", &AppSettings::scanSource},
 };
 
 const StringKey<TextSettings> kTextStringKeys[] = {

@@ -27,6 +27,10 @@ void PrintSettings(const AppSettings& s) {
               s.dither);
   std::printf("Sweep: %s -> %s (archive %s), type %d\n", s.sweepOpenDir.c_str(),
               s.sweepSaveDir.c_str(), s.sweepArchiveDir.c_str(), s.sweepSaveType);
+  std::printf("Scan: device %s, mode %s, %d dpi, source %s\n",
+              s.scanDevice.empty() ? "(first found)" : s.scanDevice.c_str(),
+              s.scanMode.empty() ? "(the device's)" : s.scanMode.c_str(), s.scanResolution,
+              s.scanSource.empty() ? "(the device's)" : s.scanSource.c_str());
 }
 
 }  // namespace
