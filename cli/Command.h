@@ -20,6 +20,7 @@ struct Command {
   const char* summary;
   const char* usage;  // full help text
   int (*run)(Context& context, Args& args);
+  std::string (*buildUsage)() = nullptr;  // for help built from option tables
 };
 
 int RunInfo(Context& context, Args& args);
@@ -27,6 +28,7 @@ int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
+int RunScan(Context& context, Args& args);
 
 // Prints the probe and page description of a DjVu or IW44 file; false (with
 // the message buffer set) when the file cannot be probed or decoded.
@@ -38,6 +40,7 @@ extern const char kRenderUsage[];
 extern const char kMaskUsage[];
 // Built from the convert option groups.
 std::string ConvertUsage();
+std::string ScanUsage();
 
 // Prints the message buffer's text (or the fallback when it is empty) to stderr.
 int ReportFailure(const std::string& fallback);

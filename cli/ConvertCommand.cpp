@@ -1,25 +1,15 @@
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 
 #include "Command.h"
 #include "ConvertOptions.h"
+#include "ConvertSteps.h"
 #include "app/SaveParameters.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
 
 namespace {
-
-const ConvertOption* FindOption(const std::vector<ConvertOptionGroup>& groups,
-                                const std::string& name) {
-  for (const ConvertOptionGroup& group : groups) {
-    for (const ConvertOption& option : group.options) {
-      if (name == option.name) return &option;
-    }
-  }
-  return nullptr;
-}
 
 ConvertJob ParseConvert(const Context& context, Args& args) {
   const std::vector<ConvertOptionGroup> groups = ConvertOptionGroups();
@@ -30,7 +20,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   while (!args.empty()) {
     const std::string item = args.next();
     if (item.size() > 1 && item[0] == '-') {
-      const ConvertOption* option = FindOption(groups, item);
+      const ConvertOption* option = FindConvertOption(groups, item);
       if (!option) throw UsageError("convert: unknown option " + item);
       const std::string value = option->valueName ? args.valueFor(item) : std::string();
       option->apply(job, item, value);
@@ -49,22 +39,6 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   return job;
 }
 
-void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(), FileTypeName(type),
-              raster.width, raster.height, raster.bitsPerPixel,
-              error ? 0ULL : static_cast<unsigned long long>(bytes));
-}
-
-// "Failed to rotate!" and the like, with the operation's own reason.
-int ReportEditFailure(const std::string& description) {
-  const char* reason = LastMessage();
-  std::fprintf(stderr, "leafsmith-cli: Failed to %s!%s%s%s\n", description.c_str(),
-               *reason ? " (" : "", reason, *reason ? ")" : "");
-  return kExitFailure;
-}
-
 }  // namespace
 
 std::string ConvertUsage() {
@@ -72,20 +46,7 @@ std::string ConvertUsage() {
   text << "usage: leafsmith-cli convert IN OUT [options]\n\n"
           "Reads IN, applies the editing options in the order given and writes OUT.\n"
           "Settings not given as options come from the settings file.\n";
-  for (const ConvertOptionGroup& group : ConvertOptionGroups()) {
-    text << "\n" << group.title << " options:\n";
-    for (const ConvertOption& option : group.options) {
-      std::string head = std::string("  ") + option.name;
-      if (option.valueName) head += std::string(" ") + option.valueName;
-      text << head;
-      if (head.size() < 30) {
-        text << std::string(30 - head.size(), ' ');
-      } else {
-        text << "\n" << std::string(30, ' ');
-      }
-      text << option.help << "\n";
-    }
-  }
+  text << OptionGroupsHelp(ConvertOptionGroups());
   return text.str();
 }
 
@@ -95,27 +56,13 @@ int RunConvert(Context& context, Args& args) {
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   DibImage image;
   if (!OpenInput(job.input, image, read)) return kExitFailure;
-  for (const Edit& edit : job.edits) {
-    ClearMessage();
-    if (!edit.apply(image)) return ReportEditFailure(edit.description);
-  }
-  DibImage thumbnailImage;
-  DibImage* result = &image;
-  if (job.writeThumbnail) {
-    thumbnailImage.raster = std::move(image.thumbnail);
-    result = &thumbnailImage;
-  }
-  if (job.showProgress) {
-    result->SetProgressCallback([](const char* text, int percent) {
-      std::printf("%3d%% %s\n", percent, text);
-      std::fflush(stdout);
-    });
-  }
+  if (!ApplyEdits(job, image)) return ReportFailure("Failed to edit the image!");
+  if (job.showProgress) image.SetProgressCallback(PrintProgress);
   ClearMessage();
-  if (!SaveImageFile(job.output, job.outputType, *result, SaveParametersFor(job.settings))) {
+  if (!SaveImageFile(job.output, job.outputType, image, SaveParametersFor(job.settings))) {
     return ReportFailure("Failed to save the image!");
   }
-  PrintWritten(job.output, job.outputType, result->raster);
+  PrintWritten(job.output, job.outputType, image.raster);
   return kExitOk;
 }
 

@@ -14,10 +14,13 @@ namespace {
 
 const Command kCommands[] = {
     {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
-    {"convert", "convert an image file to another format, with edits", nullptr, RunConvert},
+    {"convert", "convert an image file to another format, with edits", nullptr, RunConvert,
+     ConvertUsage},
     {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
     {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
+    {"scan", "scan pages into files of any type, with the convert options", nullptr, RunScan,
+     ScanUsage},
 };
 
 void PrintMainHelp() {
@@ -39,7 +42,7 @@ void PrintMainHelp() {
 }
 
 std::string CommandHelp(const Command& command) {
-  return command.usage ? std::string(command.usage) : ConvertUsage();
+  return command.buildUsage ? command.buildUsage() : std::string(command.usage);
 }
 
 const Command* FindCommand(const std::string& name) {

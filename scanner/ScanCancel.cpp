@@ -8,7 +8,14 @@ void ScanCancel::Cancel() {
   cancelled_ = true;
   const std::lock_guard lock(mutex_);
   // SANE allows this while another thread waits in sane_read.
-  if (handle_) sane_cancel(static_cast<SANE_Handle>(handle_));
+  if (void* handle = handle_.load()) sane_cancel(static_cast<SANE_Handle>(handle));
+}
+
+void ScanCancel::CancelFromSignal() {
+  cancelled_ = true;
+  // The handler runs on the scanning thread, so the handle cannot be closed
+  // under it: it is detached before it is closed.
+  if (void* handle = handle_.load()) sane_cancel(static_cast<SANE_Handle>(handle));
 }
 
 void ScanCancel::Attach(void* handle) {

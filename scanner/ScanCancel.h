@@ -12,6 +12,9 @@ class ScanCancel {
  public:
   // Any thread, any time; also before the scan has started.
   void Cancel();
+  // The same from a signal handler on the thread that scans (Ctrl+C):
+  // async-signal-safe, as SANE's cancel is.
+  void CancelFromSignal();
   bool cancelled() const { return cancelled_.load(); }
 
   // The scanner's handle while a scan runs (the scanner sets and clears it).
@@ -21,7 +24,7 @@ class ScanCancel {
  private:
   std::atomic<bool> cancelled_{false};
   std::mutex mutex_;
-  void* handle_ = nullptr;
+  std::atomic<void*> handle_{nullptr};
 };
 
 }  // namespace leaf::scan
