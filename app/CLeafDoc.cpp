@@ -54,6 +54,11 @@ void CLeafDoc::setModified(bool modified) {
   emit modifiedChanged(modified);
 }
 
+void CLeafDoc::imageEdited() {
+  setModified(true);
+  emit pixelsChanged();
+}
+
 void CLeafDoc::setTitle(const QString& title) {
   title_ = title;
   emit titleChanged(title_);

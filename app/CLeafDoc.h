@@ -31,6 +31,9 @@ class CLeafDoc : public QObject {
 
   // FileTypeCode of the page: 1 DjVu, 2 IW44, 5 JPEG keep their source.
   int documentType() const { return documentType_; }
+  // An edit that changed the pixels for good (crop, resize, paste) makes the
+  // page a plain raster (3): it is no longer rendered from its source.
+  void setDocumentType(int type) { documentType_ = type; }
   bool isDjvuDocument() const;
   // DjvuHeaderKind of a DjVu page (1: compound, the layers can be chosen).
   int djvuKind() const { return djvuKind_; }
@@ -42,6 +45,8 @@ class CLeafDoc : public QObject {
   const QString& title() const { return title_; }
   bool isModified() const { return modified_; }
   void setModified(bool modified);
+  // After an edit of image(): marks the document modified and redraws.
+  void imageEdited();
 
   int zoom() const { return zoom_; }
   int layer() const { return layer_; }

@@ -127,7 +127,10 @@ std::string SavingNameFor(const std::string& path) {
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".saving-%d-%u", static_cast<int>(getpid()),
                 g_saveSequence.fetch_add(1));
-  return (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+  std::string name = target.filename().string();
+  name.insert(0, 1, '.');
+  name += suffix;
+  return (target.parent_path() / name).string();
 }
 
 // Moves the written file over the target, keeping the target's permissions.

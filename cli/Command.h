@@ -30,9 +30,10 @@ int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
 int RunScan(Context& context, Args& args);
 
-// Prints the probe and page description of a DjVu or IW44 file; false (with
-// the message buffer set) when the file cannot be probed or decoded.
-bool PrintDjvuInfo(const std::string& path);
+// Prints the probe and page description of a DjVu or IW44 file (one page,
+// 0 = first; a multipage document lists its pages first); false (with the
+// message buffer set) when the file cannot be probed or a page decoded.
+bool PrintDjvuInfo(const std::string& path, int page);
 
 extern const char kInfoUsage[];
 extern const char kSettingsUsage[];

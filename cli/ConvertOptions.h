@@ -19,14 +19,21 @@ struct Edit {
 };
 
 struct ConvertJob {
-  std::string input;
+  std::vector<std::string> inputs;  // one, or the pages of a DjVu document in order
   std::string output;
   FileTypeCode outputType = kFileUnknown;
   ReadOptions read;
   AppSettings settings;  // the profile's values, overridden by options
   std::vector<Edit> edits;
   bool writeThumbnail = false;
-  bool showProgress = false;  // print the savers' progress texts
+  bool showProgress = false;   // print the savers' progress texts
+  bool pageGiven = false;      // --page
+  bool allPages = false;       // every page of every input
+  std::string indirectFolder;  // write an indirect DjVu document there
+  int jobs = 0;                // pages encoded at once; 0: the number of cores
+
+  // True when the job writes one DjVu document from several pages.
+  bool writesDocument() const { return inputs.size() > 1 || allPages || !indirectFolder.empty(); }
 };
 
 struct ConvertOption {

@@ -14,6 +14,18 @@ void ApplyType(ConvertJob& job, const std::string& option, const std::string& va
 
 void ApplyPage(ConvertJob& job, const std::string& option, const std::string& value) {
   job.read.page = ParseInt(option, value, 1, 65535) - 1;
+  job.pageGiven = true;
+}
+
+void ApplyAllPages(ConvertJob& job, const std::string&, const std::string&) { job.allPages = true; }
+
+void ApplyIndirect(ConvertJob& job, const std::string& option, const std::string& value) {
+  if (value.empty()) throw UsageError(option + " needs a folder");
+  job.indirectFolder = value;
+}
+
+void ApplyJobs(ConvertJob& job, const std::string& option, const std::string& value) {
+  job.jobs = ParseInt(option, value, 1, 256);
 }
 
 void ApplyProgress(ConvertJob& job, const std::string&, const std::string&) {
@@ -24,6 +36,15 @@ const ConvertOption kOptions[] = {
     {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
      ApplyType},
     {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
+    {"--all-pages", nullptr,
+     "every page of every input into one DjVu document (OUT must be .djvu); several inputs "
+     "make one document too",
+     ApplyAllPages},
+    {"--indirect", "DIR",
+     "write an indirect DjVu document: its index named as OUT and one file per page, in DIR",
+     ApplyIndirect},
+    {"--jobs", "N", "pages of a document encoded at once (default: the number of cores)",
+     ApplyJobs},
     {"--progress", nullptr, "print what the writer is doing, with percentages", ApplyProgress},
 };
 

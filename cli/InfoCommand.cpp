@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "Command.h"
 #include "formats/ImageFiles.h"
@@ -7,11 +9,14 @@
 namespace leaf::cli {
 
 const char kInfoUsage[] =
-    "usage: leafsmith-cli info FILE...\n\n"
+    "usage: leafsmith-cli info [--page N] FILE...\n\n"
     "Shows each file's type, size, depth, resolution, page count and photometric\n"
-    "interpretation. For DjVu and IW44 files: the form, the INFO chunk's size,\n"
-    "version, resolution and gamma, the layers the page has, its header kind and\n"
-    "the decoded page's description.\n";
+    "interpretation. For DjVu and IW44 files: the form; for a multipage document\n"
+    "its kind, every page's size, resolution, turn, name and title, and the\n"
+    "number of bookmarks; then for one page the INFO chunk's size, version,\n"
+    "resolution and gamma, the layers the page has, its header kind and the\n"
+    "decoded page's description.\n\n"
+    "  --page N   the page of a multipage file to describe (1 = first, default 1)\n";
 
 namespace {
 
@@ -49,10 +54,23 @@ void PrintRaster(const std::string& path, FileTypeCode type, const DibRaster& r)
 }  // namespace
 
 int RunInfo(Context& /*context*/, Args& args) {
-  if (args.empty()) throw UsageError("info needs at least one file");
-  int status = kExitOk;
+  int page = 0;
+  std::vector<std::string> paths;
   while (!args.empty()) {
-    const std::string path = args.next();
+    const std::string item = args.next();
+    if (item == "--page") {
+      page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (item.size() > 1 && item[0] == '-') {
+      throw UsageError("info: unknown option " + item);
+    } else {
+      paths.push_back(item);
+    }
+  }
+  if (paths.empty()) throw UsageError("info needs at least one file");
+  ReadOptions options;
+  options.page = page;
+  int status = kExitOk;
+  for (const std::string& path : paths) {
     const FileTypeCode type = FileTypeForReading(path);
     DibImage image;
     ClearMessage();
@@ -61,12 +79,12 @@ int RunInfo(Context& /*context*/, Args& args) {
                    path.c_str());
       status = kExitFailure;
     } else if (type == kFileDjvu || type == kFileIw44) {
-      if (!PrintDjvuInfo(path)) {
+      if (!PrintDjvuInfo(path, page)) {
         std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
                      *LastMessage() ? LastMessage() : "Failed to open the image!");
         status = kExitFailure;
       }
-    } else if (!ReadImageFile(image, path, type)) {
+    } else if (!ReadImageFile(image, path, type, options)) {
       std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
                    *LastMessage() ? LastMessage() : "Failed to open the image!");
       status = kExitFailure;

@@ -23,6 +23,7 @@ const char kMaskUsage[] =
     "settings file (DjvuFilterLevel, DjvuForeback, DjvuNoColorFilter,\n"
     "DjvuNoSizeFilter, DjvuNoInvFilter).\n\n"
     "Options:\n"
+    "  --page N           the page of a multipage file (1 = first, the default)\n"
     "  --filter-level N   -200..200: larger keeps more marks in the mask\n"
     "  --foreback N       0..255: above 0 the page is split into two tonal halves\n"
     "                     at this gray level and each half is searched\n"
@@ -35,6 +36,7 @@ namespace {
 
 struct MaskJob {
   std::string input, output;
+  int page = 0;
   djvu_mask_options options{};
 };
 
@@ -45,7 +47,9 @@ MaskJob ParseMask(const Context& context, Args& args) {
   std::vector<std::string> positional;
   while (!args.empty()) {
     const std::string item = args.next();
-    if (item == "--filter-level") {
+    if (item == "--page") {
+      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (item == "--filter-level") {
       job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
     } else if (item == "--foreback") {
       job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
@@ -100,7 +104,9 @@ bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);
   DibImage image;
-  if (!OpenInput(job.input, image)) return kExitFailure;
+  ReadOptions read;
+  read.page = job.page;
+  if (!OpenInput(job.input, image, read)) return kExitFailure;
   djvu_pixel_image page{};
   PixelBlock storage;
   ClearMessage();

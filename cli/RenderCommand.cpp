@@ -13,10 +13,12 @@
 namespace leaf::cli {
 
 const char kRenderUsage[] =
-    "usage: leafsmith-cli render IN OUT [--layer color|mask|background|foreground]\n"
+    "usage: leafsmith-cli render IN OUT [--page N]\n"
+    "                            [--layer color|mask|background|foreground]\n"
     "                            [--zoom Z] [--depth D] [--gamma G]\n\n"
-    "Renders the page of the DjVu or IW44 file IN and writes it as OUT, in the\n"
+    "Renders a page of the DjVu or IW44 file IN and writes it as OUT, in the\n"
     "format OUT's extension names.\n\n"
+    "  --page N    the page of a multipage document (1 = first, the default)\n"
     "  --layer L   color (all layers, the default), mask (black and white),\n"
     "              background or foreground\n"
     "  --zoom Z    zoom level, -99 to 9: Z < 0 renders at 1/(1 - Z) of the page's\n"
@@ -44,7 +46,9 @@ int RunRender(Context& context, Args& args) {
   std::vector<std::string> positional;
   while (!args.empty()) {
     const std::string item = args.next();
-    if (item == "--layer") {
+    if (item == "--page") {
+      options.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (item == "--layer") {
       options.layer = ParseLayer(args.valueFor(item));
     } else if (item == "--zoom") {
       options.zoom = ParseInt(item, args.valueFor(item), -99, 9);

@@ -14,8 +14,8 @@ namespace {
 
 const Command kCommands[] = {
     {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
-    {"convert", "convert an image file to another format, with edits", nullptr, RunConvert,
-     ConvertUsage},
+    {"convert", "convert to another format, with edits; many pages to one DjVu document", nullptr,
+     RunConvert, ConvertUsage},
     {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
     {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},

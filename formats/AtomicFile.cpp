@@ -55,13 +55,25 @@ bool AtomicFile::Open() {
   return true;
 }
 
-bool AtomicFile::Commit() {
+bool AtomicFile::Close() {
   if (!stream_) return false;
   bool ok = std::fflush(stream_) == 0;
   ok = ok && ::fsync(fileno(stream_)) == 0;
   ok = (std::fclose(stream_) == 0) && ok;
   stream_ = nullptr;
-  ok = ok && ::rename(temporary_.c_str(), path_.c_str()) == 0;
+  if (!ok) {
+    const int saved = errno;
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    errno = saved;
+  }
+  return ok;
+}
+
+bool AtomicFile::Commit() {
+  if (stream_ && !Close()) return false;
+  if (temporary_.empty()) return false;
+  const bool ok = ::rename(temporary_.c_str(), path_.c_str()) == 0;
   if (!ok) {
     const int saved = errno;
     ::unlink(temporary_.c_str());

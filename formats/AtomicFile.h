@@ -20,7 +20,13 @@ class AtomicFile {
   std::FILE* stream() const { return stream_; }
   const std::string& path() const { return path_; }
 
-  // Flushes, syncs and closes the temporary file and renames it over the
+  // Flushes, syncs and closes the temporary file, which stays until Commit
+  // or Discard: files that belong together are all written before any of
+  // them replaces the one it is named after. False when a step fails; the
+  // temporary file is then removed.
+  bool Close();
+
+  // Closes the temporary file (unless Close did) and renames it over the
   // target. False when any step fails; the temporary file is then removed.
   bool Commit();
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CodecReports.h"
+#include "DjvuDocumentHandle.h"
 #include "DjvuReader.h"
 #include "FileHandle.h"
 
@@ -38,6 +40,20 @@ int ChunkFlag(uint32_t id) {
   }
 }
 
+// Pages of this version and later keep their orientation in the last INFO
+// byte.
+constexpr int kFirstVersionWithRotation = 22;
+
+// Quarter turns counter-clockwise of the last INFO byte's orientation code.
+int RotationOfInfoFlags(uint8_t flags) {
+  switch (flags & 7) {
+    case 6: return 1;
+    case 2: return 2;
+    case 5: return 3;
+    default: return 0;
+  }
+}
+
 // Reads the INFO fields that the chunk holds (a short chunk leaves the rest 0).
 void ReadInfo(const uint8_t* data, uint32_t size, DjvuFileInfo& info) {
   if (size >= 2) info.width = static_cast<uint16_t>(data[0] << 8 | data[1]);
@@ -46,6 +62,45 @@ void ReadInfo(const uint8_t* data, uint32_t size, DjvuFileInfo& info) {
   if (size >= 6) info.majorVersion = data[5];
   if (size >= 8) info.resolution = static_cast<uint16_t>(data[6] | data[7] << 8);
   if (size >= 9) info.gamma = data[8];
+  const int version = info.minorVersion | info.majorVersion << 8;
+  if (size >= 10 && version >= kFirstVersionWithRotation)
+    info.rotation = RotationOfInfoFlags(data[9]);
+}
+
+// One page of a multipage document, through the coding layer: its INFO and
+// the chunks of its file and the files it includes.
+bool ProbeDocumentPage(const DibImage& image, const std::string& path, int page, DjvuFileInfo& info,
+                       DjvuDocumentHandle& document) {
+  const CodecReports reports;
+  if (!document) document.reset(djvu_document_open(path.c_str()));
+  const auto failed = [&] {
+    return image.Fail("%s", reports.first().empty() ? "Failed to read the DjVu document."
+                                                    : reports.first().c_str());
+  };
+  if (!document) return failed();
+  info.pageCount = djvu_document_page_count(document.get());
+  info.pageIndex = page;
+  if (page < 0 || page >= info.pageCount) {
+    return FailNoSuchPage(image, path, page, info.pageCount);
+  }
+  djvu_page_info page_info{};
+  if (djvu_document_page_info(document.get(), page, &page_info) != 0) return failed();
+  // The INFO chunk's own width and height, before the page is turned.
+  const bool sideways = page_info.rotation % 2 == 1;
+  info.width = static_cast<uint16_t>(sideways ? page_info.height : page_info.width);
+  info.height = static_cast<uint16_t>(sideways ? page_info.width : page_info.height);
+  info.minorVersion = static_cast<uint8_t>(page_info.version & 0xff);
+  info.majorVersion = static_cast<uint8_t>(page_info.version >> 8);
+  info.resolution = static_cast<uint16_t>(page_info.resolution);
+  info.gamma = static_cast<uint8_t>(page_info.gamma * 10 + 0.5f);
+  info.rotation = page_info.rotation;
+  for (const std::string& id : djvu_document_page_chunks(document.get(), page)) {
+    if (id.size() != 4) continue;
+    const uint32_t code = uint32_t(uint8_t(id[0])) << 24 | uint32_t(uint8_t(id[1])) << 16 |
+                          uint32_t(uint8_t(id[2])) << 8 | uint32_t(uint8_t(id[3]));
+    info.chunkFlags = static_cast<uint8_t>(info.chunkFlags | ChunkFlag(code));
+  }
+  return true;
 }
 
 // Walks the chunks from the current position to the end of the form,
@@ -78,7 +133,8 @@ int DjvuHeaderKind(const DjvuFileInfo& info) {
 
 FileTypeCode DjvuFileType(const DjvuFileInfo& info) {
   switch (info.formType) {
-    case FourCc("DJVU"): return kFileDjvu;
+    case FourCc("DJVU"):
+    case FourCc("DJVM"): return kFileDjvu;
     case FourCc("PM44"):
     case FourCc("BM44"): return kFileIw44;
     default: return kFileUnknown;
@@ -94,7 +150,13 @@ std::string DjvuFormName(uint32_t formType) {
   return name;
 }
 
-bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info) {
+bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page) {
+  DjvuDocumentHandle document;
+  return ProbeDjvuFile(image, path, info, page, document);
+}
+
+bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page,
+                   DjvuDocumentHandle& document) {
   FileHandle file = OpenForReading(path.c_str());
   if (!file) return image.Fail("Could not open %s!\n", path.c_str());
   info = DjvuFileInfo{};
@@ -121,6 +183,10 @@ bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo&
     return image.Fail("Error! Unknown secondary identifier: %c%c%c%c\n", type[0], type[1], type[2],
                       type[3]);
   }
+  if (info.formType == FourCc("DJVM")) {
+    return ProbeDocumentPage(image, path, page, info, document);
+  }
+  if (page != 0) return FailNoSuchPage(image, path, page, 1);
   if (info.formType == FourCc("DJVU")) {
     uint32_t id, size;
     if (!ReadBigEndian32(file.get(), id) || id != FourCc("INFO") ||

@@ -1,47 +1,71 @@
 #include "DjvuReader.h"
 
-#include <cstdio>
-
-#include "FileHandle.h"
-#include "libAPI/djvu_error.h"
+#include "CodecReports.h"
+#include "DjvuDocumentHandle.h"
 #include "libAPI/djvu_render.h"
 
 namespace leaf {
 
-namespace {
-
-size_t ReadFromFile(void* context, void* buffer, size_t length) {
-  return std::fread(buffer, 1, length, static_cast<std::FILE*>(context));
+bool LoadHalfCoded(DibImage& image, const std::string& path, int page) {
+  DjvuDocumentHandle document;
+  return LoadHalfCoded(image, path, page, document);
 }
 
-}  // namespace
-
-bool LoadHalfCoded(DibImage& image, const std::string& path) {
-  djvu_set_error_handler(nullptr);
+bool LoadHalfCoded(DibImage& image, const std::string& path, int page,
+                   DjvuDocumentHandle& document) {
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
-  djvu_halfcoded_image* page = file ? djvu_decode(ReadFromFile, file.get()) : nullptr;
-  if (!page) return image.Fail("Failed to load half coded image.");
+  const CodecReports reports;
+  if (!document) document.reset(djvu_document_open(path.c_str()));
+  djvu_halfcoded_image* decoded =
+      document ? djvu_document_decode_page(document.get(), page) : nullptr;
+  if (!decoded) {
+    if (reports.first().empty()) return image.Fail("Failed to load half coded image.");
+    return image.Fail("%s", reports.first().c_str());
+  }
   // Shared with every clone of the raster; freed once, with the last of them.
   image.raster.clear();
-  image.raster.pageLink = PageLink(page, djvu_halfcoded_image_free);
-  image.raster.width = static_cast<int>(page->page_width);
-  image.raster.height = static_cast<int>(page->page_height);
+  image.raster.pageLink = PageLink(decoded, djvu_halfcoded_image_free);
+  image.raster.width = static_cast<int>(decoded->page_width);
+  image.raster.height = static_cast<int>(decoded->page_height);
+  image.raster.pageCount = decoded->document_pages;
+  image.raster.pageIndex = decoded->page_index;
   return true;
 }
 
 bool ReadDjvu(DibImage& image, const std::string& path, int layer, int depth, int zoom,
-              double gamma) {
+              double gamma, int page) {
   DjvuFileInfo info;
-  if (!ProbeDjvuFile(image, path, info)) {
+  DjvuDocumentHandle document;
+  if (!ProbeDjvuFile(image, path, info, page, document)) {
     image.Release(true);
     return false;
   }
   if (DjvuHeaderKind(info) == kDjvuKindNone) {
     image.Release(true);
+    if (info.pageCount > 1) {
+      return image.Fail("Page %d of %s has no mask, background or colour image to show.", page + 1,
+                        path.c_str());
+    }
     return image.Fail("%s has no mask, background or colour image to show.", path.c_str());
   }
-  return LoadHalfCoded(image, path) && RenderDjvu(image, layer, depth, zoom, gamma);
+  return LoadHalfCoded(image, path, page, document) && RenderDjvu(image, layer, depth, zoom, gamma);
+}
+
+int CountDjvuPages(const DibImage& image, const std::string& path) {
+  const CodecReports reports;
+  const DjvuDocumentHandle document(djvu_document_open(path.c_str()));
+  if (!document) {
+    image.Fail("%s", reports.first().empty() ? "Failed to read the DjVu document."
+                                             : reports.first().c_str());
+    return -1;
+  }
+  return djvu_document_page_count(document.get());
+}
+
+bool FailNoSuchPage(const DibImage& image, const std::string& path, int page, int pageCount) {
+  if (pageCount == 0) return image.Fail("%s has no pages.", path.c_str());
+  return image.Fail("There is no page %d: %s has %d page%s.", page + 1, path.c_str(), pageCount,
+                    pageCount == 1 ? "" : "s");
 }
 
 }  // namespace leaf

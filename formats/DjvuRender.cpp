@@ -73,8 +73,8 @@ bool PrepareRaster(DibImage& image, const RenderSetup& setup, const djvu_pixel_i
   r.rowStride = RowStride(r.width, bits);
   r.pixelSize = r.rowStride * static_cast<size_t>(r.height);
   r.negativeFlag = r.symmetryState = 0;
-  r.pageCount = 1;
-  r.pageIndex = 0;
+  r.pageCount = std::max(1, setup.page->document_pages);
+  r.pageIndex = setup.page->page_index;
   const size_t total = r.pixelOffset + r.pixelSize;
   if (r.rowStride == 0 || r.pixelSize / r.rowStride != static_cast<size_t>(r.height) ||
       total > kMaxBlockBytes || !(r.block = PixelBlock::Allocate(total))) {

@@ -260,8 +260,9 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
   return result;
 }
 
-bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
-              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
+                const djvu_encode_options& encodeOptions, djvu_output_routine output,
+                void* context) {
   const int bits = image.raster.bitsPerPixel;
   if (!SupportedDepth(bits) || image.raster.empty()) {
     return image.Fail("DjVu saving not supported for this color depth.");
@@ -274,7 +275,7 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   if (!HasSquarePixels(dpi)) {
     DibImage square;
     return MakeSquareCopy(image, dpi, square) &&
-           SaveDjvu(square, path, upsample, textOnly, maskOptions, encodeOptions);
+           EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context);
   }
   MakeGrayMinIsBlack(image);
   const ProgressRoute route(image);
@@ -283,14 +284,11 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
   if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
 
   if (bits == 1) {
-    djvu_set_error_handler(nullptr);
     if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return WriteEncoded(image, path, [&](std::FILE* file) {
-      return djvu_encode(&encode, runs.get(), nullptr, WriteToFile, file);
-    });
+    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0;
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -305,12 +303,19 @@ bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textO
     if (!enlarged) return image.Fail("Failed to upsample the image.");
     page = enlarged.get();
   }
-  djvu_set_error_handler(nullptr);
   const OwnedRunImage found(djvu_mask(&mask, page));
   if (!found) return image.Fail("Failed to find the foreground/background mask.");
   if (textOnly) InvertMaskSense(*found);
+  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0;
+}
+
+bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+  djvu_set_error_handler(nullptr);
   return WriteEncoded(image, path, [&](std::FILE* file) {
-    return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, WriteToFile, file);
+    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file)
+               ? 0
+               : -1;
   });
 }
 

@@ -41,6 +41,12 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
 // Null after a reported failure.
 OwnedRunImage MakeRunImage(const DibImage& image);
 
+// Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
+// file to output. The coding layer's error handler is left as it is.
+bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
+                const djvu_encode_options& encodeOptions, djvu_output_routine output,
+                void* context);
+
 // Writes the image as a DjVu page: a 1-bit raster as a bilevel page, any
 // other as a compound page (or, with textOnly, as its bilevel text mask).
 // A page whose two resolutions differ is saved from a copy resampled to

@@ -24,6 +24,10 @@ struct ReadOptions {
 // The type of a file to open: from its name.
 FileTypeCode FileTypeForReading(const std::string& path);
 
+// The number of pages of a file: TIFF directories, DjVu document pages, 1 for
+// every other type. -1 after a reported failure (through image).
+int CountPages(const DibImage& image, const std::string& path, FileTypeCode type);
+
 // Reads the file into the image with the reader of its type.
 bool ReadImageFile(DibImage& image, const std::string& path, FileTypeCode type,
                    const ReadOptions& options = {});

@@ -8,8 +8,6 @@
 
 namespace leaf {
 
-namespace {
-
 bool MakeFolderFor(const DibImage& image, const std::string& path) {
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   if (folder.empty()) return true;
@@ -22,8 +20,6 @@ bool MakeFolderFor(const DibImage& image, const std::string& path) {
   }
   return true;
 }
-
-}  // namespace
 
 bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
                    const SaveParameters& parameters) {

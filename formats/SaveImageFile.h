@@ -27,6 +27,10 @@ struct SaveParameters {
   djvu_photo_options iw44 = djvu_photo_options_default();
 };
 
+// Makes the folder a file is to be written in, with any missing parents;
+// false (reported through image) when it cannot be made.
+bool MakeFolderFor(const DibImage& image, const std::string& path);
+
 // Writes the image to path in the given type (DjVu, IW44, BMP, PNM or JPEG),
 // creating missing folders on the way. Writers may change how the raster is
 // stored (row order, gray sense) but not the picture. A failed save leaves

@@ -14,6 +14,9 @@ namespace leaf {
 // which one was read. A failed read leaves the image empty.
 bool ReadTiff(DibImage& image, const std::string& path, int pageIndex);
 
+// The number of pages (directories) of the file; -1 after a reported failure.
+int CountTiffPages(const DibImage& image, const std::string& path);
+
 // libtiff's error and warning handler: the library's text goes to the calling
 // thread's message buffer.
 void TiffMessageHandler(const char* module, const char* format, va_list args);

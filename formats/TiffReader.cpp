@@ -198,6 +198,19 @@ bool PlanPage(const DibImage& image, const TiffPage& page, RasterLayout& layout)
 
 }  // namespace
 
+int CountTiffPages(const DibImage& image, const std::string& path) {
+  TIFFSetErrorHandler(TiffMessageHandler);
+  TIFFSetWarningHandler(TiffMessageHandler);
+  TiffHandle tiff = OpenTiff(path);
+  if (!tiff) {
+    image.Fail("Failed to open %s.", path.c_str());
+    return -1;
+  }
+  int pageCount = 1;
+  while (TIFFReadDirectory(tiff.get())) ++pageCount;
+  return pageCount;
+}
+
 bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
   image.Release(true);
   TIFFSetErrorHandler(TiffMessageHandler);

@@ -1,10 +1,9 @@
-// Decoding a single-page DjVu or IW44 file into a djvu_halfcoded_image.
+// Decoding one page of a DjVu or IW44 document into a djvu_halfcoded_image.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "IOSubByteStream.h"
 #include "IW44Image.h"
 #include "JB2Image.h"
+#include "PageChunks.h"
 #include "djvu_error.h"
 
 namespace djvu {
@@ -22,27 +22,21 @@ namespace {
 
 constexpr size_t kHeaderSize = 16;
 
-uint32_t BigEndian32(const unsigned char* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
-
-// The header refusals; null when the form can be decoded.
+// The header refusals of a stream; null when the form can be decoded.
 const char* HeaderRefusal(const unsigned char* header) {
   if (std::memcmp(header, "AT&TFORM", 8) != 0) return "Not a DjVu document.";
   const char* form = reinterpret_cast<const char*>(header + 12);
-  if (!std::memcmp(form, "DJVU", 4) || !std::memcmp(form, "PM44", 4) ||
-      !std::memcmp(form, "BM44", 4)) {
-    return nullptr;
+  for (const char* known : {"DJVU", "DJVM", "PM44", "BM44"}) {
+    if (!std::memcmp(form, known, 4)) return nullptr;
   }
-  if (!std::memcmp(form, "DJVM", 4))
-    return "Multipage Bundled DjVu Documents Are Not Supported Yet.";
-  if (!std::memcmp(form, "DJVI", 4)) return "DjVu Index Files Are Not Supported Yet.";
+  if (!std::memcmp(form, "DJVI", 4)) {
+    return "This file holds data shared by the pages of a DjVu document; it has no page to show.";
+  }
   return "This DjVu Files Is Not A Recognized Format.";
 }
 
-// What the top-level chunks say before the codec sees them.
+// What the page's chunks say before the codec sees them.
 struct ChunkSummary {
-  bool includesOtherFiles = false;
   bool oversizedWavelets = false;
 };
 
@@ -51,42 +45,24 @@ struct ChunkSummary {
 // that count, and rendering it crashes inside the codec.
 constexpr unsigned kLargestWaveletSide = 65504;
 
-bool IsWaveletChunk(const unsigned char* id) {
-  return !std::memcmp(id, "BG44", 4) || !std::memcmp(id, "FG44", 4) ||
-         !std::memcmp(id, "PM44", 4) || !std::memcmp(id, "BM44", 4);
+bool IsWaveletChunk(const GUTF8String& id) {
+  return id == "BG44" || id == "FG44" || id == "PM44" || id == "BM44";
 }
 
-ChunkSummary SummariseChunks(const std::vector<unsigned char>& file) {
+ChunkSummary SummariseChunks(const GP<DjVuFile>& file) {
   ChunkSummary summary;
-  if (file.size() < kHeaderSize) return summary;
-  const size_t formEnd = std::min<size_t>(file.size(), 12 + size_t{BigEndian32(&file[8])});
-  for (size_t at = kHeaderSize; at + 8 <= formEnd;) {
-    const unsigned char* chunk = &file[at];
-    const unsigned char* data = chunk + 8;
-    const size_t available = formEnd - at - 8;
-    const size_t length = BigEndian32(chunk + 4);
-    if (!std::memcmp(chunk, "INCL", 4)) summary.includesOtherFiles = true;
+  WalkPageChunks(file, [&](const GUTF8String& id, ByteStream& data) {
+    unsigned char bytes[8];
     // The first chunk of a wavelet image (serial 0) carries its size.
-    if (IsWaveletChunk(chunk) && length >= 8 && available >= 8 && data[0] == 0) {
-      const unsigned width = unsigned{data[4]} << 8 | data[5];
-      const unsigned height = unsigned{data[6]} << 8 | data[7];
+    if (IsWaveletChunk(id) && data.readall(bytes, 8) == 8 && bytes[0] == 0) {
+      const unsigned width = unsigned{bytes[4]} << 8 | bytes[5];
+      const unsigned height = unsigned{bytes[6]} << 8 | bytes[7];
       if (width > kLargestWaveletSide && height > kLargestWaveletSide) {
         summary.oversizedWavelets = true;
       }
     }
-    if (length > available) break;
-    at += 8 + length + (length & 1);
-  }
+  });
   return summary;
-}
-
-std::vector<unsigned char> ReadAll(ByteStream& stream) {
-  std::vector<unsigned char> bytes;
-  unsigned char buffer[65536];
-  for (size_t n; (n = stream.read(buffer, sizeof buffer)) > 0;) {
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  }
-  return bytes;
 }
 
 // The codec's chunk lines ("  4.0 Kb 'Sjbz' JB2 foreground mask ..."),
@@ -129,48 +105,37 @@ unsigned CodedSize(const DjVuImage& page) {
   return static_cast<unsigned>(std::min<size_t>(size, UINT32_MAX));
 }
 
-// Collects what the codec's decoder reports while it works (it may run on a
-// thread of its own).
-class DecodeReports : public DjVuPort {
- public:
-  bool notify_error(const DjVuPort*, const GUTF8String& message) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (first_.empty()) first_ = static_cast<const char*>(message);
-    return true;
-  }
-  std::string first() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return first_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::string first_;
-};
-
-// Decodes the whole file into a page. The codec's file decoder is driven
-// directly and its outcome checked: a file that fails to decode never
-// reaches the page object.
-GP<DjVuImage> DecodePage(const std::vector<unsigned char>& bytes) {
-  const GP<DjVuFile> file = DjVuFile::create(ByteStream::create(bytes.data(), bytes.size()));
-  const GP<DecodeReports> reports = new DecodeReports;
-  DjVuPort::get_portcaster()->add_route(file, reports);
-  file->resume_decode(true);
-  DjVuPort::get_portcaster()->del_route(file, reports);
-  if (!file->is_decode_ok()) {
-    const std::string report = reports->first();
-    const GUTF8String text = DjVuMessage::LookUpUTF8(report.c_str());
-    ReportError(report.empty() ? "DejaVu decoder: a DJVU or IW44 image was expected"
-                               : static_cast<const char*>(text),
-                kLibdjvuSource, __LINE__);
-    return nullptr;
-  }
-  return DjVuImage::create(file);
-}
-
 struct HalfCodedDeleter {
   void operator()(djvu_halfcoded_image* image) const { djvu_halfcoded_image_free(image); }
 };
+
+djvu_halfcoded_image* MakeHalfCoded(const GP<DjVuImage>& decoded, const djvu_document& document,
+                                    int page) {
+  std::unique_ptr<djvu_halfcoded_image, HalfCodedDeleter> result(new djvu_halfcoded_image{});
+  result->page = new djvu_decoded_page{decoded, document.document};
+  result->page_index = page;
+  result->document_pages = document.pages;
+  DjVuImage& image = *decoded;
+  const int width = image.get_width(), height = image.get_height();
+  if (width <= 0 || height <= 0) {
+    Throw("DejaVu decoder: a DJVU or IW44 image was expected", kLibdjvuSource, __LINE__);
+  }
+  const GP<DjVuInfo> info = image.get_info();
+  result->page_width = static_cast<unsigned>(width);
+  result->page_height = static_cast<unsigned>(height);
+  // INFO's last byte is the page's orientation (djvused set-rotation writes
+  // it), never a size factor: the image is the page.
+  result->image_width = result->page_width;
+  result->image_height = result->page_height;
+  result->coded_size = CodedSize(image);
+  result->resolution = static_cast<unsigned>(std::max(0, image.get_dpi()));
+  result->gamma = info ? static_cast<float>(info->gamma) : 2.2f;
+  const std::string description = DescribeChunks(image);
+  result->description = static_cast<char*>(_djvu_malloc(description.size() + 1));
+  if (!result->description) Throw("Failed to allocate memory", kLibdjvuSource, __LINE__);
+  std::memcpy(result->description, description.c_str(), description.size() + 1);
+  return result.release();
+}
 
 djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
   const GP<DjVu_IOSubByteStream> input = DjVu_IOSubByteStream::create(read, nullptr, context);
@@ -184,46 +149,43 @@ djvu_halfcoded_image* Decode(djvu_read_routine read, void* context) {
     return nullptr;
   }
   input->unread(header, kHeaderSize);
-  const std::vector<unsigned char> file = ReadAll(*input);
-  const ChunkSummary summary = SummariseChunks(file);
-  if (summary.includesOtherFiles) {
-    ReportError("DjVu Pages Including Other Files Are Not Supported Yet.", kLibdjvuSource,
-                __LINE__);
-    return nullptr;
-  }
-  if (summary.oversizedWavelets) {
-    ReportError("IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported.", kLibdjvuSource,
-                __LINE__);
-    return nullptr;
-  }
-
-  const GP<DjVuImage> decoded = DecodePage(file);
-  if (!decoded) return nullptr;
-  std::unique_ptr<djvu_halfcoded_image, HalfCodedDeleter> result(new djvu_halfcoded_image{});
-  result->page = new djvu_decoded_page{decoded};
-  DjVuImage& page = *decoded;
-  const int width = page.get_width(), height = page.get_height();
-  if (width <= 0 || height <= 0) {
-    Throw("DejaVu decoder: a DJVU or IW44 image was expected", kLibdjvuSource, __LINE__);
-  }
-  result->page_width = static_cast<unsigned>(width);
-  result->page_height = static_cast<unsigned>(height);
-  // INFO's last byte is the page's orientation (djvused set-rotation writes
-  // it), never a size factor: the image is the page.
-  result->image_width = result->page_width;
-  result->image_height = result->page_height;
-  result->coded_size = CodedSize(page);
-  result->resolution = static_cast<unsigned>(std::max(0, page.get_dpi()));
-  const GP<DjVuInfo> info = page.get_info();
-  result->gamma = info ? static_cast<float>(info->gamma) : 2.2f;
-  const std::string description = DescribeChunks(page);
-  result->description = static_cast<char*>(_djvu_malloc(description.size() + 1));
-  if (!result->description) Throw("Failed to allocate memory", kLibdjvuSource, __LINE__);
-  std::memcpy(result->description, description.c_str(), description.size() + 1);
-  return result.release();
+  const std::vector<unsigned char> bytes = ReadAll(*input);
+  djvu_document* document = ReadDocument(bytes);
+  if (!document) return nullptr;
+  djvu_halfcoded_image* page = djvu_document_decode_page(document, 0);
+  djvu_document_free(document);
+  return page;
 }
 
 }  // namespace
+
+std::string PageMessage(const djvu_document& document, int page, const std::string& what) {
+  if (document.pages <= 1) return what;
+  const std::string name = djvu_document_page_name(&document, page);
+  char prefix[96];
+  std::snprintf(prefix, sizeof prefix, "Page %d of %d", page + 1, document.pages);
+  return std::string(prefix) + (name.empty() ? "" : " (" + name + ")") + ": " + what;
+}
+
+djvu_halfcoded_image* DecodeDocumentPage(djvu_document& document, int page) {
+  const auto fail = [&](const std::string& what, int line) {
+    const std::string report = document.port->TakeFirstReport();
+    Throw(PageMessage(document, page, report.empty() ? what : report).c_str(), kLibdjvuSource,
+          line);
+  };
+  const GP<DjVuFile> file = PageFile(document, page);
+  const ChunkSummary summary = SummariseChunks(file);
+  if (summary.oversizedWavelets) {
+    fail("IW44 Images Larger Than 65504 x 65504 Pixels Are Not Supported.", __LINE__);
+  }
+  // The codec's file decoder is driven directly and its outcome checked: a
+  // file that fails to decode never reaches the page object.
+  file->resume_decode(true);
+  if (!file->is_decode_ok()) fail("DejaVu decoder: a DJVU or IW44 image was expected", __LINE__);
+  const GP<DjVuImage> image = DjVuImage::create(file);
+  if (file->info) image->set_rotate(file->info->orientation);
+  return MakeHalfCoded(image, document, page);
+}
 
 }  // namespace djvu
 

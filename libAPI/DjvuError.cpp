@@ -43,9 +43,21 @@ void ReportException(const GException& exception) {
     return;
   }
   // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
-  const GUTF8String text = DjVuMessage::LookUpUTF8(cause);
-  ReportError(text.length() ? static_cast<const char*>(text) : cause, exception.get_file(),
-              exception.get_line());
+  ReportError(CodecText(cause).c_str(), exception.get_file(), exception.get_line());
+}
+
+std::string CodecText(const char* message) {
+  if (!message) return std::string();
+  const GUTF8String looked = DjVuMessage::LookUpUTF8(message);
+  std::string text = looked.length() ? static_cast<const char*>(looked) : message;
+  // "[1-11711] Failed to open ..."
+  if (text.size() > 2 && text[0] == '[') {
+    const size_t close = text.find("] ");
+    if (close != std::string::npos && text.find_first_not_of("0123456789-", 1) == close) {
+      text.erase(0, close + 2);
+    }
+  }
+  return text;
 }
 
 void ReportProgress(const char* text, int percent, void* progressArg) {

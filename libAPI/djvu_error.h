@@ -10,6 +10,8 @@
 // thread never reports into a worker's progress callback (or the reverse).
 #pragma once
 
+#include <string>
+
 #include "GException.h"
 
 typedef void (*djvu_error_handler)(const char* message, const char* file, int line);
@@ -28,6 +30,10 @@ void ReportError(const char* message, const char* file, int line);
 // Reports a caught exception; one without a message reports "Invalid exception".
 // The codec's message identifiers are turned into readable text.
 void ReportException(const GException& exception);
+
+// The readable text of a codec message: message identifiers are looked up,
+// and the "[1-11711] " number the codec puts before its texts is dropped.
+std::string CodecText(const char* message);
 
 // Calls the calling thread's progress handler when one is installed.
 void ReportProgress(const char* text, int percent, void* progressArg);

@@ -22,6 +22,8 @@ struct djvu_halfcoded_image {
   unsigned resolution;  // dots per inch, 0 when unknown
   float gamma;          // the page's gamma
   djvu_decoded_page* page;
+  int page_index;      // the page of its document (0 = first)
+  int document_pages;  // pages of that document (1 for a single-page file)
 };
 
 // Layers a page can be rendered as.
@@ -44,9 +46,11 @@ struct djvu_render_options {
   unsigned reserved;
 };
 
-// Reads a single-page DjVu (FORM:DJVU) or IW44 (FORM:PM44, FORM:BM44) file
-// through read (or, without one, from context as a stdio FILE*, standard
-// input when null) and decodes it. Null on failure (reported).
+// Reads a DjVu file (a single page, FORM:DJVU, or a bundled document,
+// FORM:DJVM) or an IW44 file (FORM:PM44, FORM:BM44) through read (or,
+// without one, from context as a stdio FILE*, standard input when null) and
+// decodes its first page. Null on failure (reported). Multipage documents
+// in files are opened page by page with djvu_document_open.
 djvu_halfcoded_image* djvu_decode(djvu_read_routine read, void* context);
 
 // Releases the decoded page, the description and the record; null ignored.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Makes the small DjVu and IW44 files under tests/data/djvu with DjVuLibre's
-own tools (cjb2, c44, djvumake, djvm), so that the reader is tested on files
-written by another encoder. The same files seed the read_djvu fuzzer.
+own tools (cjb2, c44, djvumake, djvm, djvmcvt, djvused), so that the reader is
+tested on files written by another encoder. The same files seed the read_djvu
+fuzzer.
 
 Run from the repository root: scripts/make_djvu_fixtures.py
 """
@@ -78,6 +79,56 @@ def run(*args, cwd):
                    stderr=subprocess.DEVNULL)
 
 
+OUTLINE = b"""(bookmarks
+ ("Cover" "#1")
+ ("Pictures" "#compound.djvu"
+  ("Photo" "#3")))
+"""
+TEXT = b'(page 0 0 120 90 (line 5 60 115 80 (word 5 60 50 80 "Hello") (word 60 60 115 80 "world")))\n'
+
+
+def dirm_offsets(data):
+    """Where the page offsets of a bundle's DIRM chunk are, and how many."""
+    at = data.find(b"DIRM")
+    count = struct.unpack(">H", data[at + 9:at + 11])[0]
+    return at + 11, count
+
+
+def write_documents(work):
+    """Multipage documents: a bundled book of three pages with titles, an
+    outline and hidden text; the same with turned pages; its indirect form;
+    and two bundles whose directories lie."""
+    run("djvm", "-c", "book.djvu", "bilevel.djvu", "compound.djvu", "photo.djvu", cwd=work)
+    with open(os.path.join(work, "outline.txt"), "wb") as f:
+        f.write(OUTLINE)
+    with open(os.path.join(work, "text.txt"), "wb") as f:
+        f.write(TEXT)
+    run("djvused", "book.djvu", "-e", "set-outline outline.txt; select 1; set-txt text.txt; "
+        'set-page-title "Cover page"', "-s", cwd=work)
+    shutil.copy(os.path.join(work, "book.djvu"), os.path.join(work, "rotated.djvu"))
+    run("djvused", "rotated.djvu", "-e", "select 2; set-rotation 1; select 3; set-rotation 2",
+        "-s", cwd=work)
+    indirect = os.path.join(OUT, "indirect")
+    shutil.rmtree(indirect, ignore_errors=True)
+    os.makedirs(indirect)
+    run("djvmcvt", "-i", "book.djvu", indirect, "index.djvu", cwd=work)
+
+    book = open(os.path.join(work, "book.djvu"), "rb").read()
+    at, count = dirm_offsets(book)
+    assert count == 3
+    lying = bytearray(book)
+    # Page 2 starts three bytes into its FORM, page 3 far past the end.
+    second = struct.unpack(">I", lying[at + 4:at + 8])[0]
+    lying[at + 4:at + 8] = struct.pack(">I", second + 3)
+    lying[at + 8:at + 12] = struct.pack(">I", 0x7FFFFFF0)
+    with open(os.path.join(work, "lying-dirm.djvu"), "wb") as f:
+        f.write(lying)
+    empty = bytearray(book)
+    empty[at - 2:at] = struct.pack(">H", 0)
+    with open(os.path.join(work, "no-pages.djvu"), "wb") as f:
+        f.write(empty)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     os.makedirs(SEEDS, exist_ok=True)
@@ -108,7 +159,10 @@ def main():
         write_form(os.path.join(work, "maskcolours.djvu"), b"DJVU",
                    [c for c in chunks(os.path.join(work, "fgbz.djvu")) if c[0] != b"BG44"])
 
-        names = ["bilevel.djvu", "compound.djvu", "photo.djvu", "fgbz.djvu", "incl.djvu",
+        write_documents(work)
+
+        names = ["book.djvu", "rotated.djvu", "lying-dirm.djvu", "no-pages.djvu",
+                 "bilevel.djvu", "compound.djvu", "photo.djvu", "fgbz.djvu", "incl.djvu",
                  "bundle.djvu", "colour.iw44", "gray.iw44", "annotated.djvu",
                  "maskcolours.djvu"]
         for name in names:

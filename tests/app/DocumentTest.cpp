@@ -92,7 +92,23 @@ TEST_F(DocumentTest, AFailedOpenLeavesTheDocumentAsItWas) {
       {dir.file("broken.djvu"), 0, "File type not recognized!"},
   };
   test::WriteText(dir.file("broken.djvu"), "AT&TFORM not really");
-  for (const Case& c : cases) {
+  // Empty files, noise and a folder under every name the program reads.
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  std::filesystem::create_directory(dir.file("folder.tif"));
+  all.push_back({dir.file("folder.tif"), 0, "Failed to open the image!"});
+  std::vector<uint8_t> noise(3000);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
+  for (const char* extension : {".djvu", ".iw44", ".bmp", ".ppm", ".pgm", ".pbm", ".jpg", ".tif"}) {
+    const std::string empty = dir.file(std::string("empty") + extension);
+    const std::string noisy = dir.file(std::string("noise") + extension);
+    test::WriteBytes(empty, {});
+    test::WriteBytes(noisy, noise);
+    const bool djvu = std::string(extension) == ".djvu" || std::string(extension) == ".iw44";
+    const char* message = djvu ? "File type not recognized!" : "Failed to open the image!";
+    all.push_back({empty, 0, message});
+    all.push_back({noisy, 0, message});
+  }
+  for (const Case& c : all) {
     prompts.errors.clear();
     doc.setRequestedOpenType(c.requestedType);
     EXPECT_FALSE(doc.openDocument(Q(c.path), NoFit())) << c.path;

@@ -88,7 +88,11 @@ TEST_F(MainFrameTest, OpenShowsThePageFittedWithPanesAndZoomBox) {
   EXPECT_TRUE(frame->windowTitle().startsWith("page.bmp"));
   EXPECT_EQ(settings.recentFiles.front(), path);
   EXPECT_TRUE(command("Save As")->isEnabled());
-  EXPECT_FALSE(command("Save")->isEnabled());   // not modified
+  EXPECT_FALSE(command("Save")->isEnabled());  // not modified
+  frame->document().imageEdited();
+  EXPECT_TRUE(command("Save")->isEnabled());
+  EXPECT_TRUE(frame->windowTitle().startsWith("page.bmp[*]"));
+  EXPECT_TRUE(frame->isWindowModified());
   EXPECT_FALSE(command("Color")->isEnabled());  // not a DjVu page
 }
 

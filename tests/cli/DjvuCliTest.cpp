@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/Bmp.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RunCli.h"
@@ -27,10 +29,53 @@ TEST(DjvuCliTest, InfoShowsTheProbeAndThePageDescription) {
   EXPECT_TRUE(Contains(r.out, "FG44  IW44 foreground colors"));
   EXPECT_TRUE(Contains(r.out, "form:        BM44"));
   EXPECT_TRUE(Contains(r.out, "header kind: 2"));
+}
 
-  r = RunCli("info " + Fixture("bundle.djvu"));
+TEST(DjvuCliTest, InfoListsThePagesOfADocument) {
+  auto r = RunCli("info --page 2 " + Fixture("rotated.djvu"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "document:    bundled document, 3 pages")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "page 1:      120 x 90, 300 dpi, bilevel.djvu \"Cover page\""))
+      << r.out;
+  EXPECT_TRUE(Contains(
+      r.out, "page 2:      90 x 120, 300 dpi, turned 90 degrees counter-clockwise, compound.djvu"));
+  EXPECT_TRUE(Contains(r.out, "page 3:      120 x 90, 150 dpi, turned upside down, photo.djvu"));
+  EXPECT_TRUE(Contains(r.out, "outline:     3 bookmarks"));
+  EXPECT_TRUE(Contains(r.out, "page 2 of 3:"));
+  EXPECT_TRUE(Contains(r.out, "chunks:      mask background foreground (flags 7)"));
+
+  // A page whose file is missing is named; the others are still listed.
+  test::TempDir dir;
+  const std::string folder = dir.file("indirect");
+  std::filesystem::copy(std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/indirect", folder);
+  std::filesystem::remove(folder + "/photo.djvu");
+  r = RunCli("info " + Quote(folder + "/index.djvu"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "Unknown secondary identifier: DJVM")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "document:    indirect document, 3 pages")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "page 2:      120 x 90, 300 dpi, compound.djvu")) << r.out;
+  EXPECT_TRUE(Contains(r.out,
+                       "page 3:      cannot be read: Page 3 of 3 (photo.djvu): Failed to "
+                       "open 'photo.djvu': No such file or directory."))
+      << r.out;
+  EXPECT_TRUE(Contains(r.err, "some pages of")) << r.err;
+}
+
+TEST(DjvuCliTest, PageChoosesThePageOfADocument) {
+  test::TempDir dir;
+  const std::string out = dir.file("page.bmp");
+  auto r = RunCli("render " + Fixture("rotated.djvu") + " " + Quote(out) + " --page 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "bmp, 90 x 120, 24 bits")) << r.out;
+  r = RunCli("convert " + Fixture("indirect/index.djvu") + " " + Quote(out) + " --page 3");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "bmp, 120 x 90, 24 bits")) << r.out;
+  r = RunCli("mask " + Fixture("book.djvu") + " " + Quote(dir.file("mask.pbm")) + " --page 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunCli("render " + Fixture("book.djvu") + " " + Quote(out) + " --page 4");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "There is no page 4: ")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "book.djvu has 3 pages.")) << r.err;
+  EXPECT_EQ(RunCli("render " + Fixture("book.djvu") + " " + Quote(out) + " --page 0").status, 2);
 }
 
 // A page turned upside down (djvused set-rotation 2 writes 2 into INFO's
@@ -74,9 +119,9 @@ TEST(DjvuCliTest, RenderWritesTheChosenLayerAtTheZoomLevel) {
   EXPECT_EQ(RunCli("render " + Fixture("compound.djvu") + " " + Quote(out) + " --zoom -100").status,
             2);
   EXPECT_EQ(RunCli("render " + Quote(out) + " " + Quote(out)).status, 2);
-  r = RunCli("render " + Fixture("incl.djvu") + " " + Quote(out));
+  r = RunCli("render " + Fixture("lying-dirm.djvu") + " " + Quote(out) + " --page 3");
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "Failed to load half coded image.")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Page 3 of 3 (photo.djvu): ")) << r.err;
 }
 
 }  // namespace

@@ -45,6 +45,28 @@ TEST(AtomicFileTest, AbandonedWriteLeavesTheOldFileAndNoLeftovers) {
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
+TEST(AtomicFileTest, ClosedFilesWaitForTheirCommit) {
+  test::TempDir dir;
+  const std::string kept = dir.file("kept.bin"), replaced = dir.file("replaced.bin");
+  test::WriteText(kept, "old");
+  test::WriteText(replaced, "old");
+  {
+    AtomicFile abandoned(kept), committed(replaced);
+    for (AtomicFile* file : {&abandoned, &committed}) {
+      ASSERT_TRUE(file->Open());
+      ASSERT_TRUE(WriteAll(file->stream(), "written", 7));
+      ASSERT_TRUE(file->Close());
+      EXPECT_EQ(file->stream(), nullptr);
+    }
+    EXPECT_EQ(EntriesIn(dir.path()), 4u);  // both written beside their targets
+    ASSERT_TRUE(committed.Commit());
+    EXPECT_FALSE(committed.Commit());
+  }
+  EXPECT_EQ(test::ReadBytes(kept).size(), 3u);
+  EXPECT_EQ(test::ReadBytes(replaced).size(), 7u);
+  EXPECT_EQ(EntriesIn(dir.path()), 2u);
+}
+
 TEST(AtomicFileTest, OpenFailsInAMissingDirectory) {
   test::TempDir dir;
   AtomicFile file(dir.file("missing/out.bin"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "formats/DjvuReader.h"
@@ -118,8 +119,8 @@ TEST_F(DjvuReaderTest, ProbeRefusesBrokenStructure) {
   std::vector<uint8_t> longer = bytes;
   longer.push_back(0);
   EXPECT_EQ(probe(longer), "Error! Stored FORM chunk size is 88, but actual file chunk is 89.\n");
-  EXPECT_EQ(probe(test::ReadBytes(Fixture("bundle.djvu"))),
-            "Error! Unknown secondary identifier: DJVM\n");
+  EXPECT_EQ(probe({'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0, 0, 0, 4, 'D', 'J', 'V', 'I'}),
+            "Error! Unknown secondary identifier: DJVI\n");
   std::vector<uint8_t> noInfo = bytes;
   std::copy_n("INFX", 4, noInfo.begin() + 16);
   EXPECT_EQ(probe(noInfo), "Error! No INFO chunk in " + path + "!\n");
@@ -148,13 +149,99 @@ TEST_F(DjvuReaderTest, LoadKeepsTheDecodedPageSharedWithClones) {
   ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, 0, 2.2));
   EXPECT_EQ(image_.raster.pageLink.use_count(), 1);
 
+  // A failed load says why, names nothing on standard error and leaves no page.
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(LoadHalfCoded(image_, Fixture("bundle.djvu")));
-  const std::string report = testing::internal::GetCapturedStderr();
-  EXPECT_STREQ(LastMessage(), "Failed to load half coded image.");
-  EXPECT_NE(report.find("DjVu Error: 'Multipage Bundled DjVu Documents Are Not Supported Yet.'"),
-            std::string::npos);
+  test::WriteBytes(dir_.file("damaged.djvu"),
+                   {'A', 'T', '&', 'T', 'F', 'O', 'R', 'M', 0, 0, 0, 12,
+                    'D', 'J', 'V', 'U', 'I', 'N', 'F', 'O', 0, 0, 0, 99});
+  EXPECT_FALSE(LoadHalfCoded(image_, dir_.file("damaged.djvu")));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_STRNE(LastMessage(), "");
   EXPECT_EQ(image_.raster.pageLink, nullptr);
+}
+
+TEST_F(DjvuReaderTest, ProbeDescribesEachPageOfADocument) {
+  struct Case {
+    const char* file;
+    int page;
+    int flags;
+    int rotation;
+    int resolution;
+  };
+  const Case cases[] = {
+      {"book.djvu", 0, 1, 0, 300},
+      {"book.djvu", 1, 7, 0, 300},
+      {"indirect/index.djvu", 2, 2, 0, 150},
+      // The INFO chunk's own size, before the page is turned.
+      {"rotated.djvu", 1, 7, 1, 300},
+      {"rotated.djvu", 2, 2, 2, 150},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " page " + std::to_string(c.page + 1));
+    DjvuFileInfo info;
+    ASSERT_TRUE(ProbeDjvuFile(image_, Fixture(c.file), info, c.page)) << LastMessage();
+    EXPECT_EQ(DjvuFormName(info.formType), "DJVM");
+    EXPECT_EQ(DjvuFileType(info), kFileDjvu);
+    EXPECT_EQ(info.pageCount, 3);
+    EXPECT_EQ(info.pageIndex, c.page);
+    EXPECT_EQ(info.chunkFlags, c.flags);
+    EXPECT_EQ(info.rotation, c.rotation);
+    EXPECT_EQ(info.resolution, c.resolution);
+    EXPECT_EQ(info.width, 120);
+    EXPECT_EQ(info.height, 90);
+    EXPECT_EQ(info.minorVersion, 24);
+    EXPECT_EQ(info.gamma, 22);
+  }
+  DjvuFileInfo info;
+  EXPECT_FALSE(ProbeDjvuFile(image_, Fixture("book.djvu"), info, 3));
+  EXPECT_EQ(std::string(LastMessage()),
+            "There is no page 4: " + Fixture("book.djvu") + " has 3 pages.");
+  EXPECT_FALSE(ProbeDjvuFile(image_, Fixture("compound.djvu"), info, 1));
+  EXPECT_EQ(std::string(LastMessage()),
+            "There is no page 2: " + Fixture("compound.djvu") + " has 1 page.");
+  EXPECT_FALSE(ProbeDjvuFile(image_, Fixture("no-pages.djvu"), info));
+  EXPECT_EQ(std::string(LastMessage()), Fixture("no-pages.djvu") + " has no pages.");
+  EXPECT_EQ(CountDjvuPages(image_, Fixture("indirect/index.djvu")), 3);
+  EXPECT_EQ(CountDjvuPages(image_, Fixture("colour.iw44")), 1);
+}
+
+TEST_F(DjvuReaderTest, PagesOfADocumentReadOneByOne) {
+  for (const char* file : {"book.djvu", "indirect/index.djvu", "rotated.djvu"}) {
+    for (int page = 0; page < 3; ++page) {
+      SCOPED_TRACE(std::string(file) + " page " + std::to_string(page + 1));
+      ReadOptions options;
+      options.page = page;
+      options.zoom = -1;
+      ASSERT_TRUE(ReadImageFile(image_, Fixture(file), kFileDjvu, options)) << LastMessage();
+      EXPECT_EQ(image_.raster.pageCount, 3);
+      EXPECT_EQ(image_.raster.pageIndex, page);
+      const bool gray = page == 0;
+      ExpectRasterMatches(
+          image_.raster,
+          test::RenderReference(Fixture(file), 2,
+                                gray ? ReferenceMode::kMask : ReferenceMode::kColor, gray, page),
+          gray ? 1 : 0);
+      // Re-rendering keeps the page's place in its document.
+      ASSERT_TRUE(RenderDjvu(image_, kDjvuLayerColor, 24, 0, 2.2));
+      EXPECT_EQ(image_.raster.pageCount, 3);
+      EXPECT_EQ(image_.raster.pageIndex, page);
+    }
+  }
+  EXPECT_EQ(image_.raster.width, 120);  // the last page turned upside down
+  EXPECT_EQ(image_.raster.height, 90);
+
+  // A page whose file is missing names itself; the others read.
+  const std::string folder = dir_.file("indirect");
+  std::filesystem::copy(Fixture("indirect"), folder);
+  std::filesystem::remove(folder + "/photo.djvu");
+  ReadOptions third;
+  third.page = 2;
+  EXPECT_FALSE(ReadImageFile(image_, folder + "/index.djvu", kFileDjvu, third));
+  EXPECT_EQ(std::string(LastMessage()),
+            "Page 3 of 3 (photo.djvu): Failed to open 'photo.djvu': No such file or directory.");
+  EXPECT_TRUE(ReadImageFile(image_, folder + "/index.djvu", kFileDjvu));
+  EXPECT_FALSE(LoadHalfCoded(image_, Fixture("lying-dirm.djvu"), 2));
+  EXPECT_EQ(std::string(LastMessage()).rfind("Page 3 of 3 (photo.djvu): ", 0), 0u);
 }
 
 TEST_F(DjvuReaderTest, RendersEveryKindOfPageLikeTheCodec) {

@@ -25,7 +25,7 @@ ddjvu_render_mode_t ModeOf(ReferenceMode mode) {
 }  // namespace
 
 ReferenceImage RenderReference(const std::string& path, int subsample, ReferenceMode mode,
-                               bool gray) {
+                               bool gray, int pageNumber) {
   ReferenceImage image;
   std::unique_ptr<ddjvu_context_t, void (*)(ddjvu_context_t*)> context(
       ddjvu_context_create("leafsmith-test"), ddjvu_context_release);
@@ -33,7 +33,7 @@ ReferenceImage RenderReference(const std::string& path, int subsample, Reference
   if (!document) return image;
   while (!ddjvu_document_decoding_done(document))
     ddjvu_message_wait(context.get()), Drain(context.get());
-  ddjvu_page_t* page = ddjvu_page_create_by_pageno(document, 0);
+  ddjvu_page_t* page = ddjvu_page_create_by_pageno(document, pageNumber);
   while (page && !ddjvu_page_decoding_done(page))
     ddjvu_message_wait(context.get()), Drain(context.get());
   if (page && !ddjvu_page_decoding_error(page)) {

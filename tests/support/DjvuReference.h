@@ -19,9 +19,10 @@ struct ReferenceImage {
   }
 };
 
-// The whole first page of a file reduced by subsample (the codec's page
-// rectangle of ceil(size / subsample) pixels); empty when it cannot render.
+// The whole page (0 = first) of a file reduced by subsample (the codec's
+// page rectangle of ceil(size / subsample) pixels), turned as the page asks;
+// empty when it cannot render.
 ReferenceImage RenderReference(const std::string& path, int subsample, ReferenceMode mode,
-                               bool gray = false);
+                               bool gray = false, int pageNumber = 0);
 
 }  // namespace leaf::test

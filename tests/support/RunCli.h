@@ -15,6 +15,13 @@ struct CliResult {
 // settings file in a private directory unless the arguments name one.
 CliResult RunCli(const std::string& arguments);
 
+// Runs a shell command (another program, such as DjVuLibre's ddjvu) and
+// captures what it printed.
+CliResult RunCommand(const std::string& command);
+
+// True when a program of that name is on the PATH.
+bool HaveProgram(const std::string& name);
+
 // Quotes a path for the shell.
 std::string Quote(const std::string& text);
 

@@ -1,0 +1,42 @@
+// Saving many pages as one DjVu document: each page is read and encoded on
+// its own, in parallel on the available cores, and the encoded pages are
+// put together in order, bundled in one file or as an indirect document.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "SaveImageFile.h"
+#include "image/DibImage.h"
+
+namespace leaf {
+
+// Fills page with page number index (0 = first) of the document to write;
+// false with the calling thread's message buffer set. Called on worker
+// threads, several at once, each with an image of its own.
+using DjvuPageSource = std::function<bool(int index, DibImage& page)>;
+
+struct DjvuBookOptions {
+  // False: one bundled file at the path. True: the path names the index file
+  // of an indirect document, and each page is a file beside it.
+  bool indirect = false;
+  // Pages encoded at the same time; 0 takes the number of cores.
+  int threads = 0;
+  // Called on the calling thread after each page is put in place.
+  std::function<void(int pagesDone, int pageCount)> progress;
+};
+
+// Writes pageCount pages from source as one DjVu document, each encoded as
+// SaveDjvu would with the parameters. Memory holds the pages being encoded
+// and at most twice as many encoded ones waiting for their turn, never the
+// whole document. Nothing is written, and no existing file is replaced,
+// unless every page succeeds; the failure names the page. A document of one
+// page is written as a single-page file unless indirect.
+bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& source,
+                  const DjvuSaveParameters& parameters, const DjvuBookOptions& options = {});
+
+// The name of a page in a document: "p0001.djvu", or for an indirect
+// document's page files the index's name first ("book-p0001.djvu").
+std::string DjvuPageName(const std::string& indexPath, int index, int pageCount, bool indirect);
+
+}  // namespace leaf
