@@ -110,7 +110,11 @@ static void Later(QAction* action) { action->setEnabled(false); }
 
 void CMainFrame::createFileMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&File"));
-  Later(addCommand(menu, tr("&New Scan"), tr("Scan a new document"), {QKeySequence::New}));
+  connect(addCommand(menu, tr("&New Scan"), tr("Scan a new document"), {QKeySequence::New}),
+          &QAction::triggered, this, [this] { newScanCommand(false); });
+  connect(addCommand(menu, tr("Acquire A&ll Pages..."),
+                     tr("Scan every page in the document feeder into one document")),
+          &QAction::triggered, this, [this] { newScanCommand(true); });
   connect(addCommand(menu, tr("&Open..."), tr("Open an existing document"), {QKeySequence::Open}),
           &QAction::triggered, this, &CMainFrame::openCommand);
   connect(addCommand(menu, tr("&Save"), tr("Save the active document"), {QKeySequence::Save}),
@@ -119,7 +123,8 @@ void CMainFrame::createFileMenu() {
                      {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), QKeySequence::SaveAs}),
           &QAction::triggered, doc_, [this] { doc_->saveAsCommand(); });
   menu->addSeparator();
-  Later(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")));
+  connect(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")),
+          &QAction::triggered, this, &CMainFrame::selectSourceCommand);
   menu->addSeparator();
   Later(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}));
   Later(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")));

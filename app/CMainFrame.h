@@ -9,6 +9,7 @@
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
+#include "scanner/ScanTypes.h"
 
 class CLeafDoc;
 class CLeafView;
@@ -37,6 +38,10 @@ class CMainFrame : public QMainWindow {
 
   // Commands, callable by tests as the menus call them.
   void openCommand();
+  // Scans a page (or with allPages every page in the feeder) into a new
+  // untitled document, from the scanner chosen in Select Source.
+  void newScanCommand(bool allPages = false);
+  void selectSourceCommand();
   void exitCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
@@ -80,6 +85,9 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // Opens the scanner off the interface thread and reads what it offers;
+  // device: the name asked for, then the one opened.
+  bool queryScanner(std::string& device, leaf::scan::ScannerCapabilities& caps);
 
   leaf::AppSettings& settings_;
   QString profilePath_;

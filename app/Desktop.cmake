@@ -5,12 +5,15 @@ find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
 add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
   CAboutDlg.cpp
+  CAcquireDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafView.cpp
   CMainFrame.cpp
+  CMainFrameScan.cpp
   CProgramHintDlg.cpp
   CSaveProgressDlg.cpp
+  CSelectSourceDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
@@ -23,8 +26,8 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
-                      Qt6::Widgets)
+target_link_libraries(leafsmith_ui PUBLIC save_parameters formats scanner settings
+                      leafsmith_shell_support Qt6::Widgets)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)

@@ -8,11 +8,13 @@
 #include <filesystem>
 
 #include "ZoomLevel.h"
+#include "formats/DjvuBookWriter.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/DepthConversions.h"
 #include "image/Messages.h"
 #include "image/Transforms.h"
+#include "scanner/ScanOutput.h"
 
 namespace leaf {
 
@@ -46,12 +48,6 @@ FileTypeCode TypeToOpen(const OpenRequest& request, const DibImage& probe, int& 
   return DjvuFileType(info);
 }
 
-int FitFor(const DibRaster& raster, int width, int height, const FitArea& fit) {
-  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
-  return FitZoom(static_cast<long long>(width * aspect.x),
-                 static_cast<long long>(height * aspect.y), fit.width, fit.height, fit.imageFit);
-}
-
 bool ReplayEdits(DibImage& image, int symmetry, bool negative, bool gray) {
   if (symmetry != 0 && !ApplySymmetry(image, symmetry)) return false;
   if (negative && !Negative(image)) return false;
@@ -82,7 +78,7 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
     if (progress) progress("Decoding the page...", 0);
     if (!LoadHalfCoded(page.image, request.path)) return Failure(std::move(page), kFailedToOpen);
     DibRaster& r = page.image.raster;
-    page.zoom = FitFor(r, r.width, r.height, request.fit);
+    page.zoom = FittedZoom(r, request.fit);
     if (progress) progress("Rendering the page...", 50);
     const int renderZoom = request.fancyZoom && page.zoom < 0 ? page.zoom : 0;
     if (!RenderLocked(page.image, request.render, renderZoom)) {
@@ -97,7 +93,7 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
       return Failure(std::move(page), kFailedToOpen);
     }
     const DibRaster& r = page.image.raster;
-    page.zoom = FitFor(r, r.width, r.height, request.fit);
+    page.zoom = FittedZoom(r, request.fit);
   }
   page.image.SetProgressCallback(nullptr);
   page.ok = true;
@@ -149,6 +145,20 @@ bool MoveIntoPlace(const std::string& written, const std::string& path, std::str
   return true;
 }
 
+// Puts the written file in place through commit; removes it when the save
+// was stopped meanwhile.
+bool CommitWritten(const std::string& written, const std::string& path,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  bool moved = false;
+  const bool committed = commit([&] { return moved = MoveIntoPlace(written, path, message); });
+  if (!committed && !moved) {
+    std::error_code error;
+    std::filesystem::remove(written, error);
+  }
+  return committed && moved;
+}
+
 // The true pixels of the page for saving: DjVu and IW44 pages at full size
 // and 24 bits, a JPEG read for a low-colour display read again.
 bool PrepareForSaving(DibImage& copy, const SaveRequest& request) {
@@ -171,6 +181,13 @@ bool PrepareForSaving(DibImage& copy, const SaveRequest& request) {
 
 }  // namespace
 
+int FittedZoom(const DibRaster& raster, const FitArea& fit) {
+  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
+  return FitZoom(static_cast<long long>(raster.width * aspect.x),
+                 static_cast<long long>(raster.height * aspect.y), fit.width, fit.height,
+                 fit.imageFit);
+}
+
 bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message) {
@@ -184,14 +201,50 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
     message = LastMessage();
     return false;
   }
-  bool moved = false;
-  const bool committed =
-      commit([&] { return moved = MoveIntoPlace(written, request.path, message); });
-  if (!committed && !moved) {
-    std::error_code error;
-    std::filesystem::remove(written, error);
+  return CommitWritten(written, request.path, commit, message);
+}
+
+bool SavePages(const PageList& pages, const SaveRequest& request,
+               const std::function<bool(const std::function<bool()>&)>& commit,
+               const DibImage::ProgressCallback& progress,
+               const std::function<bool()>& stopRequested, std::string& message) {
+  const int count = static_cast<int>(pages.size());
+  ClearMessage();
+  if (request.type != kFileDjvu) {
+    for (int index = 0; index < count; ++index) {
+      if (stopRequested()) return false;
+      DibImage copy;
+      const std::string path = scan::NumberedPagePath(request.path, index);
+      const std::string text = "Saving " + std::filesystem::path(path).filename().string();
+      if (progress) progress(text.c_str(), index * 100 / count);
+      ClearMessage();
+      if (!copy.Clone(*pages[index]) ||
+          !SaveImageFile(path, request.type, copy, request.parameters)) {
+        message = path + ": " + LastMessage();
+        return false;
+      }
+    }
+    return true;
   }
-  return committed && moved;
+  const std::string written = SavingNameFor(request.path);
+  DjvuBookOptions options;
+  options.progress = [&](int done, int total) {
+    const std::string text =
+        "Encoded page " + std::to_string(done) + " of " + std::to_string(total);
+    if (progress) progress(text.c_str(), done * 100 / total);
+  };
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (stopRequested()) {
+      SetMessage("The save was stopped.");
+      return false;
+    }
+    return page.Clone(*pages[static_cast<size_t>(index)]);
+  };
+  if (!SaveDjvuBook(written, count, source, request.parameters.djvu, options)) {
+    message = LastMessage();
+    return false;
+  }
+  return CommitWritten(written, request.path, commit, message);
 }
 
 }  // namespace leaf

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/SaveParameters.h"
 #include "formats/FileType.h"
@@ -51,6 +53,9 @@ struct OpenedPage {
 // zoom (full size when fancyZoom is off or the page fits at 1:1).
 OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback& progress);
 
+// The zoom level at which the page fits the area.
+int FittedZoom(const DibRaster& raster, const FitArea& fit);
+
 // Every decoded page is rendered under this lock: the codec's page objects
 // are not safe against two renders at once.
 std::mutex& PageRenderMutex();
@@ -78,5 +83,19 @@ struct SaveRequest {
 bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message);
+
+// The pages of a scanned batch as a save sees them: shared, never changed
+// while it runs.
+using PageList = std::vector<std::shared_ptr<const DibImage>>;
+
+// Saves several pages: as one DjVu document (written beside the target
+// first, then put in place by commit as SavePage does), or in the other
+// types as one numbered file per page ("name-0001.jpg", ...). progress hears
+// each page; stopRequested is asked between pages, and a stopped DjVu save
+// writes nothing.
+bool SavePages(const PageList& pages, const SaveRequest& request,
+               const std::function<bool(const std::function<bool()>&)>& commit,
+               const DibImage::ProgressCallback& progress,
+               const std::function<bool()>& stopRequested, std::string& message);
 
 }  // namespace leaf

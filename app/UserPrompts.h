@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "scanner/ScanTypes.h"
+
 class QWidget;
 
 class CUserPrompts {
@@ -36,6 +38,13 @@ class CUserPrompts {
   virtual FileChoice chooseOpenPath(const QString& folder, int filterRow) = 0;
   // Yes to "review the settings before saving": shows the DjVu settings.
   virtual void reviewDjvuSettings() = 0;
+  // Select Source: device holds the scanner chosen before and gets the new
+  // choice; false for Cancel.
+  virtual bool chooseScanDevice(QString& device) = 0;
+  // The options of a scan on the opened device; request holds the last
+  // scan's and gets the chosen ones. False for Cancel.
+  virtual bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
+                                 bool allPages, leaf::scan::ScanRequest& request) = 0;
 };
 
 // The real dialogs, owned by the given window.
@@ -52,6 +61,9 @@ class CDialogPrompts : public CUserPrompts {
                             int filterRow) override;
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
   void reviewDjvuSettings() override;
+  bool chooseScanDevice(QString& device) override;
+  bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
+                         bool allPages, leaf::scan::ScanRequest& request) override;
 
   // Called for reviewDjvuSettings once the DjVu settings dialog exists.
   void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }

@@ -419,4 +419,13 @@ ScanOutcome AcquirePages(const ScanRequest& request, const PageHandler& onPage,
   return scanner->Scan(allPages, onPage, progress, cancel);
 }
 
+bool QueryScanner(const std::string& name, std::string& opened, ScannerCapabilities& caps,
+                  std::string& error) {
+  const std::unique_ptr<Scanner> scanner = Scanner::Open(name, error);
+  if (!scanner) return false;
+  opened = scanner->name();
+  caps = scanner->Capabilities();
+  return true;
+}
+
 }  // namespace leaf::scan

@@ -73,4 +73,10 @@ ScanOutcome AcquirePages(const ScanRequest& request, const PageHandler& onPage,
                          const ScanProgress& progress, ScanCancel& cancel,
                          bool feederBatch = false);
 
+// What a device offers, for an options dialog: opens it (the first one found
+// for an empty name), reads its capabilities and releases it. opened gets
+// the device's name; false with the reason in error.
+bool QueryScanner(const std::string& name, std::string& opened, ScannerCapabilities& caps,
+                  std::string& error);
+
 }  // namespace leaf::scan
