@@ -64,8 +64,8 @@ CAcquireDlg::CAcquireDlg(const QString& deviceName, const ScannerCapabilities& c
   form->addRow(tr("&Mode:"), mode_);
   addResolutions(last.resolution);
   // A list of resolutions or a range: only the one in use is laid out.
-  QWidget* resolution = caps_.resolutionList.empty() ? static_cast<QWidget*>(resolutionRange_)
-                                                     : resolutionList_;
+  QWidget* resolution =
+      caps_.resolutionList.empty() ? static_cast<QWidget*>(resolutionRange_) : resolutionList_;
   form->addRow(tr("&Resolution:"), resolution);
   addSources(last.source);
   form->addRow(tr("&Source:"), source_);
@@ -140,8 +140,8 @@ void CAcquireDlg::addArea() {
 
 void CAcquireDlg::onSourceChosen() {
   const int row = source_->currentIndex();
-  const bool feeder = row >= 0 && row < static_cast<int>(caps_.sourceIsFeeder.size()) &&
-                      caps_.sourceIsFeeder[row];
+  const bool feeder =
+      row >= 0 && row < static_cast<int>(caps_.sourceIsFeeder.size()) && caps_.sourceIsFeeder[row];
   if (!feeder && feeder_->isChecked()) feeder_->setChecked(false);
 }
 

@@ -93,8 +93,7 @@ void CSelectSourceDlg::showDevices(const std::vector<ScanDevice>& devices, bool 
   if (!ok) {
     status_->setText(tr("The scanners could not be listed: %1").arg(error));
   } else if (devices.empty()) {
-    status_->setText(
-        tr("No scanner was found. Connect one, switch it on and press Refresh."));
+    status_->setText(tr("No scanner was found. Connect one, switch it on and press Refresh."));
   } else {
     status_->setText(devices.size() == 1 ? tr("1 scanner found.")
                                          : tr("%1 scanners found.").arg(devices.size()));

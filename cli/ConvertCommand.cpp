@@ -148,8 +148,7 @@ int ConvertToDocument(const ConvertJob& job) {
     std::printf("wrote %s: indirect djvu document, %d page%s in %d files, %llu bytes\n",
                 path.c_str(), count, count == 1 ? "" : "s", count + 1, bytes);
   } else {
-    std::printf("wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), count,
-                count == 1 ? "" : "s", bytes);
+    PrintDocumentWritten(path, count);
   }
   return kExitOk;
 }

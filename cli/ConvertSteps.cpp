@@ -73,6 +73,14 @@ void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& r
   std::fflush(stdout);
 }
 
+void PrintDocumentWritten(const std::string& path, int pages) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  std::printf("wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), pages,
+              pages == 1 ? "" : "s", error ? 0ULL : static_cast<unsigned long long>(bytes));
+  std::fflush(stdout);
+}
+
 void PrintProgress(const char* text, int percent) {
   std::printf("%3d%% %s\n", percent, text);
   std::fflush(stdout);

@@ -26,6 +26,9 @@ bool ApplyEdits(const ConvertJob& job, DibImage& image);
 // "wrote PATH: type, W x H, bits, bytes" on stdout.
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster);
 
+// "wrote PATH: djvu document, N pages, bytes" on stdout.
+void PrintDocumentWritten(const std::string& path, int pages);
+
 // Prints the savers' progress texts with percentages.
 void PrintProgress(const char* text, int percent);
 

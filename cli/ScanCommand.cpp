@@ -207,8 +207,9 @@ std::string ScanUsage() {
       "       leafsmith-cli scan --list\n\n"
       "Scans a page into OUT, in the type its extension (or --type) names, with the\n"
       "editing options applied in the order given. From the document feeder every\n"
-      "page it holds is scanned, each into a numbered file beside OUT (scan-0001.djvu,\n"
-      "scan-0002.djvu, ...). Options not given come from the settings file (the\n"
+      "page it holds is scanned: into one DjVu document when OUT is a .djvu file,\n"
+      "else each into a numbered file beside OUT (scan-0001.jpg, scan-0002.jpg, ...).\n"
+      "Options not given come from the settings file (the\n"
       "scanner chosen in the desktop program and its last mode, resolution and\n"
       "source). Ctrl+C cancels the scan and releases the scanner.\n"
       "\nScanner options:\n";
@@ -241,7 +242,13 @@ int RunScan(Context& context, Args& args) {
     }
     if (convert.showProgress) page.SetProgressCallback(PrintProgress);
     if (!output.Write(page, pageError)) return false;
-    PrintWritten(output.written().back(), convert.outputType, page.raster);
+    if (output.makesDocument()) {
+      std::printf("page %d scanned: %d x %d, %d bits\n", output.pages(), page.raster.width,
+                  page.raster.height, page.raster.bitsPerPixel);
+      std::fflush(stdout);
+    } else {
+      PrintWritten(output.written().back(), convert.outputType, page.raster);
+    }
     return true;
   };
   scan::ScanProgress progress;
@@ -257,6 +264,13 @@ int RunScan(Context& context, Args& args) {
     outcome = scanner->Scan(batch, onPage, progress, cancel);
   }
   if (!pageError.empty()) return Fail(pageError);
+  if (outcome.status == scan::ScanStatus::Failed && output.makesDocument() && output.pages() > 0) {
+    // The pages the feeder gave before it failed are kept as the document.
+    if (!output.Finish(error)) return Fail(outcome.message + " " + error);
+    PrintDocumentWritten(convert.output, output.pages());
+    return Fail(outcome.message + " The " + std::to_string(output.pages()) +
+                " pages scanned before were written to " + convert.output + ".");
+  }
   if (!outcome.ok()) {
     const size_t written = output.written().size();
     if (written == 0) return Fail(outcome.message);
@@ -264,6 +278,7 @@ int RunScan(Context& context, Args& args) {
                 (written == 1 ? " was" : "s were") + " written before.");
   }
   if (!output.Finish(error)) return Fail(error);
+  if (output.makesDocument()) PrintDocumentWritten(convert.output, output.pages());
   return kExitOk;
 }
 

@@ -8,25 +8,48 @@
 namespace leaf::scan {
 
 ScanOutput::ScanOutput(std::string path, FileTypeCode type, SaveParameters parameters, bool batch)
-    : path_(std::move(path)), type_(type), parameters_(std::move(parameters)), batch_(batch) {}
+    : path_(std::move(path)), type_(type), parameters_(std::move(parameters)), batch_(batch) {
+  if (batch_ && type_ == kFileDjvu)
+    book_ = std::make_unique<DjvuBookBuilder>(path_, parameters_.djvu);
+}
+
+ScanOutput::~ScanOutput() = default;
+
+namespace {
+
+std::string FailedToSave(const std::string& path) {
+  const std::string reason = LastMessage();
+  return "Failed to save " + path + (reason.empty() ? "." : ": " + reason);
+}
+
+}  // namespace
 
 std::string ScanOutput::PathFor(int index) const {
-  return batch_ ? NumberedPagePath(path_, index) : path_;
+  return batch_ && !book_ ? NumberedPagePath(path_, index) : path_;
 }
 
 bool ScanOutput::Write(DibImage& page, std::string& error) {
-  const std::string path = PathFor(static_cast<int>(written_.size()));
+  const std::string path = PathFor(pages_);
   ClearMessage();
-  if (!SaveImageFile(path, type_, page, parameters_)) {
-    const std::string reason = LastMessage();
-    error = "Failed to save " + path + (reason.empty() ? "." : ": " + reason);
+  if (book_ ? !book_->Add(page) : !SaveImageFile(path, type_, page, parameters_)) {
+    error = FailedToSave(path);
     return false;
   }
-  written_.push_back(path);
+  ++pages_;
+  if (!book_) written_.push_back(path);
   return true;
 }
 
-bool ScanOutput::Finish(std::string&) { return true; }
+bool ScanOutput::Finish(std::string& error) {
+  if (!book_) return true;
+  ClearMessage();
+  if (!book_->Finish()) {
+    error = FailedToSave(path_);
+    return false;
+  }
+  written_.push_back(path_);
+  return true;
+}
 
 std::string NumberedPagePath(const std::string& path, int index) {
   const std::filesystem::path p(path);

@@ -79,7 +79,8 @@ TEST(SelectSourceDialog, SaysWhenThereIsNoScannerOrNoScannerLibrary) {
     SCOPED_TRACE(c.name);
     CSelectSourceDlg dialog(QStringLiteral("test:0"), nullptr, c.lister);
     WaitForListing(dialog);
-    EXPECT_TRUE(dialog.statusText().contains(QString::fromUtf8(c.status))) << dialog.statusText().toStdString();
+    EXPECT_TRUE(dialog.statusText().contains(QString::fromUtf8(c.status)))
+        << dialog.statusText().toStdString();
     EXPECT_TRUE(dialog.selectedDevice().isEmpty());
     auto* select = dialog.findChild<QPushButton*>();
     for (auto* button : dialog.findChildren<QPushButton*>()) {

@@ -94,6 +94,17 @@ TEST_F(ScanCliTest, TheFeederFillsNumberedFiles) {
   EXPECT_FALSE(test::FileExists(dir_.file("batch/scan-0011.jpg")));
 }
 
+TEST_F(ScanCliTest, TheFeederIntoADjvuFileMakesOneDocument) {
+  const std::string out = dir_.file("book.djvu");
+  const auto r = RunCli("scan " + Quote(out) + " --source adf --resolution 20 --mode lineart");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "page 10 scanned"));
+  EXPECT_TRUE(Contains(r.out, "wrote " + out + ": djvu document, 10 pages"));
+  DibImage probe;
+  EXPECT_EQ(CountPages(probe, out, kFileDjvu), 10);
+  EXPECT_FALSE(test::FileExists(dir_.file("book-0001.djvu")));
+}
+
 TEST_F(ScanCliTest, TheSettingsChooseWhatTheCommandLineLeavesOpen) {
   const std::string ini = dir_.file("Leafsmith.ini");
   test::WriteText(ini, "[Scan]\nScanDevice=test:1\nScanMode=lineart\nScanResolution=60\n");
