@@ -30,6 +30,8 @@ struct TextSettings {
   int fontItalic = 0;
   int fontUnderline = 0;
   int fontStrikeout = 0;
+
+  friend bool operator==(const TextSettings&, const TextSettings&) = default;
 };
 
 // Not stored in the profile.
@@ -45,6 +47,8 @@ struct RunOptions {
   int thumbnailWidth = 100;
   int thumbnailHeight = 70;
   int thumbnailScaling = 1;  // 0 single sample, 1 favour grid centre, 2 grid average
+
+  friend bool operator==(const RunOptions&, const RunOptions&) = default;
 };
 
 struct AppSettings {
@@ -111,6 +115,8 @@ struct AppSettings {
 
   // Every field at its default; directory defaults take the given directory.
   static AppSettings Defaults(const std::string& defaultDirectory);
+
+  friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
 
 // Fills every field from the INI file; missing, unreadable or out-of-range

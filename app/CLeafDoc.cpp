@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <memory>
+#include <optional>
 
 #include "BackgroundTask.h"
 #include "CSaveProgressDlg.h"
@@ -18,6 +19,8 @@ using namespace leaf;
 namespace {
 
 constexpr int kShowOpenProgressAfterMs = 400;
+// Never a render target (those are 0 or below): the next render is forced.
+constexpr int kNotRendered = 1;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -86,6 +89,7 @@ void CLeafDoc::newDocument() {
   documentType_ = djvuKind_ = 0;
   path_.clear();
   sourcePath_.clear();
+  saveAllPages_ = false;
   zoom_ = renderedZoom_ = 0;
   setModified(false);
   setTitle(tr("Untitled"));
@@ -132,6 +136,7 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
   zoom_ = page.zoom;
   renderedZoom_ = isDjvuDocument() && request.fancyZoom && zoom_ < 0 ? zoom_ : 0;
   path_ = sourcePath_ = path;
+  saveAllPages_ = false;
   setModified(false);
   setTitle(Q(OpenedTitle(request.path, image_.raster.pageIndex, image_.raster.pageCount)));
   emit fileUsed(path);
@@ -162,6 +167,12 @@ bool CLeafDoc::setZoomAndLayer(int zoom, int layer) {
   zoom_ = zoom;
   layer_ = layer;
   return true;
+}
+
+bool CLeafDoc::renderAgain() {
+  if (!isDjvuDocument() || !image_.raster.pageLink) return true;
+  renderedZoom_ = kNotRendered;
+  return setZoomAndLayer(zoom_, layer_);
 }
 
 bool CLeafDoc::confirmDiscard() {
@@ -201,6 +212,12 @@ bool CLeafDoc::saveAsCommand() {
       Q(settings_.saveDir), proposedSaveName(), SaveFilterRowForType(settings_.saveType));
   if (!choice.accepted || choice.path.isEmpty()) return false;
   const FileTypeCode type = SaveTypeForRow(choice.filterRow);
+  bool allPages = false;
+  if (type == kFileDjvu && canSaveAllPages()) {
+    const CUserPrompts::PagesChoice pages = prompts_.choosePagesToSave(pageCount());
+    if (pages == CUserPrompts::PagesChoice::Cancel) return false;
+    allPages = pages == CUserPrompts::PagesChoice::AllPages;
+  }
   if (type == kFileDjvu && !askResolutionQuestion()) return false;
 
   const DibRaster& r = image_.raster;
@@ -210,7 +227,8 @@ bool CLeafDoc::saveAsCommand() {
   settings_.saveType = type;
   saveType_ = type;
   const std::string source = sourcePath_.isEmpty() ? S(title_) : FileNameOf(S(sourcePath_));
-  if (!saveDocument(Q(name), type)) return false;
+  if (!saveDocument(Q(name), type, allPages)) return false;
+  saveAllPages_ = allPages;
   path_ = Q(name);
   setTitle(hasScannedPages() ? scannedTitle() : Q(SavedTitle(source, name)));
   // Pages saved as numbered files leave no file of the name itself.
@@ -222,7 +240,8 @@ void CLeafDoc::saveCommand() {
   if (!hasImage() || !modified_) return;
   int type = saveType_;
   if (type == 0 && IsWritableType(FileTypeFromName(S(path_)))) type = FileTypeFromName(S(path_));
-  if (path_.isEmpty() || type == 0 || !saveDocument(path_, type)) {
+  const bool allPages = saveAllPages_ && type == kFileDjvu && canSaveAllPages();
+  if (path_.isEmpty() || type == 0 || !saveDocument(path_, type, allPages)) {
     saveAsCommand();
     return;
   }
@@ -244,7 +263,7 @@ DibImage CLeafDoc::copyForSaving() const {
   return copy;
 }
 
-bool CLeafDoc::runSave(const QString& message, SaveWork work) {
+bool CLeafDoc::runSaveTask(const QString& message, SaveWork work) {
   CSaveProgressDlg dialog(tr("Save in progress"), message, dialogParent_);
   struct Result {
     bool ok = false;
@@ -260,11 +279,14 @@ bool CLeafDoc::runSave(const QString& message, SaveWork work) {
     prompts_.showError(tr("Failed to save the image!"), Q(result->message));
     return false;
   }
-  setModified(false);
   return true;
 }
 
-bool CLeafDoc::saveDocument(const QString& path, int type) {
+bool CLeafDoc::canSaveAllPages() const {
+  return hasImage() && pageCount() > 1 && !sourcePath_.isEmpty();
+}
+
+bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
   if (scanned_.size() > 1) return savePages(path, type);
   ClearMessage();
   auto copy = std::make_shared<DibImage>(copyForSaving());
@@ -281,16 +303,33 @@ bool CLeafDoc::saveDocument(const QString& path, int type) {
   request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
   request.sourcePath = S(sourcePath_);
   request.jpegDctMethod = settings_.jpegDecodeDct;
+  std::optional<PageRange> pages;
+  if (allPages) pages = PageRange{pageCount(), pageIndex()};
+  if (!runSave(copy, request, pages)) return false;
+  setModified(false);
+  return true;
+}
+
+bool CLeafDoc::runSave(const std::shared_ptr<DibImage>& copy, const SaveRequest& request,
+                       const std::optional<PageRange>& allPages) {
   const QString message = tr("Saving %1. The time it takes will depend on the size of the image, "
                              "and the format to which it is saved.")
-                              .arg(Q(FileNameOf(S(path))));
-  return runSave(message, [copy, request](const TaskReporter& reporter, std::string& failure) {
-    copy->SetProgressCallback(
-        [&reporter](const char* text, int percent) { reporter.Progress(text, percent); });
-    const bool ok = SavePage(*copy, request, CommitFor(reporter), failure);
-    copy->SetProgressCallback(nullptr);
-    return ok;
-  });
+                              .arg(Q(FileNameOf(request.path)));
+  return runSaveTask(
+      message, [copy, request, allPages](const TaskReporter& reporter, std::string& failure) {
+        const auto progress = [&reporter](const char* text, int percent) {
+          reporter.Progress(text, percent);
+        };
+        if (allPages) {
+          return SaveAllPages(
+              *copy, request, *allPages, progress, [&reporter] { return reporter.StopRequested(); },
+              CommitFor(reporter), failure);
+        }
+        copy->SetProgressCallback(progress);
+        const bool ok = SavePage(*copy, request, CommitFor(reporter), failure);
+        copy->SetProgressCallback(nullptr);
+        return ok;
+      });
 }
 
 bool CLeafDoc::savePages(const QString& path, int type) {
@@ -319,12 +358,15 @@ bool CLeafDoc::savePages(const QString& path, int type) {
           : tr("Saving the %1 pages as numbered files beside %2, one file per page.")
                 .arg(pages.size())
                 .arg(name);
-  return runSave(message, [pages, request](const TaskReporter& reporter, std::string& failure) {
-    return SavePages(
-        pages, request, CommitFor(reporter),
-        [&reporter](const char* text, int percent) { reporter.Progress(text, percent); },
-        [&reporter] { return reporter.StopRequested(); }, failure);
-  });
+  const bool saved =
+      runSaveTask(message, [pages, request](const TaskReporter& reporter, std::string& failure) {
+        return SavePages(
+            pages, request, CommitFor(reporter),
+            [&reporter](const char* text, int percent) { reporter.Progress(text, percent); },
+            [&reporter] { return reporter.StopRequested(); }, failure);
+      });
+  if (saved) setModified(false);
+  return saved;
 }
 
 // ----- scanning -----

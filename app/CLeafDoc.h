@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "AppSettings.h"
@@ -86,15 +87,22 @@ class CLeafDoc : public QObject {
   // Renders a DjVu or IW44 page again at a zoom level and layer; the zoom is
   // stored either way. False (with the message shown) when the render fails.
   bool setZoomAndLayer(int zoom, int layer);
+  // Renders a DjVu or IW44 page again as it is shown, after the display
+  // settings (gamma, dithering, fancy zoom) changed.
+  bool renderAgain();
 
   // "Save %s first?" when modified: true when the caller may go on (saved,
   // or No), false for Cancel or a save that did not happen.
   bool confirmDiscard();
   void saveCommand();
   bool saveAsCommand();
-  // Writes the page to path in the type; the document's state changes only
+  // Writes the page to path in the type, or with allPages every page of the
+  // document's file in one DjVu document; the document's state changes only
   // on success.
-  bool saveDocument(const QString& path, int type);
+  bool saveDocument(const QString& path, int type, bool allPages = false);
+  // True when the document's file has pages besides the one shown, which a
+  // DjVu save can take along.
+  bool canSaveAllPages() const;
 
   // The render settings as the settings and the display give them.
   leaf::RenderRequest renderRequest() const;
@@ -114,12 +122,16 @@ class CLeafDoc : public QObject {
   void setTitle(const QString& title);
   QString proposedSaveName();
   bool askResolutionQuestion();
+  // Saves on a worker thread behind the progress dialog: the page, or every
+  // page of the document's file when allPages says which.
+  bool runSave(const std::shared_ptr<leaf::DibImage>& copy, const leaf::SaveRequest& request,
+               const std::optional<leaf::PageRange>& allPages);
   leaf::DibImage copyForSaving() const;
   bool savePages(const QString& path, int type);
   // Runs a save on a worker thread behind the "Save in progress" dialog;
   // work returns false with the reason in its message.
   using SaveWork = std::function<bool(const leaf::TaskReporter&, std::string& message)>;
-  bool runSave(const QString& message, SaveWork work);
+  bool runSaveTask(const QString& message, SaveWork work);
   QString scannedTitle() const;
   void dropScannedPages();
 
@@ -138,7 +150,8 @@ class CLeafDoc : public QObject {
   int zoom_ = 0;
   int layer_ = 0;
   int requestedOpenType_ = 0;
-  int saveType_ = 0;  // chosen in the last Save As; 0 before
+  int saveType_ = 0;           // chosen in the last Save As; 0 before
+  bool saveAllPages_ = false;  // the last Save As wrote every page
   int untitledCounter_ = 1;
   QString baseTitle_ = QStringLiteral("untitled");
   int renderedZoom_ = 0;  // the zoom the DjVu raster was rendered at

@@ -11,16 +11,26 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QThreadPool>
 #include <QToolBar>
+#include <atomic>
 
 #include "CAboutDlg.h"
+#include "CBatchSettingsDlg.h"
+#include "CDjvuSettingsDlg.h"
+#include "CGeneralSettingsDlg.h"
 #include "CHelpWindow.h"
+#include "CIw44SettingsDlg.h"
+#include "CJpegSettingsDlg.h"
 #include "CLeafDoc.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
+#include "CSweeperOptionsDlg.h"
+#include "CThumbnailOptionsDlg.h"
 #include "DocumentTexts.h"
 #include "FileAssociations.h"
 #include "FileDialogFilters.h"
@@ -65,6 +75,12 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
       settings_(settings),
       profilePath_(std::move(profilePath)),
       prompts_(prompts ? std::move(prompts) : std::make_unique<CDialogPrompts>(this)) {
+  // "Review the settings" before saving as DjVu opens the DjVu settings.
+  if (auto* dialogs = dynamic_cast<CDialogPrompts*>(prompts_.get())) {
+    dialogs->setDjvuSettingsHandler([this] { djvuSettingsCommand(); });
+  }
+  associationQueries_ = new QThreadPool(this);
+  associationQueries_->setMaxThreadCount(1);
   setWindowIcon(QIcon(ProgramLogo(64)));
   setAcceptDrops(true);
   doc_ = new CLeafDoc(settings_, *prompts_, this);
@@ -239,14 +255,24 @@ void CMainFrame::createImageMenu() {
 
 void CMainFrame::createOptionsMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Options"));
-  Later(addCommand(menu, tr("&General Settings..."), tr("Change the general settings")));
-  Later(addCommand(menu, tr("&DjVu Settings..."), tr("Change the DjVu encoding settings")));
-  Later(addCommand(menu, tr("&IW44 Settings..."), tr("Change the IW44 encoding settings")));
-  Later(addCommand(menu, tr("&JPEG Settings..."), tr("Change the JPEG settings")));
+  auto add = [this, menu](const QString& text, const QString& prompt, bool (CMainFrame::*run)()) {
+    connect(addCommand(menu, text, prompt), &QAction::triggered, this,
+            [this, run] { (this->*run)(); });
+  };
+  add(tr("&General Settings..."), tr("Change the general settings"),
+      &CMainFrame::generalSettingsCommand);
+  add(tr("&DjVu Settings..."), tr("Change the DjVu encoding settings"),
+      &CMainFrame::djvuSettingsCommand);
+  add(tr("&IW44 Settings..."), tr("Change the IW44 encoding settings"),
+      &CMainFrame::iw44SettingsCommand);
+  add(tr("&JPEG Settings..."), tr("Change the JPEG settings"), &CMainFrame::jpegSettingsCommand);
   Later(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")));
-  Later(addCommand(menu, tr("T&humbnail Settings..."), tr("Change the thumbnail settings")));
-  Later(addCommand(menu, tr("&Batch Settings..."), tr("Change the batch conversion settings")));
-  Later(addCommand(menu, tr("&Sweep Settings..."), tr("Change the sweeper settings")));
+  add(tr("T&humbnail Settings..."), tr("Change the thumbnail settings"),
+      &CMainFrame::thumbnailSettingsCommand);
+  add(tr("&Batch Settings..."), tr("Change the batch conversion settings"),
+      &CMainFrame::batchSettingsCommand);
+  add(tr("&Sweep Settings..."), tr("Change the sweeper settings"),
+      &CMainFrame::sweepSettingsCommand);
 }
 
 void CMainFrame::createMultiprocessMenu() {
@@ -519,6 +545,110 @@ void CMainFrame::registerAsDefaultViewerCommand() {
 void CMainFrame::aboutCommand() {
   CAboutDlg dialog(this);
   dialog.exec();
+}
+
+// ----- settings dialogs -----
+
+bool CMainFrame::generalSettingsCommand() {
+  const AppSettings before = settings_;
+  CGeneralSettingsDlg dialog(settings_, *prompts_, this);
+  // Asking xdg-mime takes a moment per file type: the boxes are filled when it
+  // answers, on a thread of their own so that opening a file never waits for it.
+  const QPointer<CGeneralSettingsDlg> target(&dialog);
+  auto closed = std::make_shared<std::atomic<bool>>(false);
+  associationQueries_->start([target, closed] {
+    std::vector<FileGroup> registered;
+    for (const FileTypeGroup& group : FileTypeGroups()) {
+      if (*closed) return;
+      if (IsGroupRegistered(group.group)) registered.push_back(group.group);
+    }
+    QMetaObject::invokeMethod(
+        qApp,
+        [target, registered] {
+          if (target) target->setRegisteredGroups(registered);
+        },
+        Qt::QueuedConnection);
+  });
+  const int result = dialog.exec();
+  *closed = true;
+  if (result != QDialog::Accepted) return false;
+  applyFileAssociations(dialog);
+  // The page on screen follows the new display settings at once.
+  if (before.displayGamma != settings_.displayGamma || before.dither != settings_.dither ||
+      before.fancyZoom != settings_.fancyZoom) {
+    doc_->renderAgain();
+  }
+  if (!before.windowFit && settings_.windowFit) fitWindowToImage();
+  return true;
+}
+
+void CMainFrame::applyFileAssociations(const CGeneralSettingsDlg& dialog) {
+  for (const CGeneralSettingsDlg::AssociationChange& change : dialog.associationChanges()) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const AssociationResult result =
+        change.on ? RegisterGroup(change.group) : UnregisterGroup(change.group);
+    QApplication::restoreOverrideCursor();
+    if (!result.ok) {
+      const QString name = FileTypeGroupOf(change.group).name;
+      prompts_->showError(change.on
+                              ? tr("Leafsmith could not be made the viewer of %1 files.").arg(name)
+                              : tr("Leafsmith could not give up %1 files.").arg(name),
+                          result.message);
+    }
+  }
+}
+
+// A page of the type whose settings changed can be saved again with them.
+void CMainFrame::markModifiedIfSavedAs(int documentType) {
+  if (doc_->hasImage() && doc_->documentType() == documentType) doc_->setModified(true);
+}
+
+bool CMainFrame::djvuSettingsCommand() {
+  DjvuDialogContext context;
+  context.bilevelImage = doc_->hasImage() && doc_->image().raster.bitsPerPixel == 1;
+  context.settingsChanged = [this] { markModifiedIfSavedAs(kFileDjvu); };
+  CDjvuSettingsDlg dialog(settings_, std::move(context), *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::iw44SettingsCommand() {
+  CIw44SettingsDlg dialog(settings_, *prompts_, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  markModifiedIfSavedAs(kFileIw44);
+  return true;
+}
+
+bool CMainFrame::jpegSettingsCommand() {
+  CJpegSettingsDlg dialog(settings_, *prompts_, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  markModifiedIfSavedAs(kFileJpeg);
+  return true;
+}
+
+bool CMainFrame::thumbnailSettingsCommand() {
+  CThumbnailOptionsDlg dialog(settings_, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void CMainFrame::openFormatSettings(int fileType) {
+  switch (fileType) {
+    case kFileDjvu: djvuSettingsCommand(); break;
+    case kFileIw44: iw44SettingsCommand(); break;
+    case kFileJpeg: jpegSettingsCommand(); break;
+    default: break;
+  }
+}
+
+bool CMainFrame::batchSettingsCommand() {
+  CBatchSettingsDlg dialog(
+      settings_, [this](int fileType) { openFormatSettings(fileType); }, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool CMainFrame::sweepSettingsCommand() {
+  CSweeperOptionsDlg dialog(
+      settings_, [this](int fileType) { openFormatSettings(fileType); }, *prompts_, this);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -11,6 +11,7 @@
 #include "UserPrompts.h"
 #include "scanner/ScanTypes.h"
 
+class CGeneralSettingsDlg;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -18,6 +19,7 @@ class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QThreadPool;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -50,6 +52,15 @@ class CMainFrame : public QMainWindow {
   void helpTopicsCommand();
   void registerAsDefaultViewerCommand();
   void aboutCommand();
+
+  // The settings dialogs of the Options menu; true when closed with OK.
+  bool generalSettingsCommand();
+  bool djvuSettingsCommand();
+  bool iw44SettingsCommand();
+  bool jpegSettingsCommand();
+  bool thumbnailSettingsCommand();
+  bool batchSettingsCommand();
+  bool sweepSettingsCommand();
 
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
@@ -88,6 +99,9 @@ class CMainFrame : public QMainWindow {
   // Opens the scanner off the interface thread and reads what it offers;
   // device: the name asked for, then the one opened.
   bool queryScanner(std::string& device, leaf::scan::ScannerCapabilities& caps);
+  void openFormatSettings(int fileType);
+  void markModifiedIfSavedAs(int documentType);
+  void applyFileAssociations(const CGeneralSettingsDlg& dialog);
 
   leaf::AppSettings& settings_;
   QString profilePath_;
@@ -103,5 +117,6 @@ class CMainFrame : public QMainWindow {
   QAction* recentSeparator_ = nullptr;
   QActionGroup* layerGroup_ = nullptr;
   QHash<QString, QAction*> actions_;
+  QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
 };

@@ -6,6 +6,12 @@ add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
   CAboutDlg.cpp
   CAcquireDlg.cpp
+  CAdvancedDjvuDlg.cpp
+  CBatchSettingsDlg.cpp
+  CDjvuSettingsDlg.cpp
+  CGeneralSettingsDlg.cpp
+  CIw44SettingsDlg.cpp
+  CJpegSettingsDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafView.cpp
@@ -14,12 +20,17 @@ add_library(leafsmith_ui STATIC
   CProgramHintDlg.cpp
   CSaveProgressDlg.cpp
   CSelectSourceDlg.cpp
+  CSettingsDialog.cpp
+  CSweeperOptionsDlg.cpp
+  CThumbnailOptionsDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
   PageJobs.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
+  SettingsControls.cpp
+  SweepDirectories.cpp
   ToolbarIcons.cpp
   UserPrompts.cpp
   ZoomLevel.cpp

@@ -39,7 +39,7 @@ FileTypeCode TypeToOpen(const OpenRequest& request, const DibImage& probe, int& 
                           : static_cast<FileTypeCode>(request.requestedType);
   if (type != kFileDjvu && type != kFileIw44) return type;
   DjvuFileInfo info;
-  if (!ProbeDjvuFile(probe, request.path, info)) return kFileUnknown;
+  if (!ProbeDjvuFile(probe, request.path, info, request.pageIndex)) return kFileUnknown;
   djvuKind = DjvuHeaderKind(info);
   if (djvuKind == kDjvuKindNone) {
     SetMessage("%s has no mask, background or colour image to show.", request.path.c_str());
@@ -76,7 +76,9 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
 
   if (page.type == kFileDjvu || page.type == kFileIw44) {
     if (progress) progress("Decoding the page...", 0);
-    if (!LoadHalfCoded(page.image, request.path)) return Failure(std::move(page), kFailedToOpen);
+    if (!LoadHalfCoded(page.image, request.path, request.pageIndex)) {
+      return Failure(std::move(page), kFailedToOpen);
+    }
     DibRaster& r = page.image.raster;
     page.zoom = FittedZoom(r, request.fit);
     if (progress) progress("Rendering the page...", 50);
@@ -188,6 +190,50 @@ int FittedZoom(const DibRaster& raster, const FitArea& fit) {
                  fit.imageFit);
 }
 
+namespace {
+
+// A page of the document's file other than the one on the screen, as saving
+// wants it: full size, DjVu and IW44 pages in colour at 24 bits.
+bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
+  ReadOptions options;
+  options.page = index;
+  options.gamma = request.render.gamma;
+  options.jpegDctMethod = request.jpegDctMethod;
+  return ReadImageFile(page, request.sourcePath, static_cast<FileTypeCode>(request.documentType),
+                       options);
+}
+
+// Pages from source as one DjVu document, encoded in parallel, written
+// beside the target and committed as SavePage does; a stop ends the reading
+// of pages.
+bool SaveDjvuPages(int count, const DjvuPageSource& pages, const SaveRequest& request,
+                   const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (stopped && stopped()) {
+      SetMessage("The save was stopped.");
+      return false;
+    }
+    return pages(index, page);
+  };
+  DjvuBookOptions options;
+  options.progress = [&](int done, int total) {
+    if (!progress) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "Saved page %d of %d", done, total);
+    progress(text, done * 100 / total);
+  };
+  const std::string written = SavingNameFor(request.path);
+  if (!SaveDjvuBook(written, count, source, request.parameters.djvu, options)) {
+    message = LastMessage();
+    return false;
+  }
+  return CommitWritten(written, request.path, commit, message);
+}
+
+}  // namespace
+
 bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message) {
@@ -204,47 +250,48 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
   return CommitWritten(written, request.path, commit, message);
 }
 
+bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange& pages,
+                  const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                  const std::function<bool(const std::function<bool()>&)>& commit,
+                  std::string& message) {
+  ClearMessage();
+  if (!PrepareForSaving(current, request)) {
+    message = LastMessage();
+    return false;
+  }
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (index == pages.current) return page.Clone(current);
+    return ReadPageForSaving(request, index, page);
+  };
+  return SaveDjvuPages(pages.count, source, request, progress, stopped, commit, message);
+}
+
 bool SavePages(const PageList& pages, const SaveRequest& request,
                const std::function<bool(const std::function<bool()>&)>& commit,
                const DibImage::ProgressCallback& progress,
                const std::function<bool()>& stopRequested, std::string& message) {
   const int count = static_cast<int>(pages.size());
   ClearMessage();
-  if (request.type != kFileDjvu) {
-    for (int index = 0; index < count; ++index) {
-      if (stopRequested()) return false;
-      DibImage copy;
-      const std::string path = scan::NumberedPagePath(request.path, index);
-      const std::string text = "Saving " + std::filesystem::path(path).filename().string();
-      if (progress) progress(text.c_str(), index * 100 / count);
-      ClearMessage();
-      if (!copy.Clone(*pages[index]) ||
-          !SaveImageFile(path, request.type, copy, request.parameters)) {
-        message = path + ": " + LastMessage();
-        return false;
-      }
-    }
-    return true;
+  if (request.type == kFileDjvu) {
+    const DjvuPageSource source = [&](int index, DibImage& page) {
+      return page.Clone(*pages[static_cast<size_t>(index)]);
+    };
+    return SaveDjvuPages(count, source, request, progress, stopRequested, commit, message);
   }
-  const std::string written = SavingNameFor(request.path);
-  DjvuBookOptions options;
-  options.progress = [&](int done, int total) {
-    const std::string text =
-        "Encoded page " + std::to_string(done) + " of " + std::to_string(total);
-    if (progress) progress(text.c_str(), done * 100 / total);
-  };
-  const DjvuPageSource source = [&](int index, DibImage& page) {
-    if (stopRequested()) {
-      SetMessage("The save was stopped.");
+  for (int index = 0; index < count; ++index) {
+    if (stopRequested()) return false;
+    DibImage copy;
+    const std::string path = scan::NumberedPagePath(request.path, index);
+    const std::string text = "Saving " + std::filesystem::path(path).filename().string();
+    if (progress) progress(text.c_str(), index * 100 / count);
+    ClearMessage();
+    if (!copy.Clone(*pages[index]) ||
+        !SaveImageFile(path, request.type, copy, request.parameters)) {
+      message = path + ": " + LastMessage();
       return false;
     }
-    return page.Clone(*pages[static_cast<size_t>(index)]);
-  };
-  if (!SaveDjvuBook(written, count, source, request.parameters.djvu, options)) {
-    message = LastMessage();
-    return false;
   }
-  return CommitWritten(written, request.path, commit, message);
+  return true;
 }
 
 }  // namespace leaf

@@ -84,6 +84,23 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message);
 
+// The pages of the document's file, and the one on the screen.
+struct PageRange {
+  int count = 1;
+  int current = 0;
+};
+
+// Saves every page of the document's file as one bundled DjVu document:
+// current (the document's page with its edits, changed as SavePage changes
+// its copy) stands for the page on the screen, every other page is read from
+// request.sourcePath at full size. Pages are encoded in parallel on the
+// available cores; progress hears of each page put in place; a stop ends the
+// reading of pages. Written and committed as SavePage does.
+bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange& pages,
+                  const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                  const std::function<bool(const std::function<bool()>&)>& commit,
+                  std::string& message);
+
 // The pages of a scanned batch as a save sees them: shared, never changed
 // while it runs.
 using PageList = std::vector<std::shared_ptr<const DibImage>>;

@@ -1,8 +1,10 @@
 #include "UserPrompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "CAcquireDlg.h"
@@ -37,9 +39,14 @@ QString ExtensionForRow(int row, const QString& typedName) {
 
 }  // namespace
 
+QWidget* CDialogPrompts::parent() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return owner_;
+}
+
 CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
   const auto button = QMessageBox::question(
-      owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+      parent(), kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
       QMessageBox::Yes);
   if (button == QMessageBox::Yes) return Answer::Yes;
   if (button == QMessageBox::No) return Answer::No;
@@ -47,22 +54,37 @@ CUserPrompts::Answer CDialogPrompts::askYesNoCancel(const QString& text) {
 }
 
 bool CDialogPrompts::askYesNo(const QString& text) {
-  return QMessageBox::question(owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(parent(), kProgramName, text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void CDialogPrompts::showError(const QString& text, const QString& detail) {
-  QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, owner_);
+  QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, parent());
   if (!detail.isEmpty()) box.setInformativeText(detail);
   box.exec();
 }
 
+CUserPrompts::PagesChoice CDialogPrompts::choosePagesToSave(int pageCount) {
+  QMessageBox box(QMessageBox::Question, kProgramName,
+                  QObject::tr("The document has %1 pages. Save them all in one DjVu document, "
+                              "or only the page on the screen?")
+                      .arg(pageCount),
+                  QMessageBox::Cancel, owner_);
+  QPushButton* all = box.addButton(QObject::tr("&all pages"), QMessageBox::AcceptRole);
+  QPushButton* one = box.addButton(QObject::tr("&this page"), QMessageBox::AcceptRole);
+  box.setDefaultButton(all);
+  box.exec();
+  if (box.clickedButton() == all) return PagesChoice::AllPages;
+  if (box.clickedButton() == one) return PagesChoice::ThisPage;
+  return PagesChoice::Cancel;
+}
+
 void CDialogPrompts::showWarning(const QString& text) {
-  QMessageBox::warning(owner_, kProgramName, text);
+  QMessageBox::warning(parent(), kProgramName, text);
 }
 
 void CDialogPrompts::showMessage(const QString& text) {
-  QMessageBox::information(owner_, kProgramName, text);
+  QMessageBox::information(parent(), kProgramName, text);
 }
 
 namespace {
@@ -132,4 +154,9 @@ bool CDialogPrompts::chooseScanOptions(const QString& device,
   if (dialog.exec() != QDialog::Accepted) return false;
   request = dialog.request();
   return true;
+}
+
+QString CDialogPrompts::chooseFolder(const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(
+      parent(), title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }

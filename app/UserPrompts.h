@@ -12,6 +12,8 @@ class QWidget;
 class CUserPrompts {
  public:
   enum class Answer { Yes, No, Cancel };
+  // Which pages a DjVu file saved from a document of several pages takes.
+  enum class PagesChoice { AllPages, ThisPage, Cancel };
 
   struct FileChoice {
     bool accepted = false;
@@ -45,6 +47,11 @@ class CUserPrompts {
   // scan's and gets the chosen ones. False for Cancel.
   virtual bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
                                  bool allPages, leaf::scan::ScanRequest& request) = 0;
+  // A folder chooser with a title, starting at a folder; empty when cancelled.
+  virtual QString chooseFolder(const QString& title, const QString& start) = 0;
+  // Saving a document of pageCount pages as DjVu: "all pages" in one DjVu
+  // document, or "this page".
+  virtual PagesChoice choosePagesToSave(int pageCount) = 0;
 };
 
 // The real dialogs, owned by the given window.
@@ -64,11 +71,16 @@ class CDialogPrompts : public CUserPrompts {
   bool chooseScanDevice(QString& device) override;
   bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
                          bool allPages, leaf::scan::ScanRequest& request) override;
+  QString chooseFolder(const QString& title, const QString& start) override;
+  PagesChoice choosePagesToSave(int pageCount) override;
 
   // Called for reviewDjvuSettings once the DjVu settings dialog exists.
   void setDjvuSettingsHandler(std::function<void()> handler) { djvuSettings_ = std::move(handler); }
 
  private:
+  // The dialog open at the time, else the owner: messages sit over what asked.
+  QWidget* parent() const;
+
   QWidget* owner_;
   std::function<void()> djvuSettings_;
 };

@@ -6,11 +6,13 @@
 
 #include "FakePrompts.h"
 #include "app/CLeafDoc.h"
+#include "app/FileDialogFilters.h"
 #include "app/SettingsLocation.h"
 #include "formats/Bmp.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "formats/SaveImageFile.h"
+#include "image/Transforms.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TiffFixtures.h"
@@ -143,6 +145,93 @@ TEST_F(DocumentTest, MultipageTiffTitlesAndPages) {
   test::WriteTiff(single, {page});
   ASSERT_TRUE(doc.openDocument(Q(single), NoFit()));
   EXPECT_EQ(doc.title(), "one.tif");
+}
+
+// A fixture of the DjVu reader's tests.
+std::string DjvuFixture(const std::string& name) {
+  return std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/" + name;
+}
+
+TEST_F(DocumentTest, DjvuDocumentsOpenPageByPage) {
+  const std::string path = DjvuFixture("rotated.djvu");
+  ASSERT_TRUE(doc.openDocument(Q(path), NoFit()));
+  EXPECT_EQ(doc.documentType(), kFileDjvu);
+  EXPECT_EQ(doc.pageCount(), 3);
+  EXPECT_EQ(doc.title(), "rotated.djvu (page 1 of 3)");
+  EXPECT_EQ(doc.djvuKind(), kDjvuKindBilevel);
+  // Page 2 is compound and turned a quarter.
+  ASSERT_TRUE(doc.openDocument(Q(path), NoFit(), 1));
+  EXPECT_EQ(doc.pageIndex(), 1);
+  EXPECT_EQ(doc.djvuKind(), kDjvuKindCompound);
+  EXPECT_EQ(doc.image().raster.width, 90);
+  EXPECT_EQ(doc.image().raster.height, 120);
+  EXPECT_EQ(doc.title(), "rotated.djvu (page 2 of 3)");
+
+  // A page that cannot be shown names itself; the document keeps its page.
+  const std::string folder = dir.file("indirect");
+  std::filesystem::copy(DjvuFixture("indirect"), folder);
+  std::filesystem::remove(folder + "/photo.djvu");
+  EXPECT_FALSE(doc.openDocument(Q(folder + "/index.djvu"), NoFit(), 2));
+  ASSERT_EQ(prompts.errorDetails.size(), 1);
+  EXPECT_TRUE(prompts.errorDetails.front().startsWith("Page 3 of 3 (photo.djvu): "))
+      << prompts.errorDetails.front().toStdString();
+  EXPECT_EQ(doc.pageIndex(), 1);
+  ASSERT_TRUE(doc.openDocument(Q(folder + "/index.djvu"), NoFit(), 1));
+  EXPECT_EQ(doc.pageIndex(), 1);
+}
+
+TEST_F(DocumentTest, SavingAsDjvuOffersAllPagesOrThisPage) {
+  const std::string path = dir.file("scan.tif");
+  std::vector<test::TiffRecipe> pages(3);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    pages[i].width = 40 + static_cast<uint32_t>(i);
+    pages[i].resolutionUnit = 2;  // 300 dpi: no question about the resolution
+    pages[i].xResolution = pages[i].yResolution = 300;
+  }
+  test::WriteTiff(path, pages);
+  ASSERT_TRUE(doc.openDocument(Q(path), NoFit(), 1));
+  // The page on the screen goes with its edits, the others as they are.
+  ASSERT_TRUE(RotateRight(doc.image()));
+  doc.setModified(true);
+  const int djvuRow = SaveFilterRowForType(kFileDjvu);
+  const std::string book = dir.file("book.djvu");
+  prompts.saveChoice = {true, Q(book), djvuRow};
+  prompts.pagesChoice = CUserPrompts::PagesChoice::AllPages;
+  ASSERT_TRUE(doc.saveAsCommand()) << prompts.errorDetails.join(" ").toStdString();
+  EXPECT_EQ(prompts.pagesAsked, QList<int>{3});
+  EXPECT_FALSE(doc.isModified());
+  const auto sizes = [](const std::string& file) {
+    DibImage image;
+    std::vector<std::pair<int, int>> found;
+    for (int page = 0; page < CountDjvuPages(image, file); ++page) {
+      DjvuFileInfo info;
+      EXPECT_TRUE(ProbeDjvuFile(image, file, info, page));
+      found.emplace_back(info.width, info.height);
+    }
+    return found;
+  };
+  EXPECT_EQ(sizes(book), (std::vector<std::pair<int, int>>{{40, 4}, {4, 41}, {42, 4}}));
+
+  // Save writes all pages again, as the last Save As did.
+  doc.setModified(true);
+  doc.saveCommand();
+  EXPECT_EQ(sizes(book).size(), 3u);
+  EXPECT_EQ(prompts.pagesAsked.size(), 1);
+
+  // "this page" writes the one page; Cancel writes nothing.
+  const std::string one = dir.file("one.djvu");
+  prompts.saveChoice = {true, Q(one), djvuRow};
+  prompts.pagesChoice = CUserPrompts::PagesChoice::ThisPage;
+  ASSERT_TRUE(doc.saveAsCommand());
+  EXPECT_EQ(sizes(one), (std::vector<std::pair<int, int>>{{4, 41}}));
+  prompts.saveChoice = {true, Q(dir.file("none.djvu")), djvuRow};
+  prompts.pagesChoice = CUserPrompts::PagesChoice::Cancel;
+  EXPECT_FALSE(doc.saveAsCommand());
+  EXPECT_FALSE(test::FileExists(dir.file("none.djvu")));
+  // Other types, and documents of one page, are not asked about.
+  prompts.saveChoice = {true, Q(dir.file("page.bmp")), SaveFilterRowForType(kFileBmp)};
+  ASSERT_TRUE(doc.saveAsCommand());
+  EXPECT_EQ(prompts.pagesAsked.size(), 3);
 }
 
 TEST_F(DocumentTest, DjvuPagesRenderAtTheZoomShownAndByLayer) {

@@ -36,6 +36,13 @@ class FakePrompts : public CUserPrompts {
   bool acceptScanOptions = true;
   QString scanOptionsDevice;
   bool scanOptionsAllPages = false;
+  // What the folder chooser returns, and the titles and start folders it was shown with.
+  QString folderChoice;
+  QStringList folderTitles;
+  QStringList folderStarts;
+  // The answer to "all pages" or "this page", and the page counts asked about.
+  PagesChoice pagesChoice = PagesChoice::AllPages;
+  QList<int> pagesAsked;
 
   Answer askYesNoCancel(const QString& text) override {
     questions << text;
@@ -75,7 +82,15 @@ class FakePrompts : public CUserPrompts {
     if (!acceptScanOptions) return false;
     request = scanOptions;
     return true;
-  }
-};
+    QString chooseFolder(const QString& title, const QString& start) override {
+      folderTitles << title;
+      folderStarts << start;
+      return folderChoice;
+    }
+    PagesChoice choosePagesToSave(int pageCount) override {
+      pagesAsked << pageCount;
+      return pagesChoice;
+    }
+  };
 
 }  // namespace leaf::test

@@ -1,11 +1,14 @@
 // The real Open and Save As dialogs: the type rows they offer, the row they
-// preselect, and the Save As dialog changing the typed extension with the type.
+// preselect, and the Save As dialog changing the typed extension with the
+// type; the question which pages a DjVu save takes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
@@ -64,6 +67,27 @@ TEST(PromptsTest, OpenPreselectsTheStoredTypeAndCancelChoosesNothing) {
       },
       false);
   EXPECT_FALSE(prompts.chooseOpenPath(QString::fromStdString(dir.path()), 4).accepted);
+}
+
+TEST(PromptsTest, PagesQuestionOffersAllPagesThisPageAndCancel) {
+  CDialogPrompts prompts(nullptr);
+  using Choice = CUserPrompts::PagesChoice;
+  const struct {
+    const char* button;
+    Choice choice;
+  } cases[] = {
+      {"all pages", Choice::AllPages}, {"this page", Choice::ThisPage}, {"Cancel", Choice::Cancel}};
+  for (const auto& c : cases) {
+    QTimer::singleShot(0, [&c] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      EXPECT_TRUE(box->text().contains("12 pages")) << box->text().toStdString();
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text().remove('&') == c.button) button->click();
+      }
+    });
+    EXPECT_EQ(prompts.choosePagesToSave(12), c.choice) << c.button;
+  }
 }
 
 }  // namespace

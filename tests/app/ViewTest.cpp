@@ -60,9 +60,10 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
   EXPECT_EQ(frame->dpiPaneText(), " DPI");
   EXPECT_TRUE(frame->windowTitle().startsWith("Untitled"));
   EXPECT_TRUE(command("Open")->isEnabled());
+  EXPECT_TRUE(command("DjVu Settings")->isEnabled());
   EXPECT_TRUE(command("New Scan")->isEnabled());
-  for (const char* name : {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print",
-                           "DjVu Settings", "Sweep", "Flip"}) {
+  for (const char* name :
+       {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print", "Sweep", "Flip"}) {
     ASSERT_NE(command(name), nullptr) << name;
     EXPECT_FALSE(command(name)->isEnabled()) << name;
   }
@@ -180,6 +181,20 @@ TEST_F(MainFrameTest, DragScrollsAnOverflowingPage) {
   EXPECT_EQ(frame->statusBar()->currentMessage(), "Scroll offset: (100,50)");
   view.setZoom(1);  // the same image point stays at the top left
   EXPECT_EQ(view.imagePointAt(QPoint(0, 0)), QPoint(100, 50));
+}
+
+TEST_F(MainFrameTest, PageCommandsGoThroughADjvuDocument) {
+  const std::string path = std::string(LEAF_SOURCE_DIR) + "/tests/data/djvu/book.djvu";
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(path)));
+  EXPECT_TRUE(frame->windowTitle().startsWith("book.djvu (page 1 of 3)"));
+  ASSERT_TRUE(command("Next Page")->isEnabled());
+  command("Next Page")->trigger();
+  EXPECT_EQ(frame->document().pageIndex(), 1);
+  EXPECT_TRUE(command("Color")->isEnabled());  // page 2 is compound
+  command("Last Page")->trigger();
+  EXPECT_EQ(frame->document().pageIndex(), 2);
+  EXPECT_TRUE(frame->windowTitle().startsWith("book.djvu (page 3 of 3)"));
+  EXPECT_FALSE(command("Next Page")->isEnabled());
 }
 
 TEST_F(MainFrameTest, PageCommandsFollowThePage) {

@@ -103,9 +103,10 @@ xdotool type --delay 5 "$work/out/page2.djvu"
 xdotool key Return
 for _ in $(seq 300); do
   xdotool getwindowname "$window" | grep -q "last saved as page2.djvu" && break
+  # The pages question (a two-page file saved with a DjVu name): this page only.
   # A resolution question (the page's resolution does not suit the settings): go on.
   if question=$(xdotool search --onlyvisible --name "^Leafsmith$" 2>/dev/null | head -n1) && [ -n "$question" ]; then
-    xdotool windowfocus "$question" key n || true
+    xdotool windowfocus "$question" key t n || true
   fi
   sleep 0.1
 done
