@@ -82,15 +82,16 @@ class FakePrompts : public CUserPrompts {
     if (!acceptScanOptions) return false;
     request = scanOptions;
     return true;
-    QString chooseFolder(const QString& title, const QString& start) override {
-      folderTitles << title;
-      folderStarts << start;
-      return folderChoice;
-    }
-    PagesChoice choosePagesToSave(int pageCount) override {
-      pagesAsked << pageCount;
-      return pagesChoice;
-    }
-  };
+  }
+  QString chooseFolder(const QString& title, const QString& start) override {
+    folderTitles << title;
+    folderStarts << start;
+    return folderChoice;
+  }
+  PagesChoice choosePagesToSave(int pageCount) override {
+    pagesAsked << pageCount;
+    return pagesChoice;
+  }
+};
 
 }  // namespace leaf::test

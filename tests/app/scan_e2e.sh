@@ -96,8 +96,15 @@ echo "scanned one page"
 
 # --- Acquire All Pages: the feeder's ten pages into one document ---
 key alt+f l
-question=$(dialog "^Leafsmith$")  # "Save Untitled scanned image first?"
-xdotool key --clearmodifiers n
+# "Save Untitled scanned image first?": No, until the options dialog is up.
+for _ in $(seq 300); do
+  xdotool search --onlyvisible --name "^Acquire All Pages$" >/dev/null 2>&1 && break
+  if question=$(xdotool search --onlyvisible --name "^Leafsmith$" 2>/dev/null | head -n1) &&
+    [ -n "$question" ]; then
+    xdotool windowfocus "$question" key n || true
+  fi
+  sleep 0.1
+done
 options=$(dialog "^Acquire All Pages$")
 import -window "$options" "$work/acquire-all-options.png"
 xdotool key --clearmodifiers Return
