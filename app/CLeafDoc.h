@@ -130,6 +130,8 @@ class CLeafDoc : public QObject {
   bool resize(int width, int height, int method);
   // Width and height of the page at full size.
   QSize fullSize() const;
+  // The page's true pixels at full size, as printing draws them.
+  bool pageForPrinting(leaf::DibImage& page);
 
   // The pasted picture waiting to be placed, or null.
   const leaf::DibImage* floatingImage() const { return floating_.get(); }

@@ -68,6 +68,14 @@ QSize CLeafDoc::fullSize() const {
   return {r.fullWidth > 0 ? r.fullWidth : r.width, r.fullHeight > 0 ? r.fullHeight : r.height};
 }
 
+bool CLeafDoc::pageForPrinting(DibImage& page) {
+  ClearMessage();
+  PageState state;
+  if (!truePixels(state)) return false;
+  page = std::move(state.image);
+  return true;
+}
+
 // ----- page states -----
 
 PageState CLeafDoc::takePage() {

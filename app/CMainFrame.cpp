@@ -1,6 +1,10 @@
 #include "CMainFrame.h"
 
 #include <QAction>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -28,6 +32,7 @@
 #include "CIw44SettingsDlg.h"
 #include "CJpegSettingsDlg.h"
 #include "CLeafDoc.h"
+#include "PagePrinting.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
 #include "CResizeDlg.h"
@@ -139,9 +144,12 @@ void CMainFrame::createFileMenu() {
   menu->addSeparator();
   Later(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")));
   menu->addSeparator();
-  Later(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}));
-  Later(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")));
-  Later(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")));
+  connect(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}),
+          &QAction::triggered, this, &CMainFrame::printCommand);
+  connect(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")), &QAction::triggered,
+          this, &CMainFrame::printPreviewCommand);
+  connect(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")),
+          &QAction::triggered, this, &CMainFrame::printSetupCommand);
   recentSeparator_ = menu->addSeparator();
   for (int i = 0; i < kRecentFileCount; ++i) {
     auto* recent = new QAction(this);
@@ -445,6 +453,9 @@ void CMainFrame::updateCommands() {
   const bool image = doc_->hasImage();
   action(QStringLiteral("Save"))->setEnabled(image && doc_->isModified());
   action(QStringLiteral("Save As"))->setEnabled(image);
+  for (const char* name : {"Print", "Print Preview", "Print Setup"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
   action(QStringLiteral("Zoom In"))->setEnabled(view_->canZoomIn());
   action(QStringLiteral("Zoom Out"))->setEnabled(view_->canZoomOut());
   action(QStringLiteral("Refresh"))->setEnabled(image);
@@ -568,6 +579,45 @@ QRect CMainFrame::selectionOrWhole() const {
 
 void CMainFrame::cutCommand() {
   if (doc_->cut(selectionOrWhole())) view_->dropSelection();
+}
+
+QPrinter& CMainFrame::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+bool CMainFrame::printOnto(QPrinter& target) {
+  return PrintDocumentPage(target, *doc_, view_->zoom(), settings_, *prompts_);
+}
+
+void CMainFrame::printCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  target.setFromTo(0, 0);  // one page
+  QPrintDialog dialog(&target, this);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (dialog.exec() != QDialog::Accepted) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  printOnto(target);
+  QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::printPreviewCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  QPrintPreviewDialog preview(&target, this);
+  preview.setWindowTitle(tr("Print Preview - %1").arg(doc_->title()));
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+          [this](QPrinter* shown) { printOnto(*shown); });
+  preview.exec();
+}
+
+void CMainFrame::printSetupCommand() {
+  if (!doc_->hasImage()) return;
+  QPageSetupDialog dialog(&printer(), this);
+  dialog.exec();
 }
 
 void CMainFrame::resizeCommand() {

@@ -12,6 +12,8 @@
 #include "AppSettings.h"
 #include "UserPrompts.h"
 
+class QPrinter;
+
 class CGeneralSettingsDlg;
 class CLeafDoc;
 class CLeafView;
@@ -44,6 +46,11 @@ class CMainFrame : public QMainWindow {
   void exitCommand();
   void cutCommand();
   void resizeCommand();
+  void printCommand();
+  void printPreviewCommand();
+  void printSetupCommand();
+  // Prints the page on the printer (Print, and each page Print Preview draws).
+  bool printOnto(QPrinter& printer);
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -107,6 +114,9 @@ class CMainFrame : public QMainWindow {
   leaf::AppSettings& settings_;
   QString profilePath_;
   std::unique_ptr<CUserPrompts> prompts_;
+  // Made at the first print command; keeps the printer and paper chosen.
+  std::unique_ptr<QPrinter> printer_;
+  QPrinter& printer();
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
 

@@ -1,6 +1,6 @@
 # The desktop program `leafsmith`: its classes in a library that the tests
 # link too, and the executable around them.
-find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Gui Widgets PrintSupport)
 
 add_library(leafsmith_ui STATIC
   BackgroundTask.cpp
@@ -27,6 +27,8 @@ add_library(leafsmith_ui STATIC
   DocumentTexts.cpp
   FileDialogFilters.cpp
   PageJobs.cpp
+  PagePrinting.cpp
+  PrintLayout.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
   ResizeFields.cpp
@@ -40,7 +42,7 @@ add_library(leafsmith_ui STATIC
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
 target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
-                      Qt6::Widgets)
+                      Qt6::Widgets Qt6::PrintSupport)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)
