@@ -1,10 +1,6 @@
 #include "CMainFrame.h"
 
 #include <QAction>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +12,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -25,6 +25,7 @@
 #include <atomic>
 
 #include "CAboutDlg.h"
+#include "CAddTextDlg.h"
 #include "CBatchSettingsDlg.h"
 #include "CDjvuSettingsDlg.h"
 #include "CGeneralSettingsDlg.h"
@@ -32,7 +33,6 @@
 #include "CIw44SettingsDlg.h"
 #include "CJpegSettingsDlg.h"
 #include "CLeafDoc.h"
-#include "PagePrinting.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
 #include "CResizeDlg.h"
@@ -41,6 +41,7 @@
 #include "DocumentTexts.h"
 #include "FileAssociations.h"
 #include "FileDialogFilters.h"
+#include "PagePrinting.h"
 #include "ProgramLogo.h"
 #include "RecentFiles.h"
 #include "ToolbarIcons.h"
@@ -283,7 +284,8 @@ void CMainFrame::createImageMenu() {
                 [this] { doc_->negative(); });
   addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
                 [this] { doc_->convertToGray(); });
-  Later(addCommand(menu, tr("Add &Text"), tr("Stamp the text label on the image")));
+  addDocCommand(menu, tr("Add &Text"), tr("Stamp a text label on the image"),
+                [this] { addTextCommand(); });
 }
 
 void CMainFrame::createOptionsMenu() {
@@ -299,7 +301,8 @@ void CMainFrame::createOptionsMenu() {
   add(tr("&IW44 Settings..."), tr("Change the IW44 encoding settings"),
       &CMainFrame::iw44SettingsCommand);
   add(tr("&JPEG Settings..."), tr("Change the JPEG settings"), &CMainFrame::jpegSettingsCommand);
-  Later(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")));
+  connect(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")),
+          &QAction::triggered, this, &CMainFrame::textSettingsCommand);
   add(tr("T&humbnail Settings..."), tr("Change the thumbnail settings"),
       &CMainFrame::thumbnailSettingsCommand);
   add(tr("&Batch Settings..."), tr("Change the batch conversion settings"),
@@ -479,7 +482,7 @@ void CMainFrame::updateCommands() {
   action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());
   for (const char* name :
        {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "90 degrees right",
-        "180 degrees", "Resize", "Negative", "Convert To Gray"}) {
+        "180 degrees", "Resize", "Negative", "Convert To Gray", "Add Text"}) {
     action(QString::fromLatin1(name))->setEnabled(image);
   }
   action(QStringLiteral("Paste"))->setEnabled(clipboard);
@@ -618,6 +621,19 @@ void CMainFrame::printSetupCommand() {
   if (!doc_->hasImage()) return;
   QPageSetupDialog dialog(&printer(), this);
   dialog.exec();
+}
+
+void CMainFrame::addTextCommand() {
+  if (!doc_->hasImage()) return;
+  CAddTextDlg dialog(settings_.text, true, &doc_->image().raster, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  settings_.text = dialog.settings();
+  doc_->addText(settings_.text);
+}
+
+void CMainFrame::textSettingsCommand() {
+  CAddTextDlg dialog(settings_.text, false, nullptr, this);
+  if (dialog.exec() == QDialog::Accepted) settings_.text = dialog.settings();
 }
 
 void CMainFrame::resizeCommand() {

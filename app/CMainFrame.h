@@ -51,6 +51,8 @@ class CMainFrame : public QMainWindow {
   void printSetupCommand();
   // Prints the page on the printer (Print, and each page Print Preview draws).
   bool printOnto(QPrinter& printer);
+  void addTextCommand();
+  void textSettingsCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();

@@ -11,6 +11,7 @@ add_library(leafsmith_ui STATIC
   CGeneralSettingsDlg.cpp
   CIw44SettingsDlg.cpp
   CJpegSettingsDlg.cpp
+  CAddTextDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafDocEdit.cpp
@@ -23,6 +24,7 @@ add_library(leafsmith_ui STATIC
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
   CThumbnailOptionsDlg.cpp
+  CTextPositionDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
@@ -41,8 +43,8 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings leafsmith_shell_support
-                      Qt6::Widgets Qt6::PrintSupport)
+target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings text_label
+                      leafsmith_shell_support Qt6::Widgets Qt6::PrintSupport)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)

@@ -39,6 +39,9 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
       positional.push_back(item);
     }
   }
+  if (job.label && job.labels == 0) {
+    throw UsageError("convert: the --label-... options give labels their look; add --label TEXT");
+  }
   if (positional.size() < 2) throw UsageError("convert needs an input and an output file");
   job.output = positional.back();
   positional.pop_back();
@@ -76,7 +79,7 @@ bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage
   }
   for (const Edit& edit : job.edits) {
     ClearMessage();
-    if (!edit.apply(image)) {
+    if (!edit.apply(image, path)) {
       const std::string reason = LastMessage();
       SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
                  reason.c_str(), reason.empty() ? "" : ")");

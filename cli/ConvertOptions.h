@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ namespace leaf::cli {
 // One editing step, applied to the image after reading, in command-line order.
 struct Edit {
   std::string description;  // for the failure message, e.g. "rotate left"
-  std::function<bool(DibImage&)> apply;
+  // The image and the path of the file it was read from.
+  std::function<bool(DibImage&, const std::string& input)> apply;
 };
 
 struct ConvertJob {
@@ -25,6 +27,10 @@ struct ConvertJob {
   ReadOptions read;
   AppSettings settings;  // the profile's values, overridden by options
   std::vector<Edit> edits;
+  // The look of the text labels that --label stamps (from the settings'
+  // "Text" section and the --label-... options); shared by every label.
+  std::shared_ptr<TextSettings> label;
+  int labels = 0;  // --label options given
   bool writeThumbnail = false;
   bool showProgress = false;   // print the savers' progress texts
   bool pageGiven = false;      // --page
@@ -57,5 +63,6 @@ std::span<const ConvertOption> GeneralConvertOptions();
 std::span<const ConvertOption> JpegConvertOptions();
 std::span<const ConvertOption> EditConvertOptions();
 std::span<const ConvertOption> DjvuConvertOptions();
+std::span<const ConvertOption> LabelConvertOptions();
 
 }  // namespace leaf::cli
