@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "image/PixelLimit.h"
+
 namespace leaf {
 
 inline constexpr int kTextPositionAbove = 2;
@@ -76,6 +78,8 @@ struct AppSettings {
   int slideDelay = 5;
   std::string lcSaveDir;
   int lcSaveType = 0;
+  // The largest picture opened or made, in megapixels (image/PixelLimit.h).
+  int maxMegapixels = kDefaultMegapixelLimit;
   // DjVu
   int djvuQuickSet = -1;
   int djvuPhotoQty = 80;

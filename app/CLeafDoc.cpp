@@ -38,7 +38,9 @@ bool IsGrayPage(const DibRaster& raster) {
 }
 
 // The types Save can write without asking.
-bool IsWritableType(int type) { return type >= kFileDjvu && type <= kFileJpeg; }
+bool IsWritableType(int type) {
+  return (type >= kFileDjvu && type <= kFileJpeg) || type == kFilePng;
+}
 
 }  // namespace
 

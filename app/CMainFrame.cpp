@@ -96,6 +96,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
   view_ = new CLeafView(*doc_, settings_, this);
   setCentralWidget(view_);
 
+  createSelectionBar();
   createFileMenu();
   createEditMenu();
   createViewMenu();
@@ -114,7 +115,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
   updateCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() { endManyFilesWork(); }
 
 // ----- building the window -----
 
@@ -217,7 +218,7 @@ void CMainFrame::createViewMenu() {
   QAction* selectionBar =
       addCommand(menu, tr("S&election Bar"), tr("Show or hide the file selection bar"));
   selectionBar->setCheckable(true);
-  Later(selectionBar);
+  connectSelectionBarAction(selectionBar);
   menu->addSeparator();
   connect(addCommand(menu, tr("Zoom &In"), tr("Zoom in"),
                      {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus),
@@ -309,22 +310,6 @@ void CMainFrame::createOptionsMenu() {
       &CMainFrame::batchSettingsCommand);
   add(tr("&Sweep Settings..."), tr("Change the sweeper settings"),
       &CMainFrame::sweepSettingsCommand);
-}
-
-void CMainFrame::createMultiprocessMenu() {
-  QMenu* menu = menuBar()->addMenu(tr("&Multiprocess"));
-  Later(addCommand(menu, tr("&Sweep"), tr("Convert whatever arrives in the input folder")));
-  Later(addCommand(menu, tr("&List Swept Files"), tr("Show the files the sweeper converted")));
-  menu->addSeparator();
-  Later(addCommand(menu, tr("Slide&show"), tr("Show the selected files one after another")));
-  menu->addSeparator();
-  Later(addCommand(menu, tr("Make &Thumbnails"), tr("Make thumbnails of the selected files")));
-  Later(addCommand(menu, tr("Batch &Display and Convert"),
-                   tr("Convert the selected files, showing each one")));
-  Later(addCommand(menu, tr("Batch Convert in the &Background"),
-                   tr("Convert files that are currently selected in the background")));
-  Later(addCommand(menu, tr("St&op Background Conversion"),
-                   tr("Stop the conversion running in the background")));
 }
 
 void CMainFrame::createHelpMenu() {
@@ -489,6 +474,7 @@ void CMainFrame::updateCommands() {
   action(QStringLiteral("Paste As New"))->setEnabled(clipboard);
   action(QStringLiteral("Empty Clipboard"))->setEnabled(clipboard);
   action(QStringLiteral("Crop"))->setEnabled(image && view_->hasSelection());
+  updateManyFilesCommands();
 }
 
 void CMainFrame::updateRecentFiles() {

@@ -11,10 +11,14 @@
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
+#include "multi/ConversionLog.h"
 
 class QPrinter;
 
+class CBackgroundBatch;
 class CGeneralSettingsDlg;
+class CSelectionBar;
+class CSweeperRun;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -70,6 +74,31 @@ class CMainFrame : public QMainWindow {
   bool batchSettingsCommand();
   bool sweepSettingsCommand();
 
+  // The Multiprocess commands. The batch and sweep commands show their
+  // settings dialogs first; the start functions after them are what they
+  // then run.
+  void sweepCommand();
+  bool startSweeper();
+  void listSweptFilesCommand();
+  // Shows the selected files in turn until Escape or Q; returns how many
+  // were shown.
+  int slideshowCommand();
+  void makeThumbnailsCommand();
+  void batchDisplayAndConvertCommand();
+  // Converts the selected files one by one, each shown; returns the number
+  // of files finished.
+  int runForegroundBatch();
+  void batchInBackgroundCommand();
+  bool startBackgroundBatch(bool thumbnailsOnly);
+  void stopBackgroundCommand();
+  // Workers of a background batch (0: one per core).
+  void setBackgroundWorkers(int workers) { backgroundWorkers_ = workers; }
+
+  CSelectionBar* selectionBar() const { return selectionBar_; }
+  CBackgroundBatch* backgroundBatch() const { return background_; }
+  CSweeperRun* sweeperRun() const { return sweeper_; }
+  leaf::ConversionLog& sweepLog() { return sweepLog_; }
+
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
   QComboBox* zoomBox() const { return zoomBox_; }
@@ -78,6 +107,10 @@ class CMainFrame : public QMainWindow {
 
   // Re-evaluates which commands are enabled and checked.
   void updateCommands();
+
+ signals:
+  // The slideshow shows the index-th selected file.
+  void slideShown(int index, const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -96,6 +129,14 @@ class CMainFrame : public QMainWindow {
   void createImageMenu();
   void createOptionsMenu();
   void createMultiprocessMenu();
+  void createSelectionBar();
+  void connectSelectionBarAction(QAction* toggle);
+  void updateManyFilesCommands();
+  // Stops the background work (after the files in hand) before the log and
+  // the window it reports to go.
+  void endManyFilesWork();
+  // The batch settings dialog (and the thumbnail options when asked for).
+  bool confirmBatchStart();
   void createHelpMenu();
   void createToolBar();
   void createStatusBar();
@@ -132,4 +173,12 @@ class CMainFrame : public QMainWindow {
   QHash<QString, QAction*> actions_;
   QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
+
+  CSelectionBar* selectionBar_ = nullptr;
+  CBackgroundBatch* background_ = nullptr;
+  CSweeperRun* sweeper_ = nullptr;
+  leaf::ConversionLog sweepLog_;  // lives as long as the window
+  int backgroundWorkers_ = 0;
+  bool slideshowRunning_ = false;
+  bool foregroundRunning_ = false;
 };

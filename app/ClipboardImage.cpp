@@ -6,6 +6,7 @@
 #include "DisplayImage.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Messages.h"
+#include "image/PixelLimit.h"
 #include "image/Transforms.h"
 
 namespace leaf {
@@ -129,7 +130,10 @@ bool BitmapOfPicture(const QImage& picture, DibImage& bitmap) {
   const int height = picture.height();
   const int bits = BitmapDepthFor(picture);
   const size_t stride = RowStride(width, bits);
-  if (stride == 0 || static_cast<size_t>(height) > kMaxBlockBytes / stride) {
+  // Beyond the pixel limit a picture is refused like one beyond a raster's
+  // bytes, before any pixel is read.
+  if (stride == 0 || static_cast<size_t>(height) > kMaxBlockBytes / stride ||
+      !CheckPixelLimit(bitmap, width, height)) {
     SetMessage("The picture on the clipboard is too large (%d x %d pixels).", width, height);
     return false;
   }

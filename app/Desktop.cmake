@@ -3,10 +3,12 @@
 find_package(Qt6 REQUIRED COMPONENTS Gui Widgets PrintSupport)
 
 add_library(leafsmith_ui STATIC
+  BackgroundRuns.cpp
   BackgroundTask.cpp
   CAboutDlg.cpp
   CAdvancedDjvuDlg.cpp
   CBatchSettingsDlg.cpp
+  CConversionDetailsDlg.cpp
   CDjvuSettingsDlg.cpp
   CGeneralSettingsDlg.cpp
   CIw44SettingsDlg.cpp
@@ -17,10 +19,12 @@ add_library(leafsmith_ui STATIC
   CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
+  CMainFrameMulti.cpp
   CProgramHintDlg.cpp
   CResizeDlg.cpp
   ClipboardImage.cpp
   CSaveProgressDlg.cpp
+  CSelectionBar.cpp
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
   CThumbnailOptionsDlg.cpp
@@ -35,7 +39,6 @@ add_library(leafsmith_ui STATIC
   RecentFiles.cpp
   ResizeFields.cpp
   SettingsControls.cpp
-  SweepDirectories.cpp
   ToolbarIcons.cpp
   UndoStore.cpp
   UserPrompts.cpp
@@ -43,8 +46,9 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters formats settings text_label
-                      leafsmith_shell_support Qt6::Widgets Qt6::PrintSupport)
+target_link_libraries(leafsmith_ui PUBLIC save_parameters conversion_parameters multi formats
+                      settings text_label leafsmith_shell_support Qt6::Widgets
+                      Qt6::PrintSupport)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)

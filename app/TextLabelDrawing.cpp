@@ -21,7 +21,9 @@ constexpr int kDefaultPixelHeight = 13;
 constexpr int kLayoutRoom = 1 << 24;  // the text is laid out in a box this large
 
 int AlignmentFlags(int align) {
-  const int horizontal = align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
+  const int horizontal = align == 1   ? Qt::AlignHCenter
+                         : align == 2 ? Qt::AlignRight
+                                      : Qt::AlignLeft;
   return horizontal | Qt::AlignTop | Qt::TextExpandTabs;
 }
 
@@ -90,8 +92,7 @@ bool MakeTextLabel(const TextSettings& text, const std::string& fileName, DibIma
   const std::time_t clock = std::time(nullptr);
   std::tm now{};
   localtime_r(&clock, &now);
-  QString content =
-      QString::fromStdString(ExpandLabelPlaceholders(text.content, fileName, now));
+  QString content = QString::fromStdString(ExpandLabelPlaceholders(text.content, fileName, now));
   content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   content.replace(QChar('\r'), QChar('\n'));
   if (content.trimmed().isEmpty()) return label.Fail("The text label has no text.");
@@ -120,10 +121,21 @@ bool MakeTextLabel(const TextSettings& text, const std::string& fileName, DibIma
   painter.drawText(QRect(0, 0, width, height), flags, content);
   painter.end();
   if (fontUsed) *fontUsed = QFontInfo(font).family().toStdString();
-  return BuildTextLabel(label, drawn.constBits(), static_cast<size_t>(drawn.bytesPerLine()),
-                        width, height, static_cast<uint32_t>(text.foregroundColor),
+  return BuildTextLabel(label, drawn.constBits(), static_cast<size_t>(drawn.bytesPerLine()), width,
+                        height, static_cast<uint32_t>(text.foregroundColor),
                         static_cast<uint32_t>(text.backgroundColor), text.orientation,
                         text.transparentBackground != 0);
+}
+
+bool StampSettingsLabel(const TextSettings& text, const std::string& fileName, DibImage& page,
+                        std::string* fontUsed) {
+  DibImage label;
+  if (!MakeTextLabel(text, fileName, label, fontUsed)) {
+    const std::string reason = LastMessage();
+    SetMessage("the label could not be made: %s", reason.c_str());
+    return false;
+  }
+  return StampTextLabel(page, label, LabelPlacementOf(text));
 }
 
 }  // namespace leaf

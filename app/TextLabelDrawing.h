@@ -33,6 +33,11 @@ QFont LabelFont(const TextSettings& text);
 bool MakeTextLabel(const TextSettings& text, const std::string& fileName, DibImage& label,
                    std::string* fontUsed = nullptr);
 
+// Makes the label for a page read from the file fileName and stamps it
+// where the settings put it; false with the reason in the message buffer.
+bool StampSettingsLabel(const TextSettings& text, const std::string& fileName, DibImage& page,
+                        std::string* fontUsed = nullptr);
+
 // Where the settings put a label.
 LabelPlacement LabelPlacementOf(const TextSettings& text);
 

@@ -4,7 +4,9 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
+#include "SettingOptions.h"
 #include "app/SaveParameters.h"
+#include "formats/AtomicFile.h"
 #include "formats/DjvuBookWriter.h"
 #include "image/Messages.h"
 
@@ -12,36 +14,12 @@ namespace leaf::cli {
 
 namespace {
 
-const ConvertOption* FindOption(const std::vector<ConvertOptionGroup>& groups,
-                                const std::string& name) {
-  for (const ConvertOptionGroup& group : groups) {
-    for (const ConvertOption& option : group.options) {
-      if (name == option.name) return &option;
-    }
-  }
-  return nullptr;
-}
-
 ConvertJob ParseConvert(const Context& context, Args& args) {
   const std::vector<ConvertOptionGroup> groups = ConvertOptionGroups();
   ConvertJob job;
   job.settings = context.settings;
   job.read.gamma = context.settings.displayGamma;  // DjVu and IW44 pages render for the display
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item.size() > 1 && item[0] == '-') {
-      const ConvertOption* option = FindOption(groups, item);
-      if (!option) throw UsageError("convert: unknown option " + item);
-      const std::string value = option->valueName ? args.valueFor(item) : std::string();
-      option->apply(job, item, value);
-    } else {
-      positional.push_back(item);
-    }
-  }
-  if (job.label && job.labels == 0) {
-    throw UsageError("convert: the --label-... options give labels their look; add --label TEXT");
-  }
+  std::vector<std::string> positional = ParseOptions(groups, "convert", job, args);
   if (positional.size() < 2) throw UsageError("convert needs an input and an output file");
   job.output = positional.back();
   positional.pop_back();
@@ -49,7 +27,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
   if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
     throw UsageError("convert: cannot tell the output type from '" + job.output +
-                     "'; use an extension such as .djvu, .bmp, .ppm or .jpg, or --type");
+                     "'; give it a name ending in " + WritableExtensions() + ", or use --type");
   }
   if (job.writesDocument() && job.outputType != kFileDjvu) {
     throw UsageError("convert: several pages make one DjVu document; '" + job.output +
@@ -61,42 +39,15 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   return job;
 }
 
-// Reads one page of an input and applies the job's edits (and its thumbnail
+// Reads one page of an input (warnings on stderr as they come; with --strict
+// a warning is a failure) and applies the job's edits (and its thumbnail
 // choice); false with the reason in the message buffer.
 bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage& image) {
-  const FileTypeCode type = FileTypeForReading(path);
-  if (type == kFileUnknown) {
-    SetMessage("cannot tell the type of %s from its name", path.c_str());
-    return false;
-  }
   ReadOptions read = job.read;
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   read.page = page;
-  ClearMessage();
-  if (!ReadImageFile(image, path, type, read)) {
-    if (!*LastMessage()) SetMessage("Failed to open the image!");
-    return false;
-  }
-  for (const Edit& edit : job.edits) {
-    ClearMessage();
-    if (!edit.apply(image, path)) {
-      const std::string reason = LastMessage();
-      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
-                 reason.c_str(), reason.empty() ? "" : ")");
-      return false;
-    }
-  }
-  if (job.writeThumbnail) {
-    DibRaster thumbnail = std::move(image.thumbnail);
-    image.Release(true);
-    image.raster = std::move(thumbnail);
-  }
-  return true;
-}
-
-void PrintProgress(const char* text, int percent) {
-  std::printf("%3d%% %s\n", percent, text);
-  std::fflush(stdout);
+  if (!ReadInput(path, image, read, job.strict)) return false;
+  return ApplyEdits(job, image, path);
 }
 
 // A page of the document to write: which input, which of its pages.
@@ -113,8 +64,10 @@ std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
   for (const std::string& path : job.inputs) {
     const FileTypeCode type = FileTypeForReading(path);
     if (type == kFileUnknown) {
-      std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n",
-                   path.c_str());
+      std::fprintf(stderr,
+                   "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
+                   "files read end in %s\n",
+                   path.c_str(), ReadableExtensions().c_str());
       ok = false;
       return {};
     }
@@ -139,7 +92,8 @@ unsigned long long FileBytes(const std::string& path) {
   return error ? 0ULL : static_cast<unsigned long long>(bytes);
 }
 
-int ConvertToDocument(const ConvertJob& job) {
+int ConvertToDocument(const Context& context, const ConvertJob& job) {
+  if (!context.force && IsWriteProtected(job.output)) return ReportWriteProtected(job.output);
   bool listed;
   const std::vector<PageRef> pages = ListPages(job, listed);
   if (!listed) return kExitFailure;
@@ -153,9 +107,9 @@ int ConvertToDocument(const ConvertJob& job) {
   options.indirect = indirect;
   options.threads = job.jobs;
   if (job.showProgress) {
-    options.progress = [](int done, int total) {
-      std::printf("page %d of %d encoded\n", done, total);
-      std::fflush(stdout);
+    options.progress = [report = ReportStream(job.output)](int done, int total) {
+      std::fprintf(report, "page %d of %d encoded\n", done, total);
+      std::fflush(report);
     };
   }
   const DjvuPageSource source = [&](int index, DibImage& image) {
@@ -166,7 +120,7 @@ int ConvertToDocument(const ConvertJob& job) {
     return false;
   };
   ClearMessage();
-  if (!SaveDjvuBook(path, count, source, SaveParametersFor(job.settings).djvu, options)) {
+  if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
   unsigned long long bytes = FileBytes(path);
@@ -179,21 +133,79 @@ int ConvertToDocument(const ConvertJob& job) {
     std::printf("wrote %s: indirect djvu document, %d page%s in %d files, %llu bytes\n",
                 path.c_str(), count, count == 1 ? "" : "s", count + 1, bytes);
   } else {
-    std::printf("wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), count,
-                count == 1 ? "" : "s", bytes);
+    std::fprintf(ReportStream(path), "wrote %s: djvu document, %d page%s, %llu bytes\n",
+                 path.c_str(), count, count == 1 ? "" : "s", bytes);
   }
   return kExitOk;
 }
 
-void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(), FileTypeName(type),
-              raster.width, raster.height, raster.bitsPerPixel,
-              error ? 0ULL : static_cast<unsigned long long>(bytes));
+}  // namespace
+
+bool ApplyEdits(const ConvertJob& job, DibImage& image, const std::string& input) {
+  for (const Edit& edit : job.edits) {
+    ClearMessage();
+    if (!edit.apply(image, input)) {
+      const std::string reason = LastMessage();
+      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
+                 reason.c_str(), reason.empty() ? "" : ")");
+      return false;
+    }
+  }
+  if (job.writeThumbnail) {
+    DibRaster thumbnail = std::move(image.thumbnail);
+    image.Release(true);
+    image.raster = std::move(thumbnail);
+  }
+  return true;
 }
 
-}  // namespace
+std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& groups,
+                                      const std::string& command, ConvertJob& job, Args& args) {
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item.size() > 1 && item[0] == '-') {
+      std::string name = item, value;
+      const bool inlineValue = SplitOptionValue(item, name, value);
+      const ConvertOption* option = FindConvertOption(groups, name);
+      if (!option) throw UsageError(command + ": unknown option " + name);
+      if (inlineValue && !option->valueName && !option->setting) {
+        throw UsageError(name + " takes no value");
+      }
+      if (!inlineValue && option->valueName) value = args.valueFor(name);
+      option->apply(job, name, value);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  if (job.label && job.labels == 0) {
+    throw UsageError(command +
+                     ": the --label-... options give labels their look; add --label TEXT");
+  }
+  return positional;
+}
+
+const ConvertOption* FindConvertOption(const std::vector<ConvertOptionGroup>& groups,
+                                       const std::string& name) {
+  for (const ConvertOptionGroup& group : groups) {
+    for (const ConvertOption& option : group.options) {
+      if (name == option.name) return &option;
+    }
+  }
+  return nullptr;
+}
+
+std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups) {
+  std::ostringstream text;
+  for (const ConvertOptionGroup& group : groups) {
+    text << "\n" << group.title << " options:\n";
+    for (const ConvertOption& option : group.options) {
+      text << HelpLine(option.name, option.valueName,
+                       option.setting ? SettingOptionHelp(*option.setting) : option.help);
+    }
+  }
+  return text.str();
+}
 
 std::string ConvertUsage() {
   std::ostringstream text;
@@ -201,36 +213,30 @@ std::string ConvertUsage() {
           "Reads IN, applies the editing options in the order given and writes OUT.\n"
           "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
           "encoded in parallel and written in order.\n"
-          "Settings not given as options come from the settings file.\n";
-  for (const ConvertOptionGroup& group : ConvertOptionGroups()) {
-    text << "\n" << group.title << " options:\n";
-    for (const ConvertOption& option : group.options) {
-      std::string head = std::string("  ") + option.name;
-      if (option.valueName) head += std::string(" ") + option.valueName;
-      text << head;
-      if (head.size() < 30) {
-        text << std::string(30 - head.size(), ' ');
-      } else {
-        text << "\n" << std::string(30, ' ');
-      }
-      text << option.help << "\n";
-    }
-  }
+          "Settings not given as options come from the settings file; a switch is\n"
+          "turned on by its option alone and set with --option=0 or --option=1.\n";
+  text << OptionHelp(ConvertOptionGroups());
   return text.str();
 }
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
-  if (job.writesDocument()) return ConvertToDocument(job);
+  context.settings.maxMegapixels = job.settings.maxMegapixels;
+  context.force = job.force;
+  UsePixelLimit(context);
+  if (job.writesDocument()) return ConvertToDocument(context, job);
   DibImage image;
   if (!LoadPage(job, job.inputs.front(), job.read.page, image)) {
     return ReportFailure("Failed to open the image!");
   }
-  if (job.showProgress) image.SetProgressCallback(PrintProgress);
-  ClearMessage();
-  if (!SaveImageFile(job.output, job.outputType, image, SaveParametersFor(job.settings))) {
-    return ReportFailure("Failed to save the image!");
+  if (job.showProgress) {
+    image.SetProgressCallback([report = ReportStream(job.output)](const char* text, int percent) {
+      std::fprintf(report, "%3d%% %s\n", percent, text);
+      std::fflush(report);
+    });
   }
+  const int status = SaveOutput(context, job.output, job.outputType, image, job.saveParameters());
+  if (status != kExitOk) return status;
   PrintWritten(job.output, job.outputType, image.raster);
   return kExitOk;
 }

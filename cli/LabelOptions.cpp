@@ -1,9 +1,10 @@
 // The text label options of "convert": --label stamps a label where it
 // stands among the editing options; the --label-... options give every label
 // its look, starting from the settings' "Text" section.
+#include <strings.h>
+
 #include <cstdio>
 #include <filesystem>
-#include <strings.h>
 
 #include "Args.h"
 #include "ConvertOptions.h"
@@ -56,7 +57,8 @@ void NoteFontUsed(const std::string& asked, const std::string& used) {
   static bool noted = false;
   if (noted || used.empty() || strcasecmp(asked.c_str(), used.c_str()) == 0) return;
   noted = true;
-  std::fprintf(stderr, "leafsmith-cli: the font \"%s\" is not installed; labels are drawn with \"%s\"\n",
+  std::fprintf(stderr,
+               "leafsmith-cli: the font \"%s\" is not installed; labels are drawn with \"%s\"\n",
                asked.c_str(), used.c_str());
 }
 
@@ -64,16 +66,11 @@ bool Stamp(const TextSettings& look, const std::string& text, DibImage& image,
            const std::string& input) {
   TextSettings settings = look;
   if (!text.empty()) settings.content = text;
-  DibImage label;
   std::string used;
   const std::string fileName = std::filesystem::path(input).filename().string();
-  if (!MakeTextLabel(settings, fileName, label, &used)) {
-    const std::string reason = LastMessage();
-    SetMessage("the label could not be made: %s", reason.c_str());
-    return false;
-  }
+  if (!StampSettingsLabel(settings, fileName, image, &used)) return false;
   NoteFontUsed(settings.fontName, used);
-  return StampTextLabel(image, label, LabelPlacementOf(settings));
+  return true;
 }
 
 void ApplyLabel(ConvertJob& job, const std::string&, const std::string& value) {
@@ -81,10 +78,10 @@ void ApplyLabel(ConvertJob& job, const std::string&, const std::string& value) {
   Look(job);
   ++job.labels;
   const std::shared_ptr<const TextSettings> look = job.label;
-  job.edits.push_back({"stamp the text label",
-                       [look, value](DibImage& image, const std::string& input) {
-                         return Stamp(*look, value, image, input);
-                       }});
+  job.edits.push_back(
+      {"stamp the text label", [look, value](DibImage& image, const std::string& input) {
+         return Stamp(*look, value, image, input);
+       }});
 }
 
 void ApplyPosition(ConvertJob& job, const std::string& option, const std::string& value) {
@@ -107,8 +104,8 @@ void ApplyPadding(ConvertJob& job, const std::string& option, const std::string&
   if (parts.size() > 2) throw UsageError(option + " takes H or H,V, not '" + value + "'");
   TextSettings& look = Look(job);
   look.paddingX = ParseInt(option, parts[0], 0, kMaxLabelPadding);
-  look.paddingY = parts.size() == 2 ? ParseInt(option, parts[1], 0, kMaxLabelPadding)
-                                    : look.paddingX;
+  look.paddingY =
+      parts.size() == 2 ? ParseInt(option, parts[1], 0, kMaxLabelPadding) : look.paddingX;
 }
 
 void ApplyFont(ConvertJob& job, const std::string& option, const std::string& value) {
@@ -169,8 +166,7 @@ const ConvertOption kOptions[] = {
      ApplyAnchor},
     {"--label-padding", "H[,V]", "pixels between an inside label and the page's edges",
      ApplyPadding},
-    {"--label-font", "NAME", "font family (a similar one stands in for a missing font)",
-     ApplyFont},
+    {"--label-font", "NAME", "font family (a similar one stands in for a missing font)", ApplyFont},
     {"--label-size", "PIXELS", "height of the characters in the page's pixels", ApplySize},
     {"--label-bold", nullptr, "bold letters", ApplyBold},
     {"--label-italic", nullptr, "italic letters", ApplyItalic},

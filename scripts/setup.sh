@@ -12,12 +12,14 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libtiff-dev libtiff-tools
+  libpng-dev
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool xclip
   poppler-utils
-  imagemagick
+  imagemagick parallel
+  tesseract-ocr tesseract-ocr-eng
   dpkg-dev patch
 )
 

@@ -91,9 +91,10 @@ TEST(ClipboardImageTest, EmptyAndOversizedPicturesAreRefused) {
   EXPECT_FALSE(BitmapOfPicture(QImage(), bitmap));
   EXPECT_STREQ(LastMessage(), "The clipboard holds no picture.");
   uchar byte = 0;
-  const QImage wide(&byte, 20000, 20000, 20000 * 4, QImage::Format_RGB32);  // 1.2 GB at 24 bits
+  // 800 megapixels, 2.4 GB at 24 bits: beyond both the pixel limit and a raster's bytes.
+  const QImage wide(&byte, 40000, 20000, 40000 * 4, QImage::Format_RGB32);
   EXPECT_FALSE(BitmapOfPicture(wide, bitmap));
-  EXPECT_STREQ(LastMessage(), "The picture on the clipboard is too large (20000 x 20000 pixels).");
+  EXPECT_STREQ(LastMessage(), "The picture on the clipboard is too large (40000 x 20000 pixels).");
   EXPECT_TRUE(bitmap.raster.empty());
 }
 

@@ -11,6 +11,7 @@
 #include "FakePrompts.h"
 #include "app/CLeafDoc.h"
 #include "image/ResampleWeights.h"
+#include "tests/support/Fixtures.h"
 #include "tests/support/TempDir.h"
 
 namespace leaf {
@@ -81,13 +82,7 @@ TEST_P(CorpusEditTest, EveryEditWorksAndUndoes) {
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusEditTest,
                          ::testing::Values("feyn.tif", "tribune-page-4x.pgm", "lucasta.150.jpg",
                                            "cavalerie.29.jpg", "djvu3spec-p5.djvu", "book-p3.djvu"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+                         [](const auto& info) { return test::TestNameOfFile(info.param); });
 
 }  // namespace
 }  // namespace leaf

@@ -13,6 +13,7 @@
 #include "app/CAddTextDlg.h"
 #include "app/CLeafDoc.h"
 #include "app/CTextPositionDlg.h"
+#include "app/ConversionParameters.h"
 #include "app/TextLabelDrawing.h"
 #include "image/Messages.h"
 
@@ -105,6 +106,33 @@ TEST(TextLabelDrawingTest, EmptyOrHugeLabelsAndFontHeights) {
 
 // ----- the dialogs -----
 
+// The batch and sweeper "Add text" switches stamp the settings' label on
+// every page they convert, with the file's name filled in.
+TEST(TextLabelDrawingTest, BatchAndSweeperStampTheSettingsLabelWhenAsked) {
+  AppSettings settings;
+  settings.lcSaveType = kFileBmp;
+  settings.sweepSaveType = kFileBmp;
+  settings.text = Look("$filename");
+  settings.text.position = kTextPositionBelow;
+  EXPECT_FALSE(BatchConversionSettings(settings).prepare);
+  EXPECT_FALSE(SweepConversionSettings(settings).prepare);
+  settings.run.batchAddText = 1;
+  settings.run.sweepAddText = 1;
+  for (const ConversionSettings& conversion :
+       {BatchConversionSettings(settings), SweepConversionSettings(settings)}) {
+    ASSERT_TRUE(conversion.prepare);
+    test::BmpRecipe recipe;
+    recipe.width = 200;
+    recipe.height = 100;
+    recipe.bits = 24;
+    DibImage page;
+    test::MakeImage(page, recipe);
+    ASSERT_TRUE(conversion.prepare(page, "/scans/page-7.tif")) << LastMessage();
+    EXPECT_EQ(page.raster.width, 200);
+    EXPECT_GT(page.raster.height, 110);  // the label below the page
+  }
+}
+
 TEST(AddTextDialogTest, FontBoxDescribesTheFont) {
   TextSettings text;
   text.fontName = "Arial";
@@ -165,7 +193,10 @@ TEST(AddTextDialogTest, PositionsColoursAndThePositionDetails) {
 
   // From Add Text an inside label is placed by hand: nothing is asked.
   CAddTextDlg placing(dialog.settings(), true, nullptr);
-  placing.setPositionStep([](TextSettings&) -> bool { ADD_FAILURE(); return false; });
+  placing.setPositionStep([](TextSettings&) -> bool {
+    ADD_FAILURE();
+    return false;
+  });
   placing.accept();
   EXPECT_EQ(placing.result(), QDialog::Accepted);
 }
@@ -175,9 +206,9 @@ TEST(TextPositionDialogTest, AnchorsEnableThePaddingsTheyUse) {
   struct Case {
     int anchor;
     bool horizontal, vertical;
-  } cases[] = {{1, true, true},   {2, false, true}, {3, true, true},
-               {4, true, false},  {5, false, false}, {6, true, false},
-               {7, true, true},   {8, false, true}, {9, true, true}};
+  } cases[] = {{1, true, true},  {2, false, true},  {3, true, true},
+               {4, true, false}, {5, false, false}, {6, true, false},
+               {7, true, true},  {8, false, true},  {9, true, true}};
   for (const Case& c : cases) {
     dialog.chooseAnchor(c.anchor);
     EXPECT_EQ(dialog.anchor(), c.anchor);
@@ -201,8 +232,8 @@ class AddTextTest : public ::testing::Test {
     recipe.height = 100;
     recipe.bits = 24;
     recipe.pixel = [](int, int) { return 0xFFFFFFu; };
-    ASSERT_TRUE(doc.openDocument(QString::fromStdString(test::WriteBmpPage(dir, "page.bmp", recipe)),
-                                 FitArea{800, 600, 3}));
+    ASSERT_TRUE(doc.openDocument(
+        QString::fromStdString(test::WriteBmpPage(dir, "page.bmp", recipe)), FitArea{800, 600, 3}));
   }
 
   test::TempDir dir;

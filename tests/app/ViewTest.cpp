@@ -64,7 +64,7 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
   EXPECT_TRUE(command("Open")->isEnabled());
   EXPECT_TRUE(command("DjVu Settings")->isEnabled());
   for (const char* name : {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print",
-                           "New Scan", "Sweep", "Flip"}) {
+                           "New Scan", "Slideshow", "Flip"}) {
     ASSERT_NE(command(name), nullptr) << name;
     EXPECT_FALSE(command(name)->isEnabled()) << name;
   }
@@ -75,9 +75,9 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
 
 TEST_F(MainFrameTest, OpenShowsThePageFittedWithPanesAndZoomBox) {
   const std::string path = writeBmp("page.bmp", 2550, 3300);
-  prompts->openChoice = {true, QString::fromStdString(path), 6};
+  prompts->openChoice = {true, QString::fromStdString(path), 7};
   frame->openCommand();
-  EXPECT_EQ(prompts->openFilterRow, 6);  // "OpenType" 7 preselects all supported types
+  EXPECT_EQ(prompts->openFilterRow, 7);  // "OpenType" 7 preselects all supported types
   EXPECT_EQ(settings.openType, 100);
   EXPECT_EQ(settings.openDir, dir.path());
   ASSERT_TRUE(frame->document().hasImage());
