@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "image/PixelLimit.h"
+
 namespace leaf {
 
 inline constexpr int kTextPositionAbove = 2;
@@ -30,6 +32,11 @@ struct TextSettings {
   int fontItalic = 0;
   int fontUnderline = 0;
   int fontStrikeout = 0;
+  // Not stored in the profile: where an inside label goes when it is not
+  // placed by hand (Text position details).
+  int insideAnchor = 5;  // 1 top left .. 9 bottom right
+  int paddingX = 0;
+  int paddingY = 0;
 
   friend bool operator==(const TextSettings&, const TextSettings&) = default;
 };
@@ -71,6 +78,8 @@ struct AppSettings {
   int slideDelay = 5;
   std::string lcSaveDir;
   int lcSaveType = 0;
+  // The largest picture opened or made, in megapixels (image/PixelLimit.h).
+  int maxMegapixels = kDefaultMegapixelLimit;
   // DjVu
   int djvuQuickSet = -1;
   int djvuPhotoQty = 80;

@@ -45,7 +45,9 @@ std::function<bool(const std::function<bool()>&)> CommitFor(const TaskReporter& 
 }
 
 // The types Save can write without asking.
-bool IsWritableType(int type) { return type >= kFileDjvu && type <= kFileJpeg; }
+bool IsWritableType(int type) {
+  return (type >= kFileDjvu && type <= kFileJpeg) || type == kFilePng;
+}
 
 }  // namespace
 
@@ -66,7 +68,7 @@ void CLeafDoc::setModified(bool modified) {
 
 void CLeafDoc::imageEdited() {
   setModified(true);
-  emit pixelsChanged();
+  emit pageEdited();
 }
 
 void CLeafDoc::setTitle(const QString& title) {
@@ -85,8 +87,9 @@ RenderRequest CLeafDoc::renderRequest() const {
 
 void CLeafDoc::newDocument() {
   dropScannedPages();
+  forgetEdits();
   image_.Release(true);
-  documentType_ = djvuKind_ = 0;
+  documentType_ = sourceType_ = djvuKind_ = 0;
   path_.clear();
   sourcePath_.clear();
   saveAllPages_ = false;
@@ -130,8 +133,9 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
     return false;
   }
   dropScannedPages();
+  forgetEdits();
   image_ = std::move(page.image);
-  documentType_ = page.type;
+  documentType_ = sourceType_ = page.type;
   djvuKind_ = page.djvuKind;
   zoom_ = page.zoom;
   renderedZoom_ = isDjvuDocument() && request.fancyZoom && zoom_ < 0 ? zoom_ : 0;
@@ -249,6 +253,16 @@ void CLeafDoc::saveCommand() {
   setTitle(hasScannedPages() ? scannedTitle() : Q(SavedTitle(source, S(path_))));
 }
 
+TruePixelSource CLeafDoc::truePixelSource() const {
+  TruePixelSource source;
+  source.documentType = documentType_;
+  source.render = renderRequest();
+  source.rereadJpeg = documentType_ == kFileJpeg && source.render.depth < 24;
+  source.sourcePath = S(sourcePath_);
+  source.jpegDctMethod = settings_.jpegDecodeDct;
+  return source;
+}
+
 DibImage CLeafDoc::copyForSaving() const {
   DibImage copy;
   if (isDjvuDocument()) {
@@ -298,11 +312,8 @@ bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
   request.path = S(path);
   request.type = static_cast<FileTypeCode>(type);
   request.parameters = SaveParametersFor(settings_);
-  request.documentType = documentType_;
-  request.render = renderRequest();
-  request.rereadJpeg = documentType_ == kFileJpeg && request.render.depth < 24;
-  request.sourcePath = S(sourcePath_);
-  request.jpegDctMethod = settings_.jpegDecodeDct;
+  request.pixels = truePixelSource();
+  request.sourceType = sourceType_;
   std::optional<PageRange> pages;
   if (allPages) pages = PageRange{pageCount(), pageIndex()};
   if (!runSave(copy, request, pages)) return false;
@@ -443,7 +454,7 @@ void CLeafDoc::setScannedPages(std::vector<DibImage> pages, const FitArea& fit) 
   djvuKind_ = 0;
   path_.clear();
   sourcePath_.clear();
-  zoom_ = FittedZoom(image_.raster, fit);
+  zoom_ = FitZoomFor(image_.raster, fit);
   renderedZoom_ = 0;
   setModified(true);
   setTitle(scannedTitle());
@@ -464,7 +475,7 @@ void CLeafDoc::showScannedPage(int index, const FitArea& fit) {
     image_.raster.pageIndex = index;
     image_.raster.pageCount = static_cast<int>(scanned_.size());
   }
-  zoom_ = FittedZoom(image_.raster, fit);
+  zoom_ = FitZoomFor(image_.raster, fit);
   setTitle(scannedTitle());
   emit contentsChanged();
 }

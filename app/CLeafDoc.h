@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <algorithm>
 #include <functional>
@@ -13,6 +16,7 @@
 
 #include "AppSettings.h"
 #include "PageJobs.h"
+#include "UndoStore.h"
 #include "UserPrompts.h"
 #include "image/DibImage.h"
 #include "scanner/ScanTypes.h"
@@ -106,6 +110,58 @@ class CLeafDoc : public QObject {
 
   // The render settings as the settings and the display give them.
   leaf::RenderRequest renderRequest() const;
+  // Where the page's true pixels come from (for saving and for edits).
+  leaf::TruePixelSource truePixelSource() const;
+
+  // ----- the Edit and Image menus (CLeafDocEdit.cpp) -----
+  // A selection is a rectangle of full-size image pixels; an empty one
+  // stands for the whole image.
+  bool hasUndo() const { return undo_.hasUndo(); }
+  // Exchanges the page with the one kept before the last edit.
+  void undo();
+  // Asks, then forgets the page kept for Undo.
+  void emptyUndoBuffer();
+
+  // Puts the selection on the clipboard.
+  bool copy(const QRect& selection);
+  // Copies the selection, then gives it the colour of palette index 0.
+  bool cut(const QRect& selection);
+  // The clipboard's picture floats over the page until it is placed (with
+  // no page: Paste As New).
+  bool paste(const leaf::FitArea& fit = {});
+  // The clipboard's picture becomes an untitled page, fitted to the area.
+  bool pasteAsNew(const leaf::FitArea& fit = {});
+  // Empties the document (asks to save a modified page first).
+  void clear();
+  // True when the clipboard holds a picture.
+  static bool clipboardHasImage();
+  static void emptyClipboard();
+
+  bool flip();
+  bool mirror();
+  bool rotateLeft();
+  bool rotateRight();
+  bool rotateHalfTurn();
+  bool negative();
+  bool convertToGray();
+  bool crop(const QRect& selection);
+  bool resize(int width, int height, int method);
+  // Width and height of the page at full size.
+  QSize fullSize() const;
+  // The page's true pixels at full size, as printing draws them.
+  bool pageForPrinting(leaf::DibImage& page);
+
+  // Stamps a text label made from the settings; an inside label floats over
+  // the page and is placed with the mouse, as a paste is.
+  bool addText(const leaf::TextSettings& text);
+
+  // The pasted picture waiting to be placed, or null.
+  const leaf::DibImage* floatingImage() const { return floating_.get(); }
+  // Writes the floating picture into the page with its top left corner at
+  // the image pixel; it is discarded either way. False when it was not
+  // inserted.
+  bool insertFloatingImage(const QPoint& topLeft);
+  void discardFloatingImage();
 
  signals:
   // New contents (open or new): the view fits and repaints.
@@ -116,6 +172,12 @@ class CLeafDoc : public QObject {
   void modifiedChanged(bool modified);
   // A file was opened or saved: it enters the recent-file list.
   void fileUsed(const QString& path);
+  // An edit or Undo changed the page (its pixels, its size, or both).
+  void pageEdited();
+  // A pasted picture now floats over the page, or no longer does.
+  void floatingImageChanged();
+  // A note for the status bar.
+  void statusMessage(const QString& text);
 
  private:
   bool runOpen(const leaf::OpenRequest& request, leaf::OpenedPage& page);
@@ -135,6 +197,18 @@ class CLeafDoc : public QObject {
   QString scannedTitle() const;
   void dropScannedPages();
 
+  // Edits (CLeafDocEdit.cpp).
+  using Operation = bool (*)(leaf::DibImage&);
+  bool simpleEdit(Operation operation, const QString& failure);
+  bool truePixels(leaf::PageState& state);
+  bool pixelEdit(const QString& failure, const std::function<bool(leaf::DibImage&)>& edit);
+  leaf::PageState takePage();
+  void installPage(leaf::PageState&& state);
+  void commitPixelEdit(leaf::PageState&& edited);
+  bool putOnClipboard(const leaf::DibImage& page, const QRect& selection);
+  bool readClipboard(leaf::DibImage& image);
+  void forgetEdits();
+
   leaf::AppSettings& settings_;
   CUserPrompts& prompts_;
   QWidget* dialogParent_ = nullptr;
@@ -145,6 +219,7 @@ class CLeafDoc : public QObject {
   int djvuKind_ = 0;
   QString path_;        // the document's file (Save writes here)
   QString sourcePath_;  // the file the page was read from
+  int sourceType_ = 0;  // its type (the page's own type changes with pixel edits)
   QString title_;
   bool modified_ = false;
   int zoom_ = 0;
@@ -158,4 +233,7 @@ class CLeafDoc : public QObject {
   // The pages of a feeder batch; the one on screen is image_ and its entry
   // is empty meanwhile.
   std::vector<std::shared_ptr<leaf::DibImage>> scanned_;
+
+  leaf::UndoStore undo_;
+  std::unique_ptr<leaf::DibImage> floating_;  // a pasted picture being placed
 };

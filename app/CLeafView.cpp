@@ -1,6 +1,7 @@
 #include "CLeafView.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRubberBand>
@@ -10,6 +11,7 @@
 #include <cmath>
 
 #include "CLeafDoc.h"
+#include "ClipboardImage.h"
 #include "ProgramLogo.h"
 
 using namespace leaf;
@@ -33,6 +35,8 @@ CLeafView::CLeafView(CLeafDoc& doc, AppSettings& settings, QWidget* parent)
     updateScrollBars();
     viewport()->update();
   });
+  connect(&doc_, &CLeafDoc::pageEdited, this, &CLeafView::onImageEdited);
+  connect(&doc_, &CLeafDoc::floatingImageChanged, this, &CLeafView::onFloatingImageChanged);
 }
 
 // ----- what is drawn -----
@@ -145,6 +149,14 @@ void CLeafView::paintEvent(QPaintEvent* event) {
   } else {
     painter.drawImage(target, source.image, picture);
   }
+  if (mode_ == MouseMode::Placing && !floating_.isNull()) {
+    painter.setClipping(false);
+    const QRect where = floatingRect();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, where.width() < floating_.width());
+    painter.drawImage(where, floating_);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawRect(where.adjusted(0, 0, -1, -1));
+  }
 }
 
 void CLeafView::resizeEvent(QResizeEvent* event) {
@@ -217,6 +229,15 @@ void CLeafView::refresh() {
   viewport()->update();
 }
 
+void CLeafView::onImageEdited() {
+  rebuildDisplay();
+  if (hasSelection_) setSelection(selection_);
+  emit drawnSizeChanged();
+  updateScrollBars();
+  placeBand();
+  viewport()->update();
+}
+
 void CLeafView::onContentsChanged() {
   zoom_ = doc_.zoom();
   hasSelection_ = false;
@@ -267,17 +288,24 @@ void CLeafView::setLayer(int layer) {
 // ----- selection and the mouse -----
 
 void CLeafView::setSelectMode(bool on) {
+  if (mode_ == MouseMode::Placing) {
+    if (!on) return;
+    doc_.discardFloatingImage();  // selecting gives up the paste
+  }
   const MouseMode mode = on ? MouseMode::Selecting : MouseMode::Normal;
   if (mode == mode_) return;
   mode_ = mode;
-  if (!on) {
-    hasSelection_ = false;
-    selection_ = QRect();
-    band_->hide();
-  }
+  if (!on) dropSelection();
   updateHandCursor();
   emit selectModeChanged(on);
   viewport()->update();
+}
+
+void CLeafView::dropSelection() {
+  hasSelection_ = false;
+  selection_ = QRect();
+  band_->hide();
+  emit selectionChanged();
 }
 
 void CLeafView::setSelection(const QRect& selection) {
@@ -286,6 +314,7 @@ void CLeafView::setSelection(const QRect& selection) {
   hasSelection_ = clamped.width() > 1 && clamped.height() > 1;
   selection_ = hasSelection_ ? clamped : QRect();
   placeBand();
+  emit selectionChanged();
 }
 
 QPoint CLeafView::imagePointAt(const QPoint& viewportPoint) const {
@@ -331,8 +360,62 @@ void CLeafView::showPointerStatus(const QPoint& viewportPoint) {
   emit statusMessage(text);
 }
 
+// ----- placing a pasted picture -----
+
+void CLeafView::onFloatingImageChanged() {
+  const DibImage* floating = doc_.floatingImage();
+  if (!floating) {
+    floating_ = QImage();
+    if (mode_ == MouseMode::Placing) mode_ = MouseMode::Normal;
+    updateHandCursor();
+    viewport()->update();
+    return;
+  }
+  if (mode_ == MouseMode::Selecting) setSelectMode(false);
+  floating_ = PictureOfBitmap(*floating);
+  const DibRaster& r = floating->raster;
+  if (r.transparentFlag && !floating_.isNull()) {
+    // The transparent colour shows the page through.
+    floating_ = floating_.convertToFormat(QImage::Format_ARGB32);
+    const QRgb hidden = qRgb(r.transparentColor & 255, r.transparentColor >> 8 & 255,
+                             r.transparentColor >> 16 & 255);
+    for (int y = 0; y < floating_.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(floating_.scanLine(y));
+      for (int x = 0; x < floating_.width(); ++x) {
+        if (line[x] == hidden) line[x] = qRgba(0, 0, 0, 0);
+      }
+    }
+  }
+  mode_ = MouseMode::Placing;
+  lastMouse_ = viewport()->mapFromGlobal(QCursor::pos());
+  updateHandCursor();
+  viewport()->update();
+}
+
+QRect CLeafView::floatingRect() const {
+  const QSize drawn = drawnSize();
+  const QSize full = fullImageSize();
+  if (floating_.isNull() || full.isEmpty()) return {};
+  const double sx = static_cast<double>(drawn.width()) / full.width();
+  const double sy = static_cast<double>(drawn.height()) / full.height();
+  return QRect(lastMouse_,
+               QSize(std::max(1, static_cast<int>(std::lround(floating_.width() * sx))),
+                     std::max(1, static_cast<int>(std::lround(floating_.height() * sy)))));
+}
+
+void CLeafView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && mode_ == MouseMode::Placing) {
+    doc_.discardFloatingImage();
+    emit statusMessage(tr("Paste cancelled."));
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
 void CLeafView::updateHandCursor() {
-  if (mode_ == MouseMode::Selecting) {
+  if (mode_ == MouseMode::Placing) {
+    viewport()->setCursor(Qt::CrossCursor);
+  } else if (mode_ == MouseMode::Selecting) {
     viewport()->setCursor(Qt::CrossCursor);
   } else if (dragging_ && overflows()) {
     viewport()->setCursor(Qt::ClosedHandCursor);
@@ -344,12 +427,20 @@ void CLeafView::updateHandCursor() {
 }
 
 void CLeafView::mousePressEvent(QMouseEvent* event) {
+  if (mode_ == MouseMode::Placing && event->button() == Qt::RightButton) {
+    doc_.discardFloatingImage();
+    emit statusMessage(tr("Paste cancelled."));
+    return;
+  }
   if (event->button() != Qt::LeftButton || !doc_.hasImage()) {
     QAbstractScrollArea::mousePressEvent(event);
     return;
   }
   const QPoint pos = event->position().toPoint();
-  if (mode_ == MouseMode::Selecting) {
+  if (mode_ == MouseMode::Placing) {
+    lastMouse_ = pos;
+    doc_.insertFloatingImage(imagePointAt(pos));
+  } else if (mode_ == MouseMode::Selecting) {
     banding_ = true;
     bandOrigin_ = pos;
     band_->setGeometry(QRect(pos, QSize()));
@@ -363,7 +454,11 @@ void CLeafView::mousePressEvent(QMouseEvent* event) {
 
 void CLeafView::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (banding_) {
+  if (mode_ == MouseMode::Placing) {
+    const QRect before = floatingRect();
+    lastMouse_ = pos;
+    viewport()->update(before.united(floatingRect()).adjusted(-1, -1, 1, 1));
+  } else if (banding_) {
     band_->setGeometry(QRect(bandOrigin_, pos).normalized());
     const QPoint a = imagePointAt(bandOrigin_);
     const QPoint b = imagePointAt(pos);
@@ -392,6 +487,7 @@ void CLeafView::mouseReleaseEvent(QMouseEvent* event) {
   if (banding_) {
     banding_ = false;
     placeBand();
+    emit selectionChanged();
   }
   dragging_ = false;
   updateHandCursor();

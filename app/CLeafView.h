@@ -18,7 +18,7 @@ class CLeafView : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  enum class MouseMode { Normal, Selecting };
+  enum class MouseMode { Normal, Selecting, Placing };
 
   CLeafView(CLeafDoc& doc, leaf::AppSettings& settings, QWidget* parent = nullptr);
 
@@ -58,6 +58,8 @@ class CLeafView : public QAbstractScrollArea {
   QRect selection() const { return selection_; }
   // Selects a rectangle of image pixels (as a rubber band does).
   void setSelection(const QRect& selection);
+  // Forgets the selection (after crop and cut); selection mode stays.
+  void dropSelection();
 
   // Image pixel under a point of the viewport, clamped to the image.
   QPoint imagePointAt(const QPoint& viewportPoint) const;
@@ -70,6 +72,8 @@ class CLeafView : public QAbstractScrollArea {
   void zoomChanged(int zoom);
   void layerChanged(int layer);
   void selectModeChanged(bool on);
+  // A selection was made or dropped.
+  void selectionChanged();
   // The page's size on screen changed (the window may fit itself to it).
   void drawnSizeChanged();
 
@@ -81,6 +85,7 @@ class CLeafView : public QAbstractScrollArea {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // What is drawn: the source image and its scale to the screen.
@@ -101,6 +106,10 @@ class CLeafView : public QAbstractScrollArea {
   bool overflows() const;
   QSize fullImageSize() const;
   void onContentsChanged();
+  void onImageEdited();
+  void onFloatingImageChanged();
+  // Where the floating picture is drawn, in viewport coordinates.
+  QRect floatingRect() const;
 
   CLeafDoc& doc_;
   leaf::AppSettings& settings_;
@@ -117,4 +126,5 @@ class CLeafView : public QAbstractScrollArea {
   bool banding_ = false;
   bool dragging_ = false;
   QPoint lastMouse_;
+  QImage floating_;  // the pasted picture being placed, top row first
 };

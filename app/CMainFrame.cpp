@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -11,7 +12,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -20,6 +25,7 @@
 #include <atomic>
 
 #include "CAboutDlg.h"
+#include "CAddTextDlg.h"
 #include "CBatchSettingsDlg.h"
 #include "CDjvuSettingsDlg.h"
 #include "CGeneralSettingsDlg.h"
@@ -29,11 +35,13 @@
 #include "CLeafDoc.h"
 #include "CLeafView.h"
 #include "CProgramHintDlg.h"
+#include "CResizeDlg.h"
 #include "CSweeperOptionsDlg.h"
 #include "CThumbnailOptionsDlg.h"
 #include "DocumentTexts.h"
 #include "FileAssociations.h"
 #include "FileDialogFilters.h"
+#include "PagePrinting.h"
 #include "ProgramLogo.h"
 #include "RecentFiles.h"
 #include "ToolbarIcons.h"
@@ -88,6 +96,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
   view_ = new CLeafView(*doc_, settings_, this);
   setCentralWidget(view_);
 
+  createSelectionBar();
   createFileMenu();
   createEditMenu();
   createViewMenu();
@@ -106,7 +115,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QString profilePath,
   updateCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() { endManyFilesWork(); }
 
 // ----- building the window -----
 
@@ -120,9 +129,6 @@ QAction* CMainFrame::addCommand(QMenu* menu, const QString& text, const QString&
   actions_.insert(CommandName(text), action);
   return action;
 }
-
-// Entries of features that come later are present but disabled.
-static void Later(QAction* action) { action->setEnabled(false); }
 
 void CMainFrame::createFileMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&File"));
@@ -142,9 +148,12 @@ void CMainFrame::createFileMenu() {
   connect(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")),
           &QAction::triggered, this, &CMainFrame::selectSourceCommand);
   menu->addSeparator();
-  Later(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}));
-  Later(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")));
-  Later(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")));
+  connect(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}),
+          &QAction::triggered, this, &CMainFrame::printCommand);
+  connect(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")), &QAction::triggered,
+          this, &CMainFrame::printPreviewCommand);
+  connect(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")),
+          &QAction::triggered, this, &CMainFrame::printSetupCommand);
   recentSeparator_ = menu->addSeparator();
   for (int i = 0; i < kRecentFileCount; ++i) {
     auto* recent = new QAction(this);
@@ -160,23 +169,42 @@ void CMainFrame::createFileMenu() {
           &QAction::triggered, this, &CMainFrame::exitCommand);
 }
 
+// A menu command of the document: runs, then the commands' states follow.
+QAction* CMainFrame::addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                                   const std::function<void()>& run,
+                                   const QList<QKeySequence>& shortcuts) {
+  QAction* action = addCommand(menu, text, prompt, shortcuts);
+  connect(action, &QAction::triggered, this, [this, run] {
+    run();
+    updateCommands();
+  });
+  return action;
+}
+
 void CMainFrame::createEditMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Edit"));
-  Later(addCommand(menu, tr("&Undo"), tr("Undo the last action"),
-                   {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+  addDocCommand(menu, tr("&Undo"), tr("Undo the last action"), [this] { doc_->undo(); },
+                {QKeySequence::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)});
   menu->addSeparator();
-  Later(addCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
-                   {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)}));
-  Later(addCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
-                   {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
-                   {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
-  Later(addCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
-                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}));
-  Later(addCommand(menu, tr("Cl&ear"), tr("Erase the selection")));
+  addDocCommand(menu, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"),
+                [this] { cutCommand(); },
+                {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+  addDocCommand(menu, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"),
+                [this] { doc_->copy(selectionOrWhole()); },
+                {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+  addDocCommand(menu, tr("&Paste"), tr("Insert Clipboard contents"),
+                [this] { doc_->paste(view_->fitArea()); },
+                {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+  addDocCommand(menu, tr("Paste As &New"), tr("Make a new document of the Clipboard contents"),
+                [this] { doc_->pasteAsNew(view_->fitArea()); },
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)});
+  addDocCommand(menu, tr("Cl&ear"), tr("Close the image and empty the window"),
+                [this] { doc_->clear(); });
   menu->addSeparator();
-  Later(addCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard")));
-  Later(addCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo")));
+  addDocCommand(menu, tr("Empty C&lipboard"), tr("Empty the Clipboard"),
+                [] { CLeafDoc::emptyClipboard(); });
+  addDocCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo"),
+                [this] { doc_->emptyUndoBuffer(); });
 }
 
 void CMainFrame::createViewMenu() {
@@ -192,7 +220,7 @@ void CMainFrame::createViewMenu() {
   QAction* selectionBar =
       addCommand(menu, tr("S&election Bar"), tr("Show or hide the file selection bar"));
   selectionBar->setCheckable(true);
-  Later(selectionBar);
+  connectSelectionBarAction(selectionBar);
   menu->addSeparator();
   connect(addCommand(menu, tr("Zoom &In"), tr("Zoom in"),
                      {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus),
@@ -240,17 +268,27 @@ void CMainFrame::createViewMenu() {
 
 void CMainFrame::createImageMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&Image"));
-  Later(addCommand(menu, tr("&Flip"), tr("Turn the image upside down")));
-  Later(addCommand(menu, tr("&Mirror"), tr("Mirror the image left to right")));
+  addDocCommand(menu, tr("&Flip"), tr("Turn the image upside down"), [this] { doc_->flip(); });
+  addDocCommand(menu, tr("&Mirror"), tr("Mirror the image left to right"),
+                [this] { doc_->mirror(); });
   QMenu* rotate = menu->addMenu(tr("&Rotate"));
-  Later(addCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise")));
-  Later(addCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise")));
-  Later(addCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn")));
-  Later(addCommand(menu, tr("Re&size..."), tr("Change the size of the image")));
-  Later(addCommand(menu, tr("&Crop"), tr("Keep only the selection")));
-  Later(addCommand(menu, tr("&Negative"), tr("Invert the colors of the image")));
-  Later(addCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray")));
-  Later(addCommand(menu, tr("Add &Text"), tr("Stamp the text label on the image")));
+  addDocCommand(rotate, tr("90 degrees &left"), tr("Rotate the image counter-clockwise"),
+                [this] { doc_->rotateLeft(); });
+  addDocCommand(rotate, tr("90 degrees &right"), tr("Rotate the image clockwise"),
+                [this] { doc_->rotateRight(); });
+  addDocCommand(rotate, tr("&180 degrees"), tr("Rotate the image by a half turn"),
+                [this] { doc_->rotateHalfTurn(); });
+  addDocCommand(menu, tr("Re&size..."), tr("Change the size of the image"),
+                [this] { resizeCommand(); });
+  addDocCommand(menu, tr("&Crop"), tr("Keep only the selection"), [this] {
+    if (doc_->crop(view_->selection())) view_->dropSelection();
+  });
+  addDocCommand(menu, tr("&Negative"), tr("Invert the colors of the image"),
+                [this] { doc_->negative(); });
+  addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
+                [this] { doc_->convertToGray(); });
+  addDocCommand(menu, tr("Add &Text"), tr("Stamp a text label on the image"),
+                [this] { addTextCommand(); });
 }
 
 void CMainFrame::createOptionsMenu() {
@@ -266,29 +304,14 @@ void CMainFrame::createOptionsMenu() {
   add(tr("&IW44 Settings..."), tr("Change the IW44 encoding settings"),
       &CMainFrame::iw44SettingsCommand);
   add(tr("&JPEG Settings..."), tr("Change the JPEG settings"), &CMainFrame::jpegSettingsCommand);
-  Later(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")));
+  connect(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")),
+          &QAction::triggered, this, &CMainFrame::textSettingsCommand);
   add(tr("T&humbnail Settings..."), tr("Change the thumbnail settings"),
       &CMainFrame::thumbnailSettingsCommand);
   add(tr("&Batch Settings..."), tr("Change the batch conversion settings"),
       &CMainFrame::batchSettingsCommand);
   add(tr("&Sweep Settings..."), tr("Change the sweeper settings"),
       &CMainFrame::sweepSettingsCommand);
-}
-
-void CMainFrame::createMultiprocessMenu() {
-  QMenu* menu = menuBar()->addMenu(tr("&Multiprocess"));
-  Later(addCommand(menu, tr("&Sweep"), tr("Convert whatever arrives in the input folder")));
-  Later(addCommand(menu, tr("&List Swept Files"), tr("Show the files the sweeper converted")));
-  menu->addSeparator();
-  Later(addCommand(menu, tr("Slide&show"), tr("Show the selected files one after another")));
-  menu->addSeparator();
-  Later(addCommand(menu, tr("Make &Thumbnails"), tr("Make thumbnails of the selected files")));
-  Later(addCommand(menu, tr("Batch &Display and Convert"),
-                   tr("Convert the selected files, showing each one")));
-  Later(addCommand(menu, tr("Batch Convert in the &Background"),
-                   tr("Convert files that are currently selected in the background")));
-  Later(addCommand(menu, tr("St&op Background Conversion"),
-                   tr("Stop the conversion running in the background")));
 }
 
 void CMainFrame::createHelpMenu() {
@@ -382,6 +405,15 @@ void CMainFrame::connectDocument() {
           [this](bool on) { action(QStringLiteral("Select"))->setChecked(on); });
   connect(view_, &CLeafView::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(view_, &CLeafView::selectionChanged, this, [this] { updateCommands(); });
+  connect(doc_, &CLeafDoc::pageEdited, this, [this] {
+    updateInfoPanes();
+    updateCommands();
+  });
+  connect(doc_, &CLeafDoc::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { updateCommands(); });
 }
 
 // ----- state shown -----
@@ -411,6 +443,9 @@ void CMainFrame::updateCommands() {
   const bool image = doc_->hasImage();
   action(QStringLiteral("Save"))->setEnabled(image && doc_->isModified());
   action(QStringLiteral("Save As"))->setEnabled(image);
+  for (const char* name : {"Print", "Print Preview", "Print Setup"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
   action(QStringLiteral("Zoom In"))->setEnabled(view_->canZoomIn());
   action(QStringLiteral("Zoom Out"))->setEnabled(view_->canZoomOut());
   action(QStringLiteral("Refresh"))->setEnabled(image);
@@ -428,6 +463,20 @@ void CMainFrame::updateCommands() {
     layerActions[layer]->setChecked(layer == doc_->layer());
   }
   zoomBox_->setEnabled(true);
+
+  const bool clipboard = CLeafDoc::clipboardHasImage();
+  action(QStringLiteral("Undo"))->setEnabled(doc_->hasUndo());
+  action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());
+  for (const char* name :
+       {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "90 degrees right",
+        "180 degrees", "Resize", "Negative", "Convert To Gray", "Add Text"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
+  action(QStringLiteral("Paste"))->setEnabled(clipboard);
+  action(QStringLiteral("Paste As New"))->setEnabled(clipboard);
+  action(QStringLiteral("Empty Clipboard"))->setEnabled(clipboard);
+  action(QStringLiteral("Crop"))->setEnabled(image && view_->hasSelection());
+  updateManyFilesCommands();
 }
 
 void CMainFrame::updateRecentFiles() {
@@ -514,6 +563,74 @@ void CMainFrame::onZoomBoxChosen(int entry) {
 }
 
 void CMainFrame::exitCommand() { close(); }
+
+QRect CMainFrame::selectionOrWhole() const {
+  return view_->hasSelection() ? view_->selection() : QRect();
+}
+
+void CMainFrame::cutCommand() {
+  if (doc_->cut(selectionOrWhole())) view_->dropSelection();
+}
+
+QPrinter& CMainFrame::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+bool CMainFrame::printOnto(QPrinter& target) {
+  return PrintDocumentPage(target, *doc_, view_->zoom(), settings_, *prompts_);
+}
+
+void CMainFrame::printCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  target.setFromTo(0, 0);  // one page
+  QPrintDialog dialog(&target, this);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (dialog.exec() != QDialog::Accepted) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  printOnto(target);
+  QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::printPreviewCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  QPrintPreviewDialog preview(&target, this);
+  preview.setWindowTitle(tr("Print Preview - %1").arg(doc_->title()));
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+          [this](QPrinter* shown) { printOnto(*shown); });
+  preview.exec();
+}
+
+void CMainFrame::printSetupCommand() {
+  if (!doc_->hasImage()) return;
+  QPageSetupDialog dialog(&printer(), this);
+  dialog.exec();
+}
+
+void CMainFrame::addTextCommand() {
+  if (!doc_->hasImage()) return;
+  CAddTextDlg dialog(settings_.text, true, &doc_->image().raster, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  settings_.text = dialog.settings();
+  doc_->addText(settings_.text);
+}
+
+void CMainFrame::textSettingsCommand() {
+  CAddTextDlg dialog(settings_.text, false, nullptr, this);
+  if (dialog.exec() == QDialog::Accepted) settings_.text = dialog.settings();
+}
+
+void CMainFrame::resizeCommand() {
+  if (!doc_->hasImage()) return;
+  const QSize size = doc_->fullSize();
+  CResizeDlg dialog(size.width(), size.height(), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  doc_->resize(dialog.newWidth(), dialog.newHeight(), dialog.method());
+}
 
 bool CMainFrame::queryEndSession() {
   return doc_->confirmDiscard() && prompts_->askYesNo(tr("Do you want to quit Leafsmith?"));

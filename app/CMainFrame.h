@@ -4,14 +4,22 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
 #include "scanner/ScanTypes.h"
+#include "multi/ConversionLog.h"
 
+class QPrinter;
+
+class CBackgroundBatch;
 class CGeneralSettingsDlg;
+class CSelectionBar;
+class CSweeperRun;
 class CLeafDoc;
 class CLeafView;
 class QAction;
@@ -45,6 +53,15 @@ class CMainFrame : public QMainWindow {
   void newScanCommand(bool allPages = false);
   void selectSourceCommand();
   void exitCommand();
+  void cutCommand();
+  void resizeCommand();
+  void printCommand();
+  void printPreviewCommand();
+  void printSetupCommand();
+  // Prints the page on the printer (Print, and each page Print Preview draws).
+  bool printOnto(QPrinter& printer);
+  void addTextCommand();
+  void textSettingsCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -62,6 +79,31 @@ class CMainFrame : public QMainWindow {
   bool batchSettingsCommand();
   bool sweepSettingsCommand();
 
+  // The Multiprocess commands. The batch and sweep commands show their
+  // settings dialogs first; the start functions after them are what they
+  // then run.
+  void sweepCommand();
+  bool startSweeper();
+  void listSweptFilesCommand();
+  // Shows the selected files in turn until Escape or Q; returns how many
+  // were shown.
+  int slideshowCommand();
+  void makeThumbnailsCommand();
+  void batchDisplayAndConvertCommand();
+  // Converts the selected files one by one, each shown; returns the number
+  // of files finished.
+  int runForegroundBatch();
+  void batchInBackgroundCommand();
+  bool startBackgroundBatch(bool thumbnailsOnly);
+  void stopBackgroundCommand();
+  // Workers of a background batch (0: one per core).
+  void setBackgroundWorkers(int workers) { backgroundWorkers_ = workers; }
+
+  CSelectionBar* selectionBar() const { return selectionBar_; }
+  CBackgroundBatch* backgroundBatch() const { return background_; }
+  CSweeperRun* sweeperRun() const { return sweeper_; }
+  leaf::ConversionLog& sweepLog() { return sweepLog_; }
+
   // The action of a menu entry, by its text without "&" and "..." ("Zoom In").
   QAction* action(const QString& name) const;
   QComboBox* zoomBox() const { return zoomBox_; }
@@ -71,6 +113,10 @@ class CMainFrame : public QMainWindow {
   // Re-evaluates which commands are enabled and checked.
   void updateCommands();
 
+ signals:
+  // The slideshow shows the index-th selected file.
+  void slideShown(int index, const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -79,12 +125,23 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* addCommand(QMenu* menu, const QString& text, const QString& prompt,
                       const QList<QKeySequence>& shortcuts = {});
+  QAction* addDocCommand(QMenu* menu, const QString& text, const QString& prompt,
+                         const std::function<void()>& run,
+                         const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
   void createViewMenu();
   void createImageMenu();
   void createOptionsMenu();
   void createMultiprocessMenu();
+  void createSelectionBar();
+  void connectSelectionBarAction(QAction* toggle);
+  void updateManyFilesCommands();
+  // Stops the background work (after the files in hand) before the log and
+  // the window it reports to go.
+  void endManyFilesWork();
+  // The batch settings dialog (and the thumbnail options when asked for).
+  bool confirmBatchStart();
   void createHelpMenu();
   void createToolBar();
   void createStatusBar();
@@ -99,6 +156,8 @@ class CMainFrame : public QMainWindow {
   // Opens the scanner off the interface thread and reads what it offers;
   // device: the name asked for, then the one opened.
   bool queryScanner(std::string& device, leaf::scan::ScannerCapabilities& caps);
+  // The view's selection, or an empty rectangle for the whole image.
+  QRect selectionOrWhole() const;
   void openFormatSettings(int fileType);
   void markModifiedIfSavedAs(int documentType);
   void applyFileAssociations(const CGeneralSettingsDlg& dialog);
@@ -106,6 +165,9 @@ class CMainFrame : public QMainWindow {
   leaf::AppSettings& settings_;
   QString profilePath_;
   std::unique_ptr<CUserPrompts> prompts_;
+  // Made at the first print command; keeps the printer and paper chosen.
+  std::unique_ptr<QPrinter> printer_;
+  QPrinter& printer();
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
 
@@ -119,4 +181,12 @@ class CMainFrame : public QMainWindow {
   QHash<QString, QAction*> actions_;
   QThreadPool* associationQueries_ = nullptr;  // asks the desktop for the file associations
   bool settingsWritten_ = false;
+
+  CSelectionBar* selectionBar_ = nullptr;
+  CBackgroundBatch* background_ = nullptr;
+  CSweeperRun* sweeper_ = nullptr;
+  leaf::ConversionLog sweepLog_;  // lives as long as the window
+  int backgroundWorkers_ = 0;
+  bool slideshowRunning_ = false;
+  bool foregroundRunning_ = false;
 };

@@ -11,7 +11,7 @@ struct QuickSetPreset {
 // Low-resolution sources are enlarged 3 times and coded without thickening
 // and losslessly, so that their thin strokes survive.
 constexpr QuickSetPreset kPresets[] = {
-    {0, 0, 0, 0},  // high: as they are
+    {0, 0, 0, 0},  // high: automatic, which leaves 200 dpi and up as they are
     {0, 0, 0, 1},  // medium: enlarged 2x
     {1, 1, 0, 2},  // low: enlarged 3x
 };

@@ -30,11 +30,6 @@ std::string DpiPaneText(int xDpi, int yDpi) {
   return DpiValue(xDpi) + "," + DpiValue(yDpi) + " DPI";
 }
 
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string OpenedTitle(const std::string& path, int pageIndex, int pageCount) {
   const std::string name = FileNameOf(path);
   if (pageCount < 2) return name;
@@ -61,9 +56,12 @@ std::string ResolutionQuestion(int xDpi, int yDpi, int djvuUpsample) {
                level) +
            kReview;
   }
+  // Setting 0 chooses the enlargement from the page's resolution: it suits
+  // every page that has one.
+  if (djvuUpsample == 0) return {};
   const char* scanned = nullptr;
   if (dpi >= 300) {
-    if (djvuUpsample != 0) scanned = "high resolution";
+    scanned = "high resolution";
   } else if (dpi >= 100) {
     if (djvuUpsample != 1) scanned = "medium resolution";
   } else if (djvuUpsample != 2 && djvuUpsample != 3) {

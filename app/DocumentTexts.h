@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/DibRaster.h"
+#include "multi/OutputNames.h"  // FileNameOf
 
 namespace leaf {
 
@@ -17,9 +18,6 @@ std::string SizePaneText(const DibRaster& raster);
 // "300 DPI", "? DPI", "204,98 DPI", "?,98 DPI".
 std::string DpiPaneText(int xDpi, int yDpi);
 
-// The file name of a path: the part after the last "/".
-std::string FileNameOf(const std::string& path);
-
 // "scan.tif", or "scan.tif (page 2 of 3)" for a file of two or more pages.
 std::string OpenedTitle(const std::string& path, int pageIndex, int pageCount);
 // "scan.tif (last saved as page.djvu)".
@@ -30,8 +28,8 @@ std::string SaveFirstQuestion(const std::string& title);
 
 // The question asked before saving as DjVu when the page's resolution (the
 // larger of the two) does not suit the upsampling setting ("DjvuUpsample"
-// 0..3); empty when there is nothing to ask. A resolution of 0 or less is
-// unknown.
+// 0..3; 0, the automatic choice, suits every known resolution); empty when
+// there is nothing to ask. A resolution of 0 or less is unknown.
 std::string ResolutionQuestion(int xDpi, int yDpi, int djvuUpsample);
 
 }  // namespace leaf

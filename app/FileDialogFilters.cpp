@@ -23,6 +23,7 @@ std::vector<FileFilter> MakeOpenFilters() {
       {"JPEG file (*.jpg;*.jpeg)", {"*.jpg", "*.jpeg"}, kFileJpeg},
       {"TIFF file (*.tif;*.tiff)", {"*.tif", "*.tiff"}, kFileTiff},
       {"PNM file (*.ppm;*.pgm;*.pbm)", {"*.ppm", "*.pgm", "*.pbm"}, kFilePnm},
+      {"PNG file (*.png)", {"*.png"}, kFilePng},
   };
   rows.push_back({kAllSupportedText, AllReadPatterns(rows), kFileAllSupported});
   return rows;
@@ -61,6 +62,7 @@ const std::vector<FileFilter>& SaveFilters() {
       {"Windows Bitmap (*.bmp)", {"*.bmp"}, kFileBmp},
       {"JPEG File (*.jpg)", {"*.jpg"}, kFileJpeg},
       {"PNM file (*.ppm;*.pgm;*.pbm)", {"*.ppm", "*.pgm", "*.pbm"}, kFilePnm},
+      {"PNG File (*.png)", {"*.png"}, kFilePng},
   };
   return rows;
 }
@@ -85,18 +87,12 @@ std::string SaveExtension(int saveType, int bitsPerPixel, bool gray) {
     case kFileIw44: return ".iw44";
     case kFileBmp: return ".bmp";
     case kFileJpeg: return ".jpg";
+    case kFilePng: return ".png";
     case kFilePnm:
       if (bitsPerPixel == 1) return ".pbm";
       return bitsPerPixel == 8 && gray ? ".pgm" : ".ppm";
     default: return "";
   }
-}
-
-std::string ReplaceExtension(const std::string& name, const std::string& extension) {
-  const size_t slash = name.find_last_of('/');
-  const size_t dot = name.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? name.substr(0, dot) : name) + extension;
 }
 
 std::string NameForSaveType(const std::string& name, FileTypeCode type,

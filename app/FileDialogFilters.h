@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/FileType.h"
+#include "multi/OutputNames.h"  // ReplaceExtension
 
 namespace leaf {
 
@@ -33,9 +34,6 @@ FileTypeCode SaveTypeForRow(int row);
 // The extension a save type proposes: ".djvu", ".iw44", ".bmp", ".jpg", and
 // for PNM ".pbm" (1-bit), ".pgm" (8-bit gray) or ".ppm"; "" for other types.
 std::string SaveExtension(int saveType, int bitsPerPixel, bool gray);
-
-// The name with its extension replaced (or the extension added).
-std::string ReplaceExtension(const std::string& name, const std::string& extension);
 
 // The name with the type's extension appended when its own extension does not
 // name that type ("page.txt" -> "page.txt.djvu"; "page.DJV" stays).

@@ -62,6 +62,14 @@ bool RenderLocked(DibImage& image, const RenderRequest& render, int zoom) {
 
 }  // namespace
 
+int FitZoomFor(const DibRaster& raster, const FitArea& fit) {
+  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
+  const int width = raster.fullWidth > 0 ? raster.fullWidth : raster.width;
+  const int height = raster.fullHeight > 0 ? raster.fullHeight : raster.height;
+  return FitZoom(static_cast<long long>(width * aspect.x),
+                 static_cast<long long>(height * aspect.y), fit.width, fit.height, fit.imageFit);
+}
+
 std::mutex& PageRenderMutex() {
   static std::mutex mutex;
   return mutex;
@@ -80,7 +88,7 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
       return Failure(std::move(page), kFailedToOpen);
     }
     DibRaster& r = page.image.raster;
-    page.zoom = FittedZoom(r, request.fit);
+    page.zoom = FitZoomFor(r, request.fit);
     if (progress) progress("Rendering the page...", 50);
     const int renderZoom = request.fancyZoom && page.zoom < 0 ? page.zoom : 0;
     if (!RenderLocked(page.image, request.render, renderZoom)) {
@@ -95,7 +103,7 @@ OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback
       return Failure(std::move(page), kFailedToOpen);
     }
     const DibRaster& r = page.image.raster;
-    page.zoom = FittedZoom(r, request.fit);
+    page.zoom = FitZoomFor(r, request.fit);
   }
   page.image.SetProgressCallback(nullptr);
   page.ok = true;
@@ -147,8 +155,8 @@ bool MoveIntoPlace(const std::string& written, const std::string& path, std::str
   return true;
 }
 
-// Puts the written file in place through commit; removes it when the save
-// was stopped meanwhile.
+// Moves the written file into place unless the save was stopped meanwhile,
+// in which case it goes.
 bool CommitWritten(const std::string& written, const std::string& path,
                    const std::function<bool(const std::function<bool()>&)>& commit,
                    std::string& message) {
@@ -161,33 +169,24 @@ bool CommitWritten(const std::string& written, const std::string& path,
   return committed && moved;
 }
 
-// The true pixels of the page for saving: DjVu and IW44 pages at full size
-// and 24 bits, a JPEG read for a low-colour display read again.
-bool PrepareForSaving(DibImage& copy, const SaveRequest& request) {
+}  // namespace
+
+bool MakeTruePixels(DibImage& copy, const TruePixelSource& source) {
   const int symmetry = copy.raster.symmetryState;
   const bool negative = copy.raster.negativeFlag != 0;
   const bool gray = copy.raster.grayFlag != 0;
-  if (request.documentType == kFileDjvu || request.documentType == kFileIw44) {
-    RenderRequest full = request.render;
+  if (source.documentType == kFileDjvu || source.documentType == kFileIw44) {
+    RenderRequest full = source.render;
     full.depth = 24;
     return RenderLocked(copy, full, 0) && ReplayEdits(copy, symmetry, negative, gray);
   }
-  if (request.documentType == kFileJpeg && request.rereadJpeg) {
+  if (source.documentType == kFileJpeg && source.rereadJpeg) {
     ReadOptions options;
-    options.jpegDctMethod = request.jpegDctMethod;
-    return ReadImageFile(copy, request.sourcePath, kFileJpeg, options) &&
+    options.jpegDctMethod = source.jpegDctMethod;
+    return ReadImageFile(copy, source.sourcePath, kFileJpeg, options) &&
            ReplayEdits(copy, symmetry, negative, gray);
   }
   return true;
-}
-
-}  // namespace
-
-int FittedZoom(const DibRaster& raster, const FitArea& fit) {
-  const AspectFactors aspect = AspectFactorsFor(raster.xResolution, raster.yResolution);
-  return FitZoom(static_cast<long long>(raster.width * aspect.x),
-                 static_cast<long long>(raster.height * aspect.y), fit.width, fit.height,
-                 fit.imageFit);
 }
 
 namespace {
@@ -197,10 +196,10 @@ namespace {
 bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
   ReadOptions options;
   options.page = index;
-  options.gamma = request.render.gamma;
-  options.jpegDctMethod = request.jpegDctMethod;
-  return ReadImageFile(page, request.sourcePath, static_cast<FileTypeCode>(request.documentType),
-                       options);
+  options.gamma = request.pixels.render.gamma;
+  options.jpegDctMethod = request.pixels.jpegDctMethod;
+  return ReadImageFile(page, request.pixels.sourcePath,
+                       static_cast<FileTypeCode>(request.sourceType), options);
 }
 
 // Pages from source as one DjVu document, encoded in parallel, written
@@ -238,7 +237,7 @@ bool SavePage(DibImage& copy, const SaveRequest& request,
               const std::function<bool(const std::function<bool()>&)>& commit,
               std::string& message) {
   ClearMessage();
-  if (!PrepareForSaving(copy, request)) {
+  if (!MakeTruePixels(copy, request.pixels)) {
     message = LastMessage();
     return false;
   }
@@ -255,7 +254,7 @@ bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange
                   const std::function<bool(const std::function<bool()>&)>& commit,
                   std::string& message) {
   ClearMessage();
-  if (!PrepareForSaving(current, request)) {
+  if (!MakeTruePixels(current, request.pixels)) {
     message = LastMessage();
     return false;
   }

@@ -49,12 +49,12 @@ struct OpenedPage {
   int zoom = 0;                      // the fitted zoom level
 };
 
+// The zoom level at which a page fits the area by its "ImageFit" rule.
+int FitZoomFor(const DibRaster& raster, const FitArea& fit);
+
 // Reads the page, fits it and, for DjVu and IW44, renders it at the fitted
 // zoom (full size when fancyZoom is off or the page fits at 1:1).
 OpenedPage OpenPage(const OpenRequest& request, const DibImage::ProgressCallback& progress);
-
-// The zoom level at which the page fits the area.
-int FittedZoom(const DibRaster& raster, const FitArea& fit);
 
 // Every decoded page is rendered under this lock: the codec's page objects
 // are not safe against two renders at once.
@@ -65,15 +65,28 @@ std::mutex& PageRenderMutex();
 // on failure). Rotations, flips, negative and gray are replayed.
 bool RenderPageInto(DibImage& image, const RenderRequest& render, int zoom);
 
-struct SaveRequest {
-  std::string path;  // where the file goes
-  FileTypeCode type = kFileDjvu;
-  SaveParameters parameters;
-  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits first
+// Where the true pixels of a page come from when the raster on screen is not
+// them: a DjVu or IW44 page rendered for the screen, or a JPEG read for a
+// display of fewer than 24 bits.
+struct TruePixelSource {
+  int documentType = 0;     // 1 and 2 are rendered again at full size and 24 bits
   RenderRequest render;     // the view's layer and gamma
   bool rereadJpeg = false;  // a JPEG read for a display of fewer than 24 bits
   std::string sourcePath;
   int jpegDctMethod = 0;
+};
+
+// Makes a copy of the document's image hold the page's true pixels, with the
+// flips, turns, negative and gray of the image replayed. A copy of any other
+// page is left as it is.
+bool MakeTruePixels(DibImage& copy, const TruePixelSource& source);
+
+struct SaveRequest {
+  std::string path;  // where the file goes
+  FileTypeCode type = kFileDjvu;
+  SaveParameters parameters;
+  TruePixelSource pixels;
+  int sourceType = 0;  // the type of the file the other pages are read from
 };
 
 // Saves a copy of the document's image (the copy is changed): first to a

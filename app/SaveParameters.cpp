@@ -47,7 +47,7 @@ SaveParameters SaveParametersFor(const AppSettings& s) {
   parameters.jpeg.optimize = s.jpegOptHuff != 0;
   parameters.jpeg.dctMethod = s.jpegEncodeDct;
   parameters.jpeg.comment = ProgramJpegComment();
-  parameters.djvu.upsample = -1 - s.djvuUpsample;
+  parameters.djvu.upsample = DjvuUpsampleCode(s.djvuUpsample);
   parameters.djvu.textOnly = s.djvuTextOnly != 0;
   parameters.djvu.mask = MaskOptionsFor(s);
   parameters.djvu.encode = EncodeOptionsFor(s);

@@ -58,6 +58,11 @@ bool CDialogPrompts::askYesNo(const QString& text) {
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+bool CDialogPrompts::askYesNoWarning(const QString& text) {
+  return QMessageBox::warning(owner_, kProgramName, text, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
+}
+
 void CDialogPrompts::showError(const QString& text, const QString& detail) {
   QMessageBox box(QMessageBox::Critical, kProgramName, text, QMessageBox::Ok, parent());
   if (!detail.isEmpty()) box.setInformativeText(detail);

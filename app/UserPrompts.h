@@ -27,6 +27,9 @@ class CUserPrompts {
   virtual Answer askYesNoCancel(const QString& text) = 0;
   // A Yes/No question with a question icon; true for Yes.
   virtual bool askYesNo(const QString& text) = 0;
+  // A Yes/No question with an exclamation icon (a step that cannot be
+  // undone); true for Yes.
+  virtual bool askYesNoWarning(const QString& text) = 0;
   // A failure with a stop icon; detail (the engine's message) may be empty.
   virtual void showError(const QString& text, const QString& detail = {}) = 0;
   // A warning with an exclamation icon.
@@ -61,6 +64,7 @@ class CDialogPrompts : public CUserPrompts {
 
   Answer askYesNoCancel(const QString& text) override;
   bool askYesNo(const QString& text) override;
+  bool askYesNoWarning(const QString& text) override;
   void showError(const QString& text, const QString& detail = {}) override;
   void showWarning(const QString& text) override;
   void showMessage(const QString& text) override;

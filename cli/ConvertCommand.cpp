@@ -4,8 +4,9 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
-#include "ConvertSteps.h"
+#include "SettingOptions.h"
 #include "app/SaveParameters.h"
+#include "formats/AtomicFile.h"
 #include "formats/DjvuBookWriter.h"
 #include "image/Messages.h"
 
@@ -18,18 +19,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   ConvertJob job;
   job.settings = context.settings;
   job.read.gamma = context.settings.displayGamma;  // DjVu and IW44 pages render for the display
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item.size() > 1 && item[0] == '-') {
-      const ConvertOption* option = FindConvertOption(groups, item);
-      if (!option) throw UsageError("convert: unknown option " + item);
-      const std::string value = option->valueName ? args.valueFor(item) : std::string();
-      option->apply(job, item, value);
-    } else {
-      positional.push_back(item);
-    }
-  }
+  std::vector<std::string> positional = ParseOptions(groups, "convert", job, args);
   if (positional.size() < 2) throw UsageError("convert needs an input and an output file");
   job.output = positional.back();
   positional.pop_back();
@@ -37,7 +27,7 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   if (job.outputType == kFileUnknown) job.outputType = FileTypeFromName(job.output);
   if (job.outputType == kFileUnknown || job.outputType == kFileTiff) {
     throw UsageError("convert: cannot tell the output type from '" + job.output +
-                     "'; use an extension such as .djvu, .bmp, .ppm or .jpg, or --type");
+                     "'; give it a name ending in " + WritableExtensions() + ", or use --type");
   }
   if (job.writesDocument() && job.outputType != kFileDjvu) {
     throw UsageError("convert: several pages make one DjVu document; '" + job.output +
@@ -49,23 +39,15 @@ ConvertJob ParseConvert(const Context& context, Args& args) {
   return job;
 }
 
-// Reads one page of an input and applies the job's edits (and its thumbnail
+// Reads one page of an input (warnings on stderr as they come; with --strict
+// a warning is a failure) and applies the job's edits (and its thumbnail
 // choice); false with the reason in the message buffer.
 bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage& image) {
-  const FileTypeCode type = FileTypeForReading(path);
-  if (type == kFileUnknown) {
-    SetMessage("cannot tell the type of %s from its name", path.c_str());
-    return false;
-  }
   ReadOptions read = job.read;
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   read.page = page;
-  ClearMessage();
-  if (!ReadImageFile(image, path, type, read)) {
-    if (!*LastMessage()) SetMessage("Failed to open the image!");
-    return false;
-  }
-  return ApplyEdits(job, image);
+  if (!ReadInput(path, image, read, job.strict)) return false;
+  return ApplyEdits(job, image, path);
 }
 
 // A page of the document to write: which input, which of its pages.
@@ -82,8 +64,10 @@ std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
   for (const std::string& path : job.inputs) {
     const FileTypeCode type = FileTypeForReading(path);
     if (type == kFileUnknown) {
-      std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n",
-                   path.c_str());
+      std::fprintf(stderr,
+                   "leafsmith-cli: cannot tell the type of %s from its name; the names of the "
+                   "files read end in %s\n",
+                   path.c_str(), ReadableExtensions().c_str());
       ok = false;
       return {};
     }
@@ -102,13 +86,8 @@ std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
   return pages;
 }
 
-unsigned long long FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  return error ? 0ULL : static_cast<unsigned long long>(bytes);
-}
-
-int ConvertToDocument(const ConvertJob& job) {
+int ConvertToDocument(const Context& context, const ConvertJob& job) {
+  if (!context.force && IsWriteProtected(job.output)) return ReportWriteProtected(job.output);
   bool listed;
   const std::vector<PageRef> pages = ListPages(job, listed);
   if (!listed) return kExitFailure;
@@ -122,9 +101,9 @@ int ConvertToDocument(const ConvertJob& job) {
   options.indirect = indirect;
   options.threads = job.jobs;
   if (job.showProgress) {
-    options.progress = [](int done, int total) {
-      std::printf("page %d of %d encoded\n", done, total);
-      std::fflush(stdout);
+    options.progress = [report = ReportStream(job.output)](int done, int total) {
+      std::fprintf(report, "page %d of %d encoded\n", done, total);
+      std::fflush(report);
     };
   }
   const DjvuPageSource source = [&](int index, DibImage& image) {
@@ -135,11 +114,11 @@ int ConvertToDocument(const ConvertJob& job) {
     return false;
   };
   ClearMessage();
-  if (!SaveDjvuBook(path, count, source, SaveParametersFor(job.settings).djvu, options)) {
+  if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
-  unsigned long long bytes = FileBytes(path);
   if (indirect) {
+    unsigned long long bytes = FileBytes(path);
     for (int page = 0; page < count; ++page) {
       bytes += FileBytes(
           (std::filesystem::path(path).parent_path() / DjvuPageName(path, page, count, true))
@@ -155,29 +134,102 @@ int ConvertToDocument(const ConvertJob& job) {
 
 }  // namespace
 
+bool ApplyEdits(const ConvertJob& job, DibImage& image, const std::string& input) {
+  for (const Edit& edit : job.edits) {
+    ClearMessage();
+    if (!edit.apply(image, input)) {
+      const std::string reason = LastMessage();
+      SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
+                 reason.c_str(), reason.empty() ? "" : ")");
+      return false;
+    }
+  }
+  if (job.writeThumbnail) {
+    DibRaster thumbnail = std::move(image.thumbnail);
+    image.Release(true);
+    image.raster = std::move(thumbnail);
+  }
+  return true;
+}
+
+std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& groups,
+                                      const std::string& command, ConvertJob& job, Args& args) {
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    if (item.size() > 1 && item[0] == '-') {
+      std::string name = item, value;
+      const bool inlineValue = SplitOptionValue(item, name, value);
+      const ConvertOption* option = FindConvertOption(groups, name);
+      if (!option) throw UsageError(command + ": unknown option " + name);
+      if (inlineValue && !option->valueName && !option->setting) {
+        throw UsageError(name + " takes no value");
+      }
+      if (!inlineValue && option->valueName) value = args.valueFor(name);
+      option->apply(job, name, value);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  if (job.label && job.labels == 0) {
+    throw UsageError(command +
+                     ": the --label-... options give labels their look; add --label TEXT");
+  }
+  return positional;
+}
+
+const ConvertOption* FindConvertOption(const std::vector<ConvertOptionGroup>& groups,
+                                       const std::string& name) {
+  for (const ConvertOptionGroup& group : groups) {
+    for (const ConvertOption& option : group.options) {
+      if (name == option.name) return &option;
+    }
+  }
+  return nullptr;
+}
+
+std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups) {
+  std::ostringstream text;
+  for (const ConvertOptionGroup& group : groups) {
+    text << "\n" << group.title << " options:\n";
+    for (const ConvertOption& option : group.options) {
+      text << HelpLine(option.name, option.valueName,
+                       option.setting ? SettingOptionHelp(*option.setting) : option.help);
+    }
+  }
+  return text.str();
+}
+
 std::string ConvertUsage() {
   std::ostringstream text;
   text << "usage: leafsmith-cli convert IN... OUT [options]\n\n"
           "Reads IN, applies the editing options in the order given and writes OUT.\n"
           "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
           "encoded in parallel and written in order.\n"
-          "Settings not given as options come from the settings file.\n";
-  text << OptionGroupsHelp(ConvertOptionGroups());
+          "Settings not given as options come from the settings file; a switch is\n"
+          "turned on by its option alone and set with --option=0 or --option=1.\n";
+  text << OptionHelp(ConvertOptionGroups());
   return text.str();
 }
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
-  if (job.writesDocument()) return ConvertToDocument(job);
+  context.settings.maxMegapixels = job.settings.maxMegapixels;
+  context.force = job.force;
+  UsePixelLimit(context);
+  if (job.writesDocument()) return ConvertToDocument(context, job);
   DibImage image;
   if (!LoadPage(job, job.inputs.front(), job.read.page, image)) {
     return ReportFailure("Failed to open the image!");
   }
-  if (job.showProgress) image.SetProgressCallback(PrintProgress);
-  ClearMessage();
-  if (!SaveImageFile(job.output, job.outputType, image, SaveParametersFor(job.settings))) {
-    return ReportFailure("Failed to save the image!");
+  if (job.showProgress) {
+    image.SetProgressCallback([report = ReportStream(job.output)](const char* text, int percent) {
+      std::fprintf(report, "%3d%% %s\n", percent, text);
+      std::fflush(report);
+    });
   }
+  const int status = SaveOutput(context, job.output, job.outputType, image, job.saveParameters());
+  if (status != kExitOk) return status;
   PrintWritten(job.output, job.outputType, image.raster);
   return kExitOk;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Command.h"
-#include "formats/CodecReports.h"
+#include "formats/CodecErrorCapture.h"
 #include "formats/DjvuDocumentHandle.h"
 #include "formats/DjvuReader.h"
 #include "image/Messages.h"
@@ -68,7 +68,7 @@ bool PrintPages(djvu_document* document) {
   bool all = true;
   const int pages = djvu_document_page_count(document);
   for (int page = 0; page < pages; ++page) {
-    const CodecReports reports;
+    const CodecErrorCapture reports;
     djvu_page_info info{};
     std::printf("  %-13s", ("page " + std::to_string(page + 1) + ":").c_str());
     if (djvu_document_page_info(document, page, &info) != 0) {
@@ -89,7 +89,7 @@ bool PrintPages(djvu_document* document) {
 // The document's kind, page list and outline; false when it cannot be
 // opened or a page cannot be read.
 bool PrintDocument(const std::string& path) {
-  const CodecReports reports;
+  const CodecErrorCapture reports;
   const DjvuDocumentHandle document(djvu_document_open(path.c_str()));
   if (!document) {
     CopyMessage(reports.first().c_str());

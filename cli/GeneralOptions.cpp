@@ -1,3 +1,6 @@
+#include <iterator>
+#include <vector>
+
 #include "Args.h"
 #include "ConvertOptions.h"
 
@@ -32,9 +35,13 @@ void ApplyProgress(ConvertJob& job, const std::string&, const std::string&) {
   job.showProgress = true;
 }
 
+void ApplyStrict(ConvertJob& job, const std::string&, const std::string&) { job.strict = true; }
+
+void ApplyForce(ConvertJob& job, const std::string&, const std::string&) { job.force = true; }
+
 const ConvertOption kOptions[] = {
-    {"--type", "TYPE", "output type (djvu, iw44, bmp, pnm, jpeg); default: from OUT's extension",
-     ApplyType},
+    {"--type", "TYPE",
+     "output type (djvu, iw44, bmp, pnm, jpeg, png); default: from OUT's extension", ApplyType},
     {"--page", "N", "page of a multipage input file to convert (1 = first)", ApplyPage},
     {"--all-pages", nullptr,
      "every page of every input into one DjVu document (OUT must be .djvu); several inputs "
@@ -46,10 +53,21 @@ const ConvertOption kOptions[] = {
     {"--jobs", "N", "pages of a document encoded at once (default: the number of cores)",
      ApplyJobs},
     {"--progress", nullptr, "print what the writer is doing, with percentages", ApplyProgress},
+    {"--strict", nullptr, "treat a warning about a damaged input file as a failure", ApplyStrict},
+    {"--force", nullptr, "replace OUT even when it is write-protected", ApplyForce},
 };
 
 }  // namespace
 
-std::span<const ConvertOption> GeneralConvertOptions() { return kOptions; }
+std::span<const ConvertOption> GeneralConvertOptions() {
+  // The general settings a conversion takes (the pixel limit) come from the
+  // settings table.
+  static const std::vector<ConvertOption> options = [] {
+    std::vector<ConvertOption> all(std::begin(kOptions), std::end(kOptions));
+    for (ConvertOption& option : SettingConvertOptions({"General"})) all.push_back(option);
+    return all;
+  }();
+  return options;
+}
 
 }  // namespace leaf::cli

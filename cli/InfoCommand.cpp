@@ -8,6 +8,8 @@
 
 namespace leaf::cli {
 
+namespace {
+
 const char kInfoUsage[] =
     "usage: leafsmith-cli info [--page N] FILE...\n\n"
     "Shows each file's type, size, depth, resolution, page count and photometric\n"
@@ -17,8 +19,6 @@ const char kInfoUsage[] =
     "resolution and gamma, the layers the page has, its header kind and the\n"
     "decoded page's description.\n\n"
     "  --page N   the page of a multipage file to describe (1 = first, default 1)\n";
-
-namespace {
 
 const char* PhotometricName(int photometric) {
   switch (photometric) {
@@ -53,11 +53,14 @@ void PrintRaster(const std::string& path, FileTypeCode type, const DibRaster& r)
 
 }  // namespace
 
-int RunInfo(Context& /*context*/, Args& args) {
+std::string InfoUsage() { return std::string(kInfoUsage) + kReadOptionsHelp; }
+
+int RunInfo(Context& context, Args& args) {
   int page = 0;
   std::vector<std::string> paths;
   while (!args.empty()) {
     const std::string item = args.next();
+    if (ApplyCommonOption(context, item, args, false)) continue;
     if (item == "--page") {
       page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
     } else if (item.size() > 1 && item[0] == '-') {
@@ -69,24 +72,27 @@ int RunInfo(Context& /*context*/, Args& args) {
   if (paths.empty()) throw UsageError("info needs at least one file");
   ReadOptions options;
   options.page = page;
+  options.headerOnly = true;
   int status = kExitOk;
   for (const std::string& path : paths) {
     const FileTypeCode type = FileTypeForReading(path);
     DibImage image;
     ClearMessage();
     if (type == kFileUnknown) {
-      std::fprintf(stderr, "leafsmith-cli: %s: cannot tell the file type from its name\n",
-                   path.c_str());
+      std::fprintf(stderr,
+                   "leafsmith-cli: %s: cannot tell the file type from its name; the names of "
+                   "the files read end in %s\n",
+                   path.c_str(), ReadableExtensions().c_str());
       status = kExitFailure;
     } else if (type == kFileDjvu || type == kFileIw44) {
       if (!PrintDjvuInfo(path, page)) {
         std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
-                     *LastMessage() ? LastMessage() : "Failed to open the image!");
+                     FailureText("Failed to open the image!").c_str());
         status = kExitFailure;
       }
     } else if (!ReadImageFile(image, path, type, options)) {
       std::fprintf(stderr, "leafsmith-cli: %s: %s\n", path.c_str(),
-                   *LastMessage() ? LastMessage() : "Failed to open the image!");
+                   FailureText("Failed to open the image!").c_str());
       status = kExitFailure;
     } else {
       PrintRaster(path, type, image.raster);

@@ -6,11 +6,14 @@
 
 #include "Command.h"
 #include "app/SaveParameters.h"
+#include "app/SettingsTable.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
+
+namespace {
 
 const char kRenderUsage[] =
     "usage: leafsmith-cli render IN OUT [--page N]\n"
@@ -28,8 +31,6 @@ const char kRenderUsage[] =
     "  --gamma G   gamma of the display, 0.1 to 10 (default: DisplayGamma of the\n"
     "              settings)\n";
 
-namespace {
-
 int ParseLayer(const std::string& value) {
   if (value == "color" || value == "colour") return kDjvuLayerColor;
   if (value == "mask") return kDjvuLayerMask;
@@ -39,6 +40,10 @@ int ParseLayer(const std::string& value) {
 }
 
 }  // namespace
+
+std::string RenderUsage() {
+  return std::string(kRenderUsage) + kReadOptionsHelp + kWriteOptionsHelp;
+}
 
 int RunRender(Context& context, Args& args) {
   ReadOptions options;
@@ -55,7 +60,10 @@ int RunRender(Context& context, Args& args) {
     } else if (item == "--depth") {
       options.depth = ParseInt(item, args.valueFor(item), 1, 24);
     } else if (item == "--gamma") {
-      options.gamma = ParseDouble(item, args.valueFor(item), 0.1, 10.0);
+      constexpr const SettingDescription& display = Setting("DisplayGamma");
+      options.gamma = ParseDouble(item, args.valueFor(item), display.minimum, display.maximum);
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
     } else if (item.size() > 1 && item[0] == '-') {
       throw UsageError("render: unknown option " + item);
     } else {
@@ -67,23 +75,19 @@ int RunRender(Context& context, Args& args) {
   const std::string& out = positional[1];
   const FileTypeCode outputType = FileTypeFromName(out);
   if (outputType == kFileUnknown) {
-    throw UsageError("render: cannot tell the output type from '" + out + "'");
+    throw UsageError("render: cannot tell the output type from '" + out +
+                     "'; give it a name ending in " + WritableExtensions());
   }
   const FileTypeCode inputType = FileTypeForReading(in);
   if (inputType != kFileDjvu && inputType != kFileIw44) {
     throw UsageError("render: " + in + " is not a DjVu or IW44 file (.djvu, .djv, .iw44, .iw4)");
   }
   DibImage image;
-  if (!OpenInput(in, image, options)) return kExitFailure;
-  ClearMessage();
-  if (!SaveImageFile(out, outputType, image, SaveParametersFor(context.settings))) {
-    return ReportFailure("Failed to save the image!");
-  }
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(out, error);
-  std::printf("wrote %s: %s, %d x %d, %d bits, %llu bytes\n", out.c_str(), FileTypeName(outputType),
-              image.raster.width, image.raster.height, image.raster.bitsPerPixel,
-              error ? 0ULL : static_cast<unsigned long long>(bytes));
+  if (!OpenInput(in, image, options, context.strict)) return kExitFailure;
+  const int status =
+      SaveOutput(context, out, outputType, image, SaveParametersFor(context.settings));
+  if (status != kExitOk) return status;
+  PrintWritten(out, outputType, image.raster);
   return kExitOk;
 }
 

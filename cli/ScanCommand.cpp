@@ -8,7 +8,7 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
-#include "ConvertSteps.h"
+#include "SettingOptions.h"
 #include "app/SaveParameters.h"
 #include "image/Messages.h"
 #include "scanner/ScanChoices.h"
@@ -214,10 +214,10 @@ std::string ScanUsage() {
       "source). Ctrl+C cancels the scan and releases the scanner.\n"
       "\nScanner options:\n";
   for (const ScanOption& option : kScanOptions) {
-    text += OptionHelpLine(option.name, option.valueName, option.help);
+    text += HelpLine(option.name, option.valueName, option.help);
   }
   std::vector<std::vector<ConvertOption>> kept;
-  return text + OptionGroupsHelp(ScanConvertGroups(kept));
+  return text + OptionHelp(ScanConvertGroups(kept));
 }
 
 int RunScan(Context& context, Args& args) {
@@ -236,7 +236,7 @@ int RunScan(Context& context, Args& args) {
   std::string pageError;
   const scan::PageHandler onPage = [&](DibImage&& page, int) {
     ClearMessage();
-    if (!ApplyEdits(convert, page)) {
+    if (!ApplyEdits(convert, page, convert.output)) {
       pageError = LastMessage();
       return false;
     }

@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "app/SettingsLocation.h"
+#include "formats/AtomicFile.h"
 #include "image/Messages.h"
 
 namespace leaf::cli {
@@ -13,21 +14,23 @@ namespace leaf::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"info", "show type, size, depth and resolution of image files", kInfoUsage, RunInfo},
-    {"convert", "convert to another format, with edits; many pages to one DjVu document", nullptr,
-     RunConvert, ConvertUsage},
-    {"render", "render a DjVu or IW44 page's layer at a zoom level", kRenderUsage, RunRender},
-    {"settings", "show or write the settings file", kSettingsUsage, RunSettings},
-    {"mask", "write the foreground/background mask of a page as PBM", kMaskUsage, RunMask},
-    {"scan", "scan pages into files of any type, with the convert options", nullptr, RunScan,
-     ScanUsage},
+    {"info", "show type, size, depth and resolution of image files", InfoUsage, RunInfo},
+    {"convert", "convert to another format, with edits; many pages to one DjVu document",
+     ConvertUsage, RunConvert},
+    {"render", "render a DjVu or IW44 page's layer at a zoom level", RenderUsage, RunRender},
+    {"settings", "show, change or write the settings file", SettingsUsage, RunSettings},
+    {"mask", "write the foreground/background mask of a page as PBM", MaskUsage, RunMask},
+    {"batch", "convert many files into a folder, several at once", BatchUsage, RunBatchCommand},
+    {"sweep", "convert whatever arrives in a watched folder, archiving the originals", SweepUsage,
+     RunSweepCommand},
+    {"scan", "scan pages into files of any type, with the convert options", ScanUsage, RunScan},
 };
 
 void PrintMainHelp() {
   std::printf(
       "usage: leafsmith-cli [--settings FILE] COMMAND [ARGS]\n\n"
       "Views, converts and edits scanned document images (DjVu, IW44, TIFF, JPEG,\n"
-      "BMP, PNM).\n\n"
+      "PNG, BMP, PNM).\n\n"
       "Commands:\n");
   for (const Command& command : kCommands)
     std::printf("  %-10s %s\n", command.name, command.summary);
@@ -39,10 +42,6 @@ void PrintMainHelp() {
       "  --version        show the version\n\n"
       "Exit status: 0 success, 1 failure (the reason on stderr), 2 usage error.\n",
       DefaultProfilePath().c_str());
-}
-
-std::string CommandHelp(const Command& command) {
-  return command.buildUsage ? command.buildUsage() : std::string(command.usage);
 }
 
 const Command* FindCommand(const std::string& name) {
@@ -85,40 +84,34 @@ int Main(std::vector<std::string> items) {
   if (!command) throw UsageError("unknown command '" + items[i] + "'");
   std::vector<std::string> rest(items.begin() + static_cast<long>(i) + 1, items.end());
   if (WantsHelp(rest)) {
-    std::fputs(CommandHelp(*command).c_str(), stdout);
+    std::fputs(command->usage().c_str(), stdout);
     return kExitOk;
   }
   context.settings = LoadSettings(context.settingsPath, HomeDirectory());
+  UsePixelLimit(context);
   Args args(std::move(rest));
   return command->run(context, args);
 }
 
 }  // namespace
 
-int ReportFailure(const std::string& fallback) {
-  const char* message = LastMessage();
-  std::fprintf(stderr, "leafsmith-cli: %s\n", *message ? message : fallback.c_str());
-  return kExitFailure;
+std::string FailureText(const std::string& fallback) {
+  std::string text = *LastMessage() ? LastMessage() : fallback;
+  // Some of the readers' texts end in a line break of their own.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
-bool OpenInput(const std::string& path, DibImage& image, const ReadOptions& options) {
-  const FileTypeCode type = FileTypeForReading(path);
-  if (type == kFileUnknown) {
-    std::fprintf(stderr, "leafsmith-cli: cannot tell the type of %s from its name\n", path.c_str());
-    return false;
-  }
-  ClearMessage();
-  if (!ReadImageFile(image, path, type, options)) {
-    ReportFailure("Failed to open the image!");
-    return false;
-  }
-  return true;
+int ReportFailure(const std::string& fallback) {
+  std::fprintf(stderr, "leafsmith-cli: %s\n", FailureText(fallback).c_str());
+  return kExitFailure;
 }
 
 }  // namespace leaf::cli
 
 int main(int argc, char** argv) {
   std::vector<std::string> items(argv + 1, argv + argc);
+  leaf::RemoveTemporariesOnSignals();
   try {
     return leaf::cli::Main(std::move(items));
   } catch (const leaf::cli::UsageError& error) {

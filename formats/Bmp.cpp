@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "BmpTrueColour.h"
 #include "FileHandle.h"
 #include "image/BitmapInfoHeader.h"
 #include "image/Endian.h"
+#include "image/PixelLimit.h"
 
 namespace leaf {
 
@@ -74,11 +76,12 @@ size_t PlaceRows(uint8_t* block, size_t blockSize, size_t headerSize, size_t& pa
 
 }  // namespace
 
-bool ReadBmp(DibImage& image, const std::string& path) {
+bool ReadBmp(DibImage& image, const std::string& path, bool headerOnly) {
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   uint8_t fileHeader[kFileHeaderSize];
-  if (!file || std::fread(fileHeader, 1, kFileHeaderSize, file.get()) != kFileHeaderSize) {
+  if (std::fread(fileHeader, 1, kFileHeaderSize, file.get()) != kFileHeaderSize) {
     return image.Fail("Failed to read the bitmap header for %s.", path.c_str());
   }
   if (LoadLe16(fileHeader) != kBmMagic) return image.Fail("Not a proper bitmap header!");
@@ -91,35 +94,46 @@ bool ReadBmp(DibImage& image, const std::string& path) {
   }
   const size_t n = fileSize - kFileHeaderSize;
   const long long remaining = RemainingBytes(file.get());
-  if (remaining >= 0 && static_cast<unsigned long long>(remaining) < n) {
+  if (!headerOnly && remaining >= 0 && static_cast<unsigned long long>(remaining) < n) {
     return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-  if (n > kMaxBlockBytes + (size_t{1} << 16)) return image.Fail("The bitmap is too large to open.");
-
-  PixelBlock block = PixelBlock::Allocate(n);
-  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", n);
-  if (std::fread(block.data(), 1, n, file.get()) != n) {
+  uint8_t infoBytes[kBitmapInfoHeaderSize];
+  if (std::fread(infoBytes, 1, sizeof infoBytes, file.get()) != sizeof infoBytes) {
     return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-
-  const BitmapInfoHeader h = BitmapInfoHeader::Read(block.data());
+  const BitmapInfoHeader h = BitmapInfoHeader::Read(infoBytes);
   if (!ValidateInfoHeader(image, h, n)) return false;
+  const size_t height = static_cast<size_t>(std::llabs(static_cast<long long>(h.height)));
+  if (!CheckPixelLimit(image, h.width, static_cast<int64_t>(height))) return false;
   const size_t headerSize = h.size;
   const size_t stride = RowStride(h.width, h.bitCount);
-  const size_t height = static_cast<size_t>(std::llabs(static_cast<long long>(h.height)));
   if (stride == 0 || height > kMaxBlockBytes / stride) {
-    return image.Fail("The bitmap is too large to open.");
+    return image.Fail(
+        "The bitmap is %d x %zu pixels at %d bits, more than the 2 GiB a raster holds.", h.width,
+        height, h.bitCount);
   }
   const size_t rowBytes = stride * height;
   size_t paletteSize = PaletteBytes(h);
-  const size_t pixelOffset =
-      PlaceRows(block.data(), n, headerSize, paletteSize, dataOffset, rowBytes);
-  if (paletteSize > n - headerSize) {
-    return image.Fail("The bitmap file is too short for its header and palette.");
+  // Only the header and the palette when the pixels are not wanted.
+  if (headerOnly) paletteSize = std::min(paletteSize, (n - headerSize) / 4 * 4);
+  const size_t wanted = headerOnly ? headerSize + paletteSize : n;
+  PixelBlock block = PixelBlock::Allocate(wanted);
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", wanted);
+  std::memcpy(block.data(), infoBytes, sizeof infoBytes);
+  const size_t rest = wanted - sizeof infoBytes;
+  if (std::fread(block.data() + sizeof infoBytes, 1, rest, file.get()) != rest) {
+    return image.Fail("Failed to read %zu bytes from %s.", n, path.c_str());
   }
-  if (n - pixelOffset < rowBytes) {
-    return image.Fail("The bitmap holds %zu bytes of pixels where %zu are needed.", n - pixelOffset,
-                      rowBytes);
+  size_t pixelOffset = headerSize + paletteSize;
+  if (!headerOnly) {
+    pixelOffset = PlaceRows(block.data(), n, headerSize, paletteSize, dataOffset, rowBytes);
+    if (paletteSize > n - headerSize) {
+      return image.Fail("The bitmap file is too short for its header and palette.");
+    }
+    if (n - pixelOffset < rowBytes) {
+      return image.Fail("The bitmap holds %zu bytes of pixels where %zu are needed.",
+                        n - pixelOffset, rowBytes);
+    }
   }
 
   DibRaster& r = image.raster;
@@ -145,21 +159,80 @@ bool ReadBmp(DibImage& image, const std::string& path) {
   r.pageIndex = 0;
   r.grayFlag = image.IsGrayRamp() ? 1 : 0;
   if (!r.grayFlag) r.photometric = paletteSize > 0 ? kPhotometricPalette : kPhotometricRgb;
+  if (headerOnly) {
+    r.block.reset();
+    // 16- and 32-bit pictures are read as 24-bit colour.
+    if (h.bitCount == 16 || h.bitCount == 32) {
+      r.bitsPerPixel = 24;
+      r.paletteSize = 0;
+      r.rowStride = RowStride(r.width, 24);
+      r.pixelSize = r.rowStride * height;
+      r.photometric = kPhotometricRgb;
+    }
+    return true;
+  }
   if (h.bitCount == 16 || h.bitCount == 32) return WidenPackedPixels(image, h);
   return true;
 }
+
+namespace {
+
+// The highest palette index the pixels of an indexed raster use.
+unsigned HighestIndex(const DibRaster& r) {
+  const int bits = r.bitsPerPixel;
+  const unsigned mask = (1u << bits) - 1;
+  unsigned highest = 0;
+  for (int y = 0; y < r.height && highest < mask; ++y) {
+    const uint8_t* row = r.storedRow(y);
+    for (int x = 0; x < r.width; ++x) {
+      const size_t bit = static_cast<size_t>(x) * bits;
+      const unsigned value = (row[bit / 8] >> (8 - bits - bit % 8)) & mask;
+      highest = std::max(highest, value);
+    }
+  }
+  return highest;
+}
+
+// The palette an indexed raster is written with: its own, lengthened with
+// black entries when its pixels use indices beyond it (a file whose colour
+// count was smaller than its pixels).
+std::vector<uint8_t> PaletteToWrite(const DibRaster& r) {
+  std::vector<uint8_t> palette(r.palette(), r.palette() + r.paletteSize / 4 * 4);
+  const size_t full = size_t{4} << r.bitsPerPixel;
+  if (palette.size() < full) {
+    const size_t used = (size_t{HighestIndex(r)} + 1) * 4;
+    if (palette.size() < used) palette.resize(used, 0);
+  }
+  return palette;
+}
+
+}  // namespace
 
 bool WriteBmp(const DibImage& image, const std::string& path) {
   const DibRaster& r = image.raster;
   if (r.empty()) return image.Fail("There is no image to save.");
 
   // The colour table written: the three masks of a bit-field image, or the
-  // palette; the header's colour count is made to agree with it.
+  // palette; the header's fields are made to agree with the raster.
   BitmapInfoHeader info = BitmapInfoHeader::Read(r.header());
+  info.width = r.width;
+  info.height = r.rowOrder == kRowOrderTopDown ? -r.height : r.height;
+  info.planes = 1;
+  info.bitCount = static_cast<uint16_t>(r.bitsPerPixel);
+  info.clrImportant = 0;
   uint8_t masks[kMaskBytes] = {};
-  const uint8_t* colorTable = r.palette();
-  size_t colorTableSize = r.paletteSize;
-  if (info.compression == kBiBitfields) {
+  std::vector<uint8_t> palette;
+  const uint8_t* colorTable = nullptr;
+  size_t colorTableSize = 0;
+  const bool bitfields =
+      info.compression == kBiBitfields && (r.bitsPerPixel == 16 || r.bitsPerPixel == 32);
+  info.compression = bitfields ? kBiBitfields : kBiRgb;
+  if (r.bitsPerPixel <= 8) {
+    palette = PaletteToWrite(r);
+    colorTable = palette.data();
+    colorTableSize = palette.size();
+    info.clrUsed = static_cast<uint32_t>(palette.size() / kPaletteEntrySize);
+  } else if (bitfields) {
     const bool inHeader = r.headerSize >= kHeaderWithMasks;
     const uint8_t* source = inHeader ? r.header() + kBitmapInfoHeaderSize : r.palette();
     std::memcpy(masks, source, inHeader ? kMaskBytes : std::min(kMaskBytes, r.paletteSize));
@@ -167,7 +240,7 @@ bool WriteBmp(const DibImage& image, const std::string& path) {
     colorTableSize = kMaskBytes;
     info.clrUsed = 0;
   } else {
-    info.clrUsed = static_cast<uint32_t>(r.paletteSize / kPaletteEntrySize);
+    info.clrUsed = 0;
   }
   info.size = kBitmapInfoHeaderSize;
   info.sizeImage = static_cast<uint32_t>(r.pixelSize);
@@ -180,19 +253,21 @@ bool WriteBmp(const DibImage& image, const std::string& path) {
   StoreLe32(fileHeader + 10, static_cast<uint32_t>(colorTableSize + headersSize));
 
   AtomicFile out(path);
-  if (!out.Open() || !WriteAll(out.stream(), fileHeader, sizeof fileHeader)) {
-    return image.Fail("Failed to write the bitmap file header.");
+  if (!out.Open()) return FailToCreate(image, out);
+  const struct {
+    const void* data;
+    size_t size;
+    const char* what;
+  } parts[] = {{fileHeader, sizeof fileHeader, "file header"},
+               {infoBytes, sizeof infoBytes, "info header"},
+               {colorTable, colorTableSize, "color map"},
+               {r.pixels(), r.pixelSize, "pixel map"}};
+  for (const auto& part : parts) {
+    if (!out.Write(part.data, part.size)) {
+      return image.Fail("Failed to write the bitmap %s: %s.", part.what, out.Reason());
+    }
   }
-  if (!WriteAll(out.stream(), infoBytes, sizeof infoBytes)) {
-    return image.Fail("Failed to write the bitmap info header.");
-  }
-  if (!WriteAll(out.stream(), colorTable, colorTableSize)) {
-    return image.Fail("Failed to write the bitmap color map.");
-  }
-  if (!WriteAll(out.stream(), r.pixels(), r.pixelSize)) {
-    return image.Fail("Failed to write the bitmap pixel map.");
-  }
-  if (!out.Commit()) return image.Fail("Failed to write %s.", path.c_str());
+  if (!out.Commit()) return FailToWrite(image, out);
   return true;
 }
 

@@ -56,9 +56,7 @@ bool WidenPackedPixels(DibImage& image, const BitmapInfoHeader& header) {
   const int bits = r.bitsPerPixel;
   if (bits != 16 && bits != 32) return true;
   RasterLayout layout;
-  if (!PlanRaster(r.width, r.height, 24, 0, layout)) {
-    return image.Fail("The bitmap is too large to open.");
-  }
+  if (!PlanRaster(image, r.width, r.height, 24, 0, layout)) return false;
   PixelBlock block = AllocateRaster(layout, header.xPelsPerMeter, header.yPelsPerMeter);
   if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
   const Masks masks = MasksOf(r, header);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
-#include "CodecReports.h"
+#include "CodecErrorCapture.h"
 #include "DjvuWriter.h"
 #include "image/Messages.h"
 #include "libAPI/djvu_book.h"
@@ -39,7 +39,7 @@ size_t AppendToVector(void* context, const void* buffer, size_t length) {
 EncodedPage EncodeImage(DibImage& page, const DjvuSaveParameters& parameters) {
   EncodedPage result;
   try {
-    const CodecReports reports;
+    const CodecErrorCapture reports;
     ClearMessage();
     result.ok = EncodeDjvu(page, parameters.upsample, parameters.textOnly, parameters.mask,
                            parameters.encode, AppendToVector, &result.bytes);
@@ -163,20 +163,20 @@ bool FailWith(const char* format, const std::string& name, const std::string& re
 
 // Writes one file through a temporary file that is left closed beside it.
 bool WritePending(AtomicFile& file, const std::function<int(std::FILE*)>& write) {
-  if (!file.Open()) return FailWith("Could not create %s: %s", file.path(), std::strerror(errno));
-  const CodecReports reports;
+  if (!file.Open()) return FailWith("Could not create %s: %s", file.path(), file.Reason());
+  const CodecErrorCapture reports;
   if (write(file.stream()) != 0) {
     return FailWith("Could not write %s: %s", file.path(),
                     reports.first().empty() ? std::strerror(errno) : reports.first());
   }
-  if (!file.Close()) return FailWith("Could not write %s: %s", file.path(), std::strerror(errno));
+  if (!file.Close()) return FailWith("Could not write %s: %s", file.path(), file.Reason());
   return true;
 }
 
 bool CommitAll(std::vector<std::unique_ptr<AtomicFile>>& files) {
   for (const std::unique_ptr<AtomicFile>& file : files) {
     if (!file->Commit()) {
-      return FailWith("Could not write %s: %s", file->path(), std::strerror(errno));
+      return FailWith("Could not write %s: %s", file->path(), file->Reason());
     }
   }
   return true;
@@ -202,6 +202,15 @@ bool WriteIndirect(djvu_book* book, const std::string& indexPath, int pageCount)
     files.push_back(std::make_unique<AtomicFile>((folder / name).string()));
     if (!WritePending(*files.back(), [&](std::FILE* stream) {
           return djvu_book_write_page(book, page, stream);
+        })) {
+      return false;
+    }
+  }
+  for (int shared = 0; shared < djvu_book_shared_count(book); ++shared) {
+    files.push_back(
+        std::make_unique<AtomicFile>((folder / djvu_book_shared_name(book, shared)).string()));
+    if (!WritePending(*files.back(), [&](std::FILE* stream) {
+          return djvu_book_write_shared(book, shared, stream);
         })) {
       return false;
     }
@@ -235,6 +244,11 @@ std::string DjvuPageName(const std::string& indexPath, int index, int pageCount,
   return std::filesystem::path(indexPath).stem().string() + "-" + number;
 }
 
+std::string DjvuSharedShapesPrefix(const std::string& indexPath, bool indirect) {
+  if (!indirect) return "shapes";
+  return std::filesystem::path(indexPath).stem().string() + "-shapes";
+}
+
 bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& source,
                   const DjvuSaveParameters& parameters, const DjvuBookOptions& options) {
   if (pageCount <= 0) {
@@ -242,7 +256,8 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
     return false;
   }
   const DibImage reporter;
-  if (!MakeFolderFor(reporter, path)) return false;
+  MadeFolders folders;
+  if (!folders.MakeFor(reporter, path)) return false;
   const int threads = ThreadsFor(options, pageCount);
   PagePipeline pipeline(pageCount, 2 * threads);
   Book book;
@@ -250,7 +265,7 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
   {
     const Workers workers(threads, pipeline, source, parameters);
     if (pageCount > 1 || options.indirect) {
-      const CodecReports reports;
+      const CodecErrorCapture reports;
       const std::string folder = std::filesystem::path(path).parent_path().string();
       book.reset(djvu_book_create(folder.empty() ? "." : folder.c_str()));
       if (!book) return FailWith("Could not write %s: %s", path, reports.first());
@@ -262,7 +277,7 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
         return false;
       }
       if (book) {
-        const CodecReports reports;
+        const CodecErrorCapture reports;
         const std::string name = DjvuPageName(path, index, pageCount, options.indirect);
         if (djvu_book_add_page(book.get(), page.bytes.data(), page.bytes.size(), name.c_str())) {
           return FailWith("Could not write %s: %s", path, reports.first());
@@ -273,9 +288,23 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
       if (options.progress) options.progress(index + 1, pageCount);
     }
   }
-  if (!book) return WriteSinglePage(first, path);
-  return options.indirect ? WriteIndirect(book.get(), path, pageCount)
-                          : WriteBundled(book.get(), path);
+  if (!book) {
+    const bool written = WriteSinglePage(first, path);
+    if (written) folders.Keep();
+    return written;
+  }
+  {
+    const CodecErrorCapture reports;
+    const bool lossy = (parameters.encode.flags & DJVU_AGGRESSIVE) != 0;
+    const std::string prefix = DjvuSharedShapesPrefix(path, options.indirect);
+    if (djvu_book_share_shapes(book.get(), prefix.c_str(), lossy ? 1 : 0)) {
+      return FailWith("Could not write %s: %s", path, reports.first());
+    }
+  }
+  const bool written = options.indirect ? WriteIndirect(book.get(), path, pageCount)
+                                        : WriteBundled(book.get(), path);
+  if (written) folders.Keep();
+  return written;
 }
 
 struct DjvuBookBuilder::State {
@@ -291,7 +320,7 @@ DjvuBookBuilder::~DjvuBookBuilder() = default;
 namespace {
 
 bool AddToBook(djvu_book* book, const std::string& path, const EncodedPage& page, int index) {
-  const CodecReports reports;
+  const CodecErrorCapture reports;
   const std::string name = DjvuPageName(path, index, index + 1, false);
   if (djvu_book_add_page(book, page.bytes.data(), page.bytes.size(), name.c_str())) {
     return FailWith("Could not write %s: %s", path, reports.first());
@@ -314,8 +343,10 @@ bool DjvuBookBuilder::Add(DibImage& page) {
   }
   if (!state_->book) {
     const DibImage reporter;
-    if (!MakeFolderFor(reporter, path_)) return false;
-    const CodecReports reports;
+    MadeFolders folders;
+    if (!folders.MakeFor(reporter, path_)) return false;
+    folders.Keep();  // the book's spool files live there until Finish
+    const CodecErrorCapture reports;
     const std::string folder = std::filesystem::path(path_).parent_path().string();
     state_->book.reset(djvu_book_create(folder.empty() ? "." : folder.c_str()));
     if (!state_->book) return FailWith("Could not write %s: %s", path_, reports.first());
@@ -333,9 +364,20 @@ bool DjvuBookBuilder::Finish() {
     return false;
   }
   const DibImage reporter;
-  if (!MakeFolderFor(reporter, path_)) return false;
-  if (!state_->book) return WriteSinglePage(state_->first, path_);
-  return WriteBundled(state_->book.get(), path_);
+  MadeFolders folders;
+  if (!folders.MakeFor(reporter, path_)) return false;
+  if (state_->book) {
+    const CodecErrorCapture reports;
+    const bool lossy = (parameters_.encode.flags & DJVU_AGGRESSIVE) != 0;
+    const std::string prefix = DjvuSharedShapesPrefix(path_, false);
+    if (djvu_book_share_shapes(state_->book.get(), prefix.c_str(), lossy ? 1 : 0)) {
+      return FailWith("Could not write %s: %s", path_, reports.first());
+    }
+  }
+  const bool written = !state_->book ? WriteSinglePage(state_->first, path_)
+                                     : WriteBundled(state_->book.get(), path_);
+  if (written) folders.Keep();
+  return written;
 }
 
 }  // namespace leaf

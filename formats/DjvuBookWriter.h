@@ -28,7 +28,8 @@ struct DjvuBookOptions {
 };
 
 // Writes pageCount pages from source as one DjVu document, each encoded as
-// SaveDjvu would with the parameters. Memory holds the pages being encoded
+// SaveDjvu would with the parameters; shapes found on two or more pages are
+// coded once, in a dictionary the pages share. Memory holds the pages being encoded
 // and at most twice as many encoded ones waiting for their turn, never the
 // whole document. Nothing is written, and no existing file is replaced,
 // unless every page succeeds; the failure names the page. A document of one
@@ -68,5 +69,10 @@ class DjvuBookBuilder {
 // The name of a page in a document: "p0001.djvu", or for an indirect
 // document's page files the index's name first ("book-p0001.djvu").
 std::string DjvuPageName(const std::string& indexPath, int index, int pageCount, bool indirect);
+
+// How the names of a document's shared shape dictionaries begin ("shapes",
+// or "book-shapes" beside an indirect document's index); "0001.djbz" and on
+// follow.
+std::string DjvuSharedShapesPrefix(const std::string& indexPath, bool indirect);
 
 }  // namespace leaf

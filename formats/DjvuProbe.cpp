@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "CodecReports.h"
+#include "CodecErrorCapture.h"
 #include "DjvuDocumentHandle.h"
 #include "DjvuReader.h"
 #include "FileHandle.h"
@@ -71,7 +71,7 @@ void ReadInfo(const uint8_t* data, uint32_t size, DjvuFileInfo& info) {
 // the chunks of its file and the files it includes.
 bool ProbeDocumentPage(const DibImage& image, const std::string& path, int page, DjvuFileInfo& info,
                        DjvuDocumentHandle& document) {
-  const CodecReports reports;
+  const CodecErrorCapture reports;
   if (!document) document.reset(djvu_document_open(path.c_str()));
   const auto failed = [&] {
     return image.Fail("%s", reports.first().empty() ? "Failed to read the DjVu document."
@@ -157,8 +157,8 @@ bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo&
 
 bool ProbeDjvuFile(const DibImage& image, const std::string& path, DjvuFileInfo& info, int page,
                    DjvuDocumentHandle& document) {
-  FileHandle file = OpenForReading(path.c_str());
-  if (!file) return image.Fail("Could not open %s!\n", path.c_str());
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   info = DjvuFileInfo{};
   char preamble[4];
   if (std::fread(preamble, 1, 4, file.get()) != 4 || std::memcmp(preamble, "AT&T", 4) != 0) {

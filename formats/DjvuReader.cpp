@@ -1,7 +1,8 @@
 #include "DjvuReader.h"
 
-#include "CodecReports.h"
+#include "CodecErrorCapture.h"
 #include "DjvuDocumentHandle.h"
+#include "FileHandle.h"
 #include "libAPI/djvu_render.h"
 
 namespace leaf {
@@ -14,13 +15,17 @@ bool LoadHalfCoded(DibImage& image, const std::string& path, int page) {
 bool LoadHalfCoded(DibImage& image, const std::string& path, int page,
                    DjvuDocumentHandle& document) {
   image.Release(true);
-  const CodecReports reports;
-  if (!document) document.reset(djvu_document_open(path.c_str()));
+  const CodecErrorCapture reports;
+  if (!document) {
+    // The file's own reason (missing, no permission, a folder) comes first.
+    if (!OpenInputFile(image, path)) return false;
+    document.reset(djvu_document_open(path.c_str()));
+  }
   djvu_halfcoded_image* decoded =
       document ? djvu_document_decode_page(document.get(), page) : nullptr;
   if (!decoded) {
-    if (reports.first().empty()) return image.Fail("Failed to load half coded image.");
-    return image.Fail("%s", reports.first().c_str());
+    return image.Fail("Cannot decode the DjVu file: %s.",
+                      reports.Cause("the decoder gave no reason").c_str());
   }
   // Shared with every clone of the raster; freed once, with the last of them.
   image.raster.clear();
@@ -52,7 +57,7 @@ bool ReadDjvu(DibImage& image, const std::string& path, int layer, int depth, in
 }
 
 int CountDjvuPages(const DibImage& image, const std::string& path) {
-  const CodecReports reports;
+  const CodecErrorCapture reports;
   const DjvuDocumentHandle document(djvu_document_open(path.c_str()));
   if (!document) {
     image.Fail("%s", reports.first().empty() ? "Failed to read the DjVu document."

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "CodecErrorCapture.h"
 #include "DjvuReader.h"
 #include "image/BitmapInfoHeader.h"
 #include "libAPI/djvu_error.h"
@@ -147,14 +148,11 @@ bool RenderScaled(DibImage& image, const RenderSetup& setup) {
   return true;
 }
 
-}  // namespace
-
-bool RenderDjvu(DibImage& image, int layer, int depth, int zoom, double gamma) {
+bool RenderPixels(DibImage& image, int layer, int depth, int zoom, double gamma) {
   DibRaster& raster = image.raster;
   raster.clearKeepingPage();
   RenderSetup setup{};
   djvu_render_options_default(&setup.options, sizeof setup.options);
-  djvu_set_error_handler(nullptr);
   if (gamma >= 0.1 && gamma <= 10.0) setup.options.gamma = static_cast<float>(gamma);
   const bool direct = layer == kDjvuLayerColor && zoom > -12;
   if (!direct) {
@@ -182,6 +180,15 @@ bool RenderDjvu(DibImage& image, int layer, int depth, int zoom, double gamma) {
   const bool rendered = direct ? RenderDirect(image, setup) : RenderScaled(image, setup);
   if (!rendered) raster.clearKeepingPage();
   return rendered;
+}
+
+}  // namespace
+
+bool RenderDjvu(DibImage& image, int layer, int depth, int zoom, double gamma) {
+  const CodecErrorCapture errors;
+  if (RenderPixels(image, layer, depth, zoom, gamma)) return true;
+  if (errors.HasCause()) AddCause(image, errors);
+  return false;
 }
 
 }  // namespace leaf

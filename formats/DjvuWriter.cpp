@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "AtomicFile.h"
+#include "CodecErrorCapture.h"
 #include "image/DepthConversions.h"
 #include "image/Messages.h"
+#include "image/PixelLimit.h"
 #include "image/Resampling.h"
 #include "image/Transforms.h"
 #include "libAPI/djvu_error.h"
@@ -35,7 +37,7 @@ int DotsPerInch(int resolution, int unit) {
 bool HasSquarePixels(const PageResolution& dpi) { return dpi.x == dpi.y; }
 
 size_t WriteToFile(void* context, const void* buffer, size_t length) {
-  return WriteAll(static_cast<std::FILE*>(context), buffer, length) ? length : 0;
+  return static_cast<AtomicFile*>(context)->Write(buffer, length) ? length : 0;
 }
 
 void ForwardProgress(const char* text, int percent, void* image) {
@@ -81,18 +83,29 @@ void InvertMaskSense(djvu_run_image& mask) {
   for (unsigned i = 0; i < mask.nruns; ++i) mask.runs[i] ^= 0x80;
 }
 
-// Opens the output, runs encode(file) and commits the file when it succeeded.
+// Opens the output, runs encode(file) and commits the file when it
+// succeeded. encode reports its own failures; a failed write is named
+// instead when there was one.
 template <typename Encode>
 bool WriteEncoded(const DibImage& image, const std::string& path, Encode encode) {
   AtomicFile file(path);
-  if (!file.Open()) {
-    return image.Fail("Could not create %s: %s", path.c_str(), std::strerror(errno));
-  }
-  if (encode(file.stream()) != 0) return false;
-  if (!file.Commit()) {
-    return image.Fail("Could not write %s: %s", path.c_str(), std::strerror(errno));
-  }
+  if (!file.Open()) return FailToCreate(image, file);
+  if (!encode(&file)) return file.error() ? FailToWrite(image, file) : false;
+  if (!file.Commit()) return FailToWrite(image, file);
   return true;
+}
+
+// "Failed to encode the page: REASON.", the reason the coding layer gave.
+bool FailToEncode(const DibImage& image, const CodecErrorCapture& errors) {
+  return image.Fail("Failed to encode the page: %s.",
+                    errors.Cause("the encoder gave no reason").c_str());
+}
+
+bool FailDepth(const DibImage& image, const char* format) {
+  return image.Fail(
+      "%s saving not supported for this color depth (%d bits per pixel; pictures of 1, 4, 8 "
+      "and 24 bits are saved).",
+      format, image.raster.bitsPerPixel);
 }
 
 // The largest resolution, for a page whose two differ.
@@ -180,7 +193,7 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
       pixels.rowsize = static_cast<unsigned>(raster.rowStride);
       pixels.flags |= colour;
       return 0;
-    default: image.Fail("DjVu saving not supported for this color depth."); return -1;
+    default: FailDepth(image, "DjVu"); return -1;
   }
 }
 
@@ -264,9 +277,8 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
                 const djvu_encode_options& encodeOptions, djvu_output_routine output,
                 void* context) {
   const int bits = image.raster.bitsPerPixel;
-  if (!SupportedDepth(bits) || image.raster.empty()) {
-    return image.Fail("DjVu saving not supported for this color depth.");
-  }
+  if (image.raster.empty()) return image.Fail("There is no image to save.");
+  if (!SupportedDepth(bits)) return FailDepth(image, "DjVu");
   const PageResolution dpi = DjvuResolution(image.raster);
   if (HigherResolution(dpi) > kHighestDpi) {
     return image.Fail("A DjVu page holds at most %d dpi; this page has %d.", kHighestDpi,
@@ -277,6 +289,7 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
     return MakeSquareCopy(image, dpi, square) &&
            EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context);
   }
+  const CodecErrorCapture errors;
   MakeGrayMinIsBlack(image);
   const ProgressRoute route(image);
   djvu_encode_options encode = encodeOptions;
@@ -284,11 +297,18 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (image.hasProgressCallback()) encode.progress_arg = mask.progress_arg = &image;
 
   if (bits == 1) {
+    // A scanned black-and-white page keeps every pixel unless aggressive
+    // coding is asked for: its marks are the page itself, not a mask found
+    // on it. Nor are its strokes thickened: they have their printed weight
+    // already, and thicker strokes read worse.
+    if (!(encode.flags & DJVU_AGGRESSIVE)) encode.flags |= DJVU_LOSSLESS;
+    encode.flags |= DJVU_NO_THICKEN;
     if (image.raster.rowOrder == kRowOrderBottomUp && !Flip(image, false)) return false;
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0;
+    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0 ||
+           FailToEncode(image, errors);
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -297,37 +317,48 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (MakePixelImage(image, pixels, storage) < 0) return false;
   const djvu_pixel_image* page = &pixels;
   OwnedPixelImage enlarged;
-  if (upsample != kDjvuUpsampleNone) {
+  const int factor =
+      DjvuUpsampleFactor(upsample, HigherResolution(dpi), image.raster.width, image.raster.height);
+  image.ReportProgress(DjvuUpsampleReport(upsample, HigherResolution(dpi), factor).c_str(), 0);
+  if (factor > 1) {
+    if (!CheckPixelLimit(image, int64_t{factor} * image.raster.width,
+                         int64_t{factor} * image.raster.height)) {
+      return false;
+    }
     image.ReportProgress("Upsampling the image...", 0);
-    enlarged.reset(djvu_pixel_resample(&pixels, upsample, upsample == -4 ? 10 : 0));
-    if (!enlarged) return image.Fail("Failed to upsample the image.");
+    enlarged.reset(djvu_pixel_resample(&pixels, -factor, factor == 4 ? 10 : 0));
+    if (!enlarged) {
+      return image.Fail("Failed to upsample the image: %s.",
+                        errors.Cause("not enough memory").c_str());
+    }
     page = enlarged.get();
   }
   const OwnedRunImage found(djvu_mask(&mask, page));
-  if (!found) return image.Fail("Failed to find the foreground/background mask.");
+  if (!found) {
+    return image.Fail("Failed to find the foreground/background mask: %s.",
+                      errors.Cause("the mask finder gave no reason").c_str());
+  }
   if (textOnly) InvertMaskSense(*found);
-  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0;
+  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0 ||
+         FailToEncode(image, errors);
 }
 
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
               const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
-  djvu_set_error_handler(nullptr);
-  return WriteEncoded(image, path, [&](std::FILE* file) {
-    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file)
-               ? 0
-               : -1;
+  return WriteEncoded(image, path, [&](AtomicFile* file) {
+    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file);
   });
 }
 
 bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options& options) {
-  if (!SupportedDepth(image.raster.bitsPerPixel) || image.raster.empty()) {
-    return image.Fail("IW44 saving not supported for this color depth.");
-  }
+  if (image.raster.empty()) return image.Fail("There is no image to save.");
+  if (!SupportedDepth(image.raster.bitsPerPixel)) return FailDepth(image, "IW44");
   const PageResolution dpi = DjvuResolution(image.raster);
   if (!HasSquarePixels(dpi)) {
     DibImage square;
     return MakeSquareCopy(image, dpi, square) && SaveIw44(square, path, options);
   }
+  const CodecErrorCapture errors;
   if (image.raster.rowOrder == kRowOrderBottomUp && image.raster.width % 4 == 0 &&
       !Flip(image, false)) {
     return false;
@@ -340,8 +371,9 @@ bool SaveIw44(DibImage& image, const std::string& path, const djvu_photo_options
   const ProgressRoute route(image);
   djvu_photo_options photo = options;
   if (image.hasProgressCallback()) photo.progress_arg = &image;
-  return WriteEncoded(image, path, [&](std::FILE* file) {
-    return djvu_encode_photo(&photo, &pixels, WriteToFile, file);
+  return WriteEncoded(image, path, [&](AtomicFile* file) {
+    return djvu_encode_photo(&photo, &pixels, WriteToFile, file) == 0 ||
+           FailToEncode(image, errors);
   });
 }
 

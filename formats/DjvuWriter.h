@@ -5,15 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "DjvuUpsampling.h"
 #include "image/DibImage.h"
 #include "libAPI/djvu_encode.h"
 #include "libAPI/djvu_image.h"
 #include "libAPI/djvu_mask.h"
 
 namespace leaf {
-
-// Upsampling codes of SaveDjvu: no enlargement, or 2x, 3x, 4x before saving.
-inline constexpr int kDjvuUpsampleNone = -1;
 
 struct RunImageDeleter {
   void operator()(djvu_run_image* run) const { djvu_run_image_free(run); }
@@ -42,7 +40,7 @@ int MakePixelImage(const DibImage& image, djvu_pixel_image& pixels, PixelBlock& 
 OwnedRunImage MakeRunImage(const DibImage& image);
 
 // Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
-// file to output. The coding layer's error handler is left as it is.
+// file to output. A failure names the coding layer's reason.
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
                 const djvu_encode_options& encodeOptions, djvu_output_routine output,
                 void* context);
@@ -51,8 +49,9 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
 // other as a compound page (or, with textOnly, as its bilevel text mask).
 // A page whose two resolutions differ is saved from a copy resampled to
 // square pixels at the higher one; the image itself stays as it is.
-// upsample is kDjvuUpsampleNone or -2, -3, -4 (enlarge before finding the
-// mask). A failed save leaves no file behind and an existing file as it was.
+// upsample is kDjvuUpsampleAuto (enlarge a low-resolution page, see
+// DjvuUpsampleFactor), kDjvuUpsampleNone or -2, -3, -4 (enlarge before
+// finding the mask). A failed save leaves no file behind and an existing file as it was.
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
               const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions);
 

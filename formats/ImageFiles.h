@@ -19,6 +19,10 @@ struct ReadOptions {
   int depth = 24;      // bits per pixel of the display; below 24 dithers
   double gamma = 2.2;  // of the display
   int jpegDctMethod = kJpegDctAccurate;  // DCT method for decoding JPEG
+  // Describe the picture (size, depth, resolution, pages, photometric) from
+  // the file's headers without decoding its pixels: the raster's fields are
+  // filled, but it holds no block. DjVu and IW44 files are read in full.
+  bool headerOnly = false;
 };
 
 // The type of a file to open: from its name.

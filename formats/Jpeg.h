@@ -15,8 +15,12 @@ inline constexpr int kJpegDctFloat = 2;
 // Reads a JPEG file into the main raster, stored bottom-up (releasing the
 // image first). When 0 < displayDepth < 24 the picture is reduced to a palette
 // of 256 colours for a display of that depth. CMYK and YCCK files become
-// 24-bit colour. A failed read leaves the image empty.
-bool ReadJpeg(DibImage& image, const std::string& path, int displayDepth, int dctMethod);
+// 24-bit colour. A failed read leaves the image empty. Damaged data the
+// decoder works around is reported through the image's warning callback.
+// With headerOnly the raster's fields describe the picture but it holds no
+// pixels.
+bool ReadJpeg(DibImage& image, const std::string& path, int displayDepth, int dctMethod,
+              bool headerOnly = false);
 
 struct JpegWriteOptions {
   int quality = 75;                  // 0..100; any other value writes 75

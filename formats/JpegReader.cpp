@@ -1,11 +1,13 @@
 #include <cstring>
 
 #include "CmykPixels.h"
+#include "DataCoverage.h"
 #include "FileHandle.h"
 #include "Jpeg.h"
 #include "JpegErrors.h"
 #include "RasterLayout.h"
 #include "image/BitmapInfoHeader.h"
+#include "image/PixelLimit.h"
 
 namespace leaf {
 
@@ -14,9 +16,6 @@ namespace {
 constexpr int kPaletteColors = 256;
 constexpr size_t kPaletteBytes = kPaletteColors * kPaletteEntrySize;
 constexpr int kMaxDisplayDepthForPalette = 24;
-// libjpeg's own working memory (coefficient buffers of progressive files);
-// beyond it the library stops with an error instead of growing.
-constexpr long kMaxLibraryMemory = 1L << 30;
 
 struct Decoder {
   Decoder() { AttachErrorManager(*reinterpret_cast<j_common_ptr>(&info), errors); }
@@ -72,13 +71,7 @@ bool SetUpOutput(const DibImage& image, jpeg_decompress_struct& info, int displa
   const bool colour = plan.output == Output::kBgr || plan.output == Output::kCmyk;
   const int bits = colour ? 24 : 8;
   const size_t paletteSize = colour ? 0 : kPaletteBytes;
-  if (info.image_width > INT32_MAX || info.image_height > INT32_MAX ||
-      !PlanRaster(static_cast<int>(info.image_width), static_cast<int>(info.image_height), bits,
-                  paletteSize, plan.layout)) {
-    return image.Fail("The JPEG image is too large to open (%u x %u).", info.image_width,
-                      info.image_height);
-  }
-  return true;
+  return PlanRaster(image, info.image_width, info.image_height, bits, paletteSize, plan.layout);
 }
 
 int OutputComponents(Output output) {
@@ -116,77 +109,35 @@ int DensityToDpi(unsigned density, double factor) {
   return density < 2 ? 0 : RoundResolution(density * factor * 0.0254);
 }
 
-bool FailSetup(const DibImage& image) {
-  return image.Fail("Failed to set up JPEG error handling.");
+// libjpeg's own working memory (the coefficients of a progressive file,
+// 6 bytes a pixel at most) is held to what a picture within the pixel limit
+// needs; beyond it the library stops with an error instead of growing.
+long LibraryMemoryLimit() { return static_cast<long>(MegapixelLimit()) * 6'000'000L + (64L << 20); }
+
+bool FailWithLibraryText(const DibImage& image, const JpegErrorManager& errors) {
+  return image.Fail("%s.", errors.fatal[0] ? errors.fatal : "The JPEG file cannot be decoded");
 }
 
-}  // namespace
-
-bool ReadJpeg(DibImage& image, const std::string& path, int displayDepth, int dctMethod) {
-  image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
-  if (!file) return image.Fail("Failed to open %s.", path.c_str());
-
-  Decoder d;
-  jpeg_decompress_struct& info = d.info;
-  if (!RunGuarded(d.errors, [&] {
-        jpeg_create_decompress(&info);
-        AttachScanWatch(info, d.errors);
-        info.mem->max_memory_to_use = kMaxLibraryMemory;
-        jpeg_stdio_src(&info, file.get());
-        jpeg_read_header(&info, TRUE);
-      })) {
-    return FailSetup(image);
+// Passes on what the decoder worked around.
+void WarnAboutDamage(const DibImage& image, const JpegErrorManager& errors, unsigned height) {
+  if (errors.dataEnded) {
+    image.Warn("The JPEG data ends at row %llu of %u; the decoder made up the rows below it.",
+               static_cast<unsigned long long>(errors.rowsWithData), height);
+  } else if (errors.warnings == 1) {
+    image.Warn("The JPEG data is damaged: %s.", errors.firstWarning);
+  } else if (errors.warnings > 1) {
+    image.Warn("The JPEG data is damaged: %s (and %ld more problems).", errors.firstWarning,
+               errors.warnings - 1);
   }
+}
 
-  Plan plan;
-  if (!SetUpOutput(image, info, displayDepth, plan)) return false;
-  if (dctMethod >= kJpegDctAccurate && dctMethod <= kJpegDctFloat) {
-    info.dct_method = static_cast<J_DCT_METHOD>(dctMethod);
-  }
-  if (!RunGuarded(d.errors, [&] { jpeg_start_decompress(&info); })) return FailSetup(image);
-  const RasterLayout& layout = plan.layout;
-  if (static_cast<int>(info.output_width) != layout.width ||
-      static_cast<int>(info.output_height) != layout.height ||
-      info.output_components != OutputComponents(plan.output)) {
-    return image.Fail("Unsupported JPEG format. (Components = %d)", info.output_components);
-  }
+// True once the data has ended too early for the picture to be worth making.
+bool EndedFarShort(const JpegErrorManager& errors, const jpeg_decompress_struct& info) {
+  return errors.dataEnded && IsFarShort(errors.rowsWithData, info.image_width, info.image_height);
+}
 
-  const double factor = DensityFactor(info.density_unit);
-  PixelBlock block = AllocateRaster(layout, PixelsPerMetre(info.X_density, factor),
-                                    PixelsPerMetre(info.Y_density, factor));
-  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
-
-  uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + layout.paletteSize;
-  const bool cmyk = plan.output == Output::kCmyk;
-  const bool invertedInks = info.saw_Adobe_marker;
-  JDIMENSION badCount = 1;
-  const bool decoded = RunGuarded(d.errors, [&] {
-    JSAMPARRAY inks = cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info),
-                                                       JPOOL_IMAGE, info.output_width * 4, 1)
-                           : nullptr;
-    while (info.output_scanline < info.output_height) {
-      // The first scanline is the top of the picture: the last stored row.
-      const size_t stored = static_cast<size_t>(layout.height) - 1 - info.output_scanline;
-      uint8_t* target = pixels + stored * layout.rowStride;
-      JSAMPROW row = cmyk ? inks[0] : target;
-      const JDIMENSION count = jpeg_read_scanlines(&info, &row, 1);
-      if (count != 1) {
-        badCount = count;
-        return;
-      }
-      if (cmyk) CmykToBgr(inks[0], target, info.output_width, invertedInks);
-    }
-    // The colour map lives until the decompression is finished.
-    FillPalette(block.data() + kBitmapInfoHeaderSize, info, plan.output);
-    jpeg_finish_decompress(&info);
-  });
-  if (!decoded) return FailSetup(image);
-  if (badCount != 1) {
-    return image.Fail("Expected one scan line, but got %d.", static_cast<int>(badCount));
-  }
-
-  InstallRaster(image, std::move(block), layout);
+void SetFields(DibImage& image, const jpeg_decompress_struct& info, const Plan& plan,
+               double factor) {
   DibRaster& r = image.raster;
   r.sourceBitsPerPixel = info.num_components * 8;
   r.xResolution = DensityToDpi(info.X_density, factor);
@@ -203,6 +154,102 @@ bool ReadJpeg(DibImage& image, const std::string& path, int displayDepth, int dc
       break;
     default: r.photometric = kPhotometricRgb;
   }
+}
+
+}  // namespace
+
+bool ReadJpeg(DibImage& image, const std::string& path, int displayDepth, int dctMethod,
+              bool headerOnly) {
+  image.Release(true);
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
+
+  Decoder d;
+  jpeg_decompress_struct& info = d.info;
+  if (!RunGuarded(d.errors, [&] {
+        jpeg_create_decompress(&info);
+        AttachScanWatch(info, d.errors);
+        info.mem->max_memory_to_use = LibraryMemoryLimit();
+        jpeg_stdio_src(&info, file.get());
+        jpeg_read_header(&info, TRUE);
+      })) {
+    return FailWithLibraryText(image, d.errors);
+  }
+
+  Plan plan;
+  if (!SetUpOutput(image, info, displayDepth, plan)) return false;
+  const RasterLayout& layout = plan.layout;
+  const double factor = DensityFactor(info.density_unit);
+  const int32_t xPels = PixelsPerMetre(info.X_density, factor);
+  const int32_t yPels = PixelsPerMetre(info.Y_density, factor);
+  if (headerOnly) {
+    PixelBlock header = AllocateRaster(layout, xPels, yPels, true);
+    if (!header) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
+    FillPalette(header.data() + kBitmapInfoHeaderSize, info, plan.output);
+    InstallRaster(image, std::move(header), layout);
+    SetFields(image, info, plan, factor);
+    image.raster.block.reset();
+    return true;
+  }
+
+  if (dctMethod >= kJpegDctAccurate && dctMethod <= kJpegDctFloat) {
+    info.dct_method = static_cast<J_DCT_METHOD>(dctMethod);
+  }
+  // A progressive file (or the quantizer's first pass) reads all of its data here.
+  if (!RunGuarded(d.errors, [&] { jpeg_start_decompress(&info); })) {
+    return FailWithLibraryText(image, d.errors);
+  }
+  if (EndedFarShort(d.errors, info)) {
+    return FailFarShort(image, d.errors.rowsWithData, info.image_height);
+  }
+  if (static_cast<int>(info.output_width) != layout.width ||
+      static_cast<int>(info.output_height) != layout.height ||
+      info.output_components != OutputComponents(plan.output)) {
+    return image.Fail("Unsupported JPEG format. (Components = %d)", info.output_components);
+  }
+
+  PixelBlock block = AllocateRaster(layout, xPels, yPels);
+  if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
+
+  uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + layout.paletteSize;
+  const bool cmyk = plan.output == Output::kCmyk;
+  const bool invertedInks = info.saw_Adobe_marker;
+  JDIMENSION badCount = 1;
+  bool farShort = false;
+  const bool decoded = RunGuarded(d.errors, [&] {
+    JSAMPARRAY inks = cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info),
+                                                       JPOOL_IMAGE, info.output_width * 4, 1)
+                           : nullptr;
+    while (info.output_scanline < info.output_height) {
+      // The first scanline is the top of the picture: the last stored row.
+      const size_t stored = static_cast<size_t>(layout.height) - 1 - info.output_scanline;
+      uint8_t* target = pixels + stored * layout.rowStride;
+      JSAMPROW row = cmyk ? inks[0] : target;
+      const JDIMENSION count = jpeg_read_scanlines(&info, &row, 1);
+      if (count != 1) {
+        badCount = count;
+        return;
+      }
+      if (cmyk) CmykToBgr(inks[0], target, info.output_width, invertedInks);
+      // A file that ends this early is not decoded any further.
+      if (EndedFarShort(d.errors, info)) {
+        farShort = true;
+        return;
+      }
+    }
+    // The colour map lives until the decompression is finished.
+    FillPalette(block.data() + kBitmapInfoHeaderSize, info, plan.output);
+    jpeg_finish_decompress(&info);
+  });
+  if (!decoded) return FailWithLibraryText(image, d.errors);
+  if (farShort) return FailFarShort(image, d.errors.rowsWithData, info.image_height);
+  if (badCount != 1) {
+    return image.Fail("Expected one scan line, but got %d.", static_cast<int>(badCount));
+  }
+
+  InstallRaster(image, std::move(block), layout);
+  SetFields(image, info, plan, factor);
+  WarnAboutDamage(image, d.errors, info.image_height);
   return true;
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "AtomicFile.h"
 #include "Jpeg.h"
@@ -117,7 +118,7 @@ bool WriteMainRaster(DibImage& image, const std::string& path, const JpegWriteOp
   if (!PrepareRows(image, fed)) return false;
 
   AtomicFile out(path);
-  if (!out.Open()) return image.Fail("Failed to open %s.", path.c_str());
+  if (!out.Open()) return FailToCreate(image, out);
   Encoder e;
   jpeg_compress_struct& info = e.info;
   RowProgress progress(image, "Creating JPEG image...", r.height);
@@ -139,7 +140,12 @@ bool WriteMainRaster(DibImage& image, const std::string& path, const JpegWriteOp
     }
     jpeg_finish_compress(&info);
   });
-  if (!written || !out.Commit()) return image.Fail("Failed to write %s.", path.c_str());
+  if (!written) {
+    if (e.errors.systemError)
+      return image.Fail("Cannot write %s: %s.", path.c_str(), std::strerror(e.errors.systemError));
+    return image.Fail("Failed to write %s: %s.", path.c_str(), e.errors.fatal);
+  }
+  if (!out.Commit()) return FailToWrite(image, out);
   return true;
 }
 

@@ -112,10 +112,10 @@ int ReadPnmNumber(std::FILE* file) {
   return value;
 }
 
-bool ReadPnm(DibImage& image, const std::string& path) {
+bool ReadPnm(DibImage& image, const std::string& path, bool headerOnly) {
   image.Release(true);
-  FileHandle file = OpenForReading(path.c_str());
-  if (!file) return image.Fail("Unknown PNM format.");
+  FileHandle file = OpenInputFile(image, path);
+  if (!file) return false;
   const int first = std::fgetc(file.get());
   const int second = std::fgetc(file.get());
   const int magic = (first == EOF || second == EOF) ? 0 : first * 256 + second;
@@ -137,31 +137,30 @@ bool ReadPnm(DibImage& image, const std::string& path) {
   const SampleScale scale(maxValue);
   if (width <= 0 || height <= 0)
     return image.Fail("Invalid PNM image size %d x %d.", width, height);
-  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
-  RasterLayout layout;
-  if (!PlanRaster(width, height, bits, paletteSize, layout)) {
-    return image.Fail("The PNM image is too large to open (%d x %d).", width, height);
-  }
   // Bytes of a file row: packed bits, or one or two bytes a sample.
   const size_t samples = bits == 1 ? 0 : static_cast<size_t>(width) * (bits / 8);
   const size_t rowBytes =
       bits == 1 ? (static_cast<size_t>(width) + 7) / 8 : samples * scale.sampleBytes();
   // Rows the file cannot supply are reported before anything is allocated.
   const long long remaining = RemainingBytes(file.get());
-  if (remaining >= 0 && static_cast<unsigned long long>(remaining) / rowBytes <
-                            static_cast<unsigned long long>(height)) {
+  if (!headerOnly && remaining >= 0 &&
+      static_cast<unsigned long long>(remaining) / rowBytes <
+          static_cast<unsigned long long>(height)) {
     return image.Fail("Expected a row of %zu bytes, but got %zu.", rowBytes,
                       static_cast<size_t>(remaining) % rowBytes);
   }
+  const size_t paletteSize = bits == 1 ? 8 : bits == 8 ? 1024 : 0;
+  RasterLayout layout;
+  if (!PlanRaster(image, width, height, bits, paletteSize, layout)) return false;
 
-  PixelBlock block = AllocateRaster(layout, 0, 0);
+  PixelBlock block = AllocateRaster(layout, 0, 0, headerOnly);
   if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
   FillPalette(block.data() + kBitmapInfoHeaderSize, bits);
 
   uint8_t* pixels = block.data() + kBitmapInfoHeaderSize + paletteSize;
   // Two-byte samples are read beside the row and reduced into it.
-  std::vector<uint8_t> wide(scale.sampleBytes() == 2 ? rowBytes : 0);
-  for (int y = 0; y < height; ++y) {
+  std::vector<uint8_t> wide(scale.sampleBytes() == 2 && !headerOnly ? rowBytes : 0);
+  for (int y = 0; y < height && !headerOnly; ++y) {
     uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * layout.rowStride;
     uint8_t* target = wide.empty() ? row : wide.data();
     const size_t got = std::fread(target, 1, rowBytes, file.get());
@@ -178,6 +177,7 @@ bool ReadPnm(DibImage& image, const std::string& path) {
                   : bits == 8 ? kPhotometricMinIsBlack
                               : kPhotometricRgb;
   r.grayFlag = bits == 8 && image.IsGrayRamp() ? 1 : 0;
+  if (headerOnly) r.block.reset();
   return true;
 }
 

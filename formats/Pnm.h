@@ -8,8 +8,9 @@
 
 namespace leaf {
 
-// Reads a P4, P5 or P6 file into the main raster, stored bottom-up.
-bool ReadPnm(DibImage& image, const std::string& path);
+// Reads a P4, P5 or P6 file into the main raster, stored bottom-up. With
+// headerOnly the raster's fields describe the picture but it holds no pixels.
+bool ReadPnm(DibImage& image, const std::string& path, bool headerOnly = false);
 
 // Writes the main raster as binary PNM: P4 for 1 bit, P5 for 8-bit gray, P6
 // for everything else. Leaves the raster stored top-down and, for a

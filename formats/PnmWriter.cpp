@@ -13,14 +13,17 @@ namespace {
 
 bool IsWritableDepth(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24; }
 
-bool WriteHeader(std::FILE* file, const char* magic, const DibRaster& r, bool withMaximum) {
-  return std::fprintf(file, withMaximum ? "%s\n%d %d\n255\n" : "%s\n%d %d\n", magic, r.width,
-                      r.height) > 0;
+bool WriteHeader(AtomicFile& file, const char* magic, const DibRaster& r, bool withMaximum) {
+  char header[64];
+  const int length =
+      std::snprintf(header, sizeof header, withMaximum ? "%s\n%d %d\n255\n" : "%s\n%d %d\n", magic,
+                    r.width, r.height);
+  return file.Write(header, static_cast<size_t>(length));
 }
 
 // Rows of blue, green, red pixels (stride apart, top row first) as red,
 // green, blue.
-bool WriteColorRows(const DibImage& image, std::FILE* file, const uint8_t* first, size_t stride) {
+bool WriteColorRows(const DibImage& image, AtomicFile& file, const uint8_t* first, size_t stride) {
   const DibRaster& r = image.raster;
   const size_t width = static_cast<size_t>(r.width);
   std::vector<uint8_t> line(width * 3);
@@ -32,14 +35,14 @@ bool WriteColorRows(const DibImage& image, std::FILE* file, const uint8_t* first
       line[3 * x + 1] = row[3 * x + 1];
       line[3 * x + 2] = row[3 * x];
     }
-    if (!WriteAll(file, line.data(), line.size())) return false;
+    if (!file.Write(line.data(), line.size())) return false;
     progress.Row();
   }
   return true;
 }
 
 // The stored rows' first rowBytes bytes, inverted when asked.
-bool WriteIndexRows(const DibImage& image, std::FILE* file, size_t rowBytes, bool invert) {
+bool WriteIndexRows(const DibImage& image, AtomicFile& file, size_t rowBytes, bool invert) {
   const DibRaster& r = image.raster;
   std::vector<uint8_t> line(rowBytes);
   RowProgress progress(image, "Saving to file...", r.height);
@@ -49,7 +52,7 @@ bool WriteIndexRows(const DibImage& image, std::FILE* file, size_t rowBytes, boo
       for (size_t i = 0; i < rowBytes; ++i) line[i] = static_cast<uint8_t>(~row[i]);
       row = line.data();
     }
-    if (!WriteAll(file, row, rowBytes)) return false;
+    if (!file.Write(row, rowBytes)) return false;
     progress.Row();
   }
   return true;
@@ -62,7 +65,7 @@ bool MakeMinIsBlack(DibImage& image) {
   return ReversePhotometric(image);
 }
 
-bool WriteBilevel(DibImage& image, std::FILE* file) {
+bool WriteBilevel(DibImage& image, AtomicFile& file) {
   if (!MakeMinIsBlack(image)) return false;
   const DibRaster& r = image.raster;
   // PBM's 1 is black: the stored bits go out as they are when index 1 is black.
@@ -71,14 +74,14 @@ bool WriteBilevel(DibImage& image, std::FILE* file) {
          WriteIndexRows(image, file, rowBytes, !r.paletteEntryZeroIsLighter());
 }
 
-bool WriteGray(DibImage& image, std::FILE* file) {
+bool WriteGray(DibImage& image, AtomicFile& file) {
   if (!MakeMinIsBlack(image)) return false;
   const DibRaster& r = image.raster;
   return WriteHeader(file, "P5", r, true) &&
          WriteIndexRows(image, file, static_cast<size_t>(r.width), false);
 }
 
-bool WriteWidened(DibImage& image, std::FILE* file) {
+bool WriteWidened(DibImage& image, AtomicFile& file) {
   image.ReportProgress("Increasing the color depth...", 0);
   const PixelBlock wide = IncreaseDepth(image, 24);
   if (!wide) return false;
@@ -87,7 +90,7 @@ bool WriteWidened(DibImage& image, std::FILE* file) {
          WriteColorRows(image, file, wide.data() + r.headerSize, RowStride(r.width, 24));
 }
 
-bool WriteRows(DibImage& image, std::FILE* file) {
+bool WriteRows(DibImage& image, AtomicFile& file) {
   const DibRaster& r = image.raster;
   switch (r.bitsPerPixel) {
     case 1: return WriteBilevel(image, file);
@@ -112,13 +115,12 @@ bool WritePnm(DibImage& image, const std::string& path) {
   // and stays so.
   if (r.rowOrder != kRowOrderTopDown && !Flip(image, false)) return false;
   AtomicFile out(path);
-  if (!out.Open()) return image.Fail("Failed to create %s.", path.c_str());
-  if (!WriteRows(image, out.stream())) {
+  if (!out.Open()) return FailToCreate(image, out);
+  if (!WriteRows(image, out)) {
     // A conversion that failed has reported its own text.
-    if (std::ferror(out.stream())) image.Fail("Failed to write %s.", path.c_str());
-    return false;
+    return out.error() ? FailToWrite(image, out) : false;
   }
-  if (!out.Commit()) return image.Fail("Failed to write %s.", path.c_str());
+  if (!out.Commit()) return FailToWrite(image, out);
   return true;
 }
 

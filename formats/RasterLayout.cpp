@@ -1,8 +1,10 @@
 #include "RasterLayout.h"
 
+#include <climits>
 #include <cmath>
 
 #include "image/BitmapInfoHeader.h"
+#include "image/PixelLimit.h"
 
 namespace leaf {
 
@@ -16,14 +18,24 @@ double Clamp(double value, double limit) {
 
 }  // namespace
 
-bool PlanRaster(int width, int height, int bitsPerPixel, size_t paletteSize, RasterLayout& layout) {
-  if (width <= 0 || height <= 0) return false;
+bool PlanRaster(const DibImage& image, int64_t width, int64_t height, int bitsPerPixel,
+                size_t paletteSize, RasterLayout& layout) {
+  if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) {
+    return image.Fail("Invalid image size %lld x %lld.", static_cast<long long>(width),
+                      static_cast<long long>(height));
+  }
+  if (!CheckPixelLimit(image, width, height)) return false;
   const size_t stride = RowStride(width, bitsPerPixel);
   const size_t fixed = kBitmapInfoHeaderSize + paletteSize;
-  if (stride == 0 || fixed > kMaxBlockBytes) return false;
-  if (static_cast<size_t>(height) > (kMaxBlockBytes - fixed) / stride) return false;
-  layout.width = width;
-  layout.height = height;
+  if (stride == 0 || fixed > kMaxBlockBytes ||
+      static_cast<size_t>(height) > (kMaxBlockBytes - fixed) / stride) {
+    return image.Fail(
+        "The picture is %lld x %lld pixels at %d bits per pixel, more than the 2 GiB a raster "
+        "holds.",
+        static_cast<long long>(width), static_cast<long long>(height), bitsPerPixel);
+  }
+  layout.width = static_cast<int>(width);
+  layout.height = static_cast<int>(height);
   layout.bitsPerPixel = bitsPerPixel;
   layout.paletteSize = paletteSize;
   layout.rowStride = stride;
@@ -32,9 +44,10 @@ bool PlanRaster(int width, int height, int bitsPerPixel, size_t paletteSize, Ras
   return true;
 }
 
-PixelBlock AllocateRaster(const RasterLayout& layout, int32_t xPelsPerMeter,
-                          int32_t yPelsPerMeter) {
-  PixelBlock block = PixelBlock::Allocate(layout.total);
+PixelBlock AllocateRaster(const RasterLayout& layout, int32_t xPelsPerMeter, int32_t yPelsPerMeter,
+                          bool headerOnly) {
+  PixelBlock block =
+      PixelBlock::Allocate(headerOnly ? kBitmapInfoHeaderSize + layout.paletteSize : layout.total);
   if (!block) return block;
   BitmapInfoHeader info;
   info.width = layout.width;

@@ -19,14 +19,19 @@ struct RasterLayout {
   size_t total = 0;  // header + palette + pixels
 };
 
-// Plans a raster of the given size, depth and palette bytes. False when the
-// size is not positive or the block would exceed kMaxBlockBytes; nothing is
-// allocated either way.
-bool PlanRaster(int width, int height, int bitsPerPixel, size_t paletteSize, RasterLayout& layout);
+// Plans a raster of the given size, depth and palette bytes. False, with the
+// failure reported, when the size is not positive, the picture is beyond the
+// pixel limit or its block would exceed kMaxBlockBytes; nothing is allocated
+// either way.
+bool PlanRaster(const DibImage& image, int64_t width, int64_t height, int bitsPerPixel,
+                size_t paletteSize, RasterLayout& layout);
 
 // A zeroed block for the layout with its header written (resolutions given in
-// pixels per metre). Empty when the memory cannot be had.
-PixelBlock AllocateRaster(const RasterLayout& layout, int32_t xPelsPerMeter, int32_t yPelsPerMeter);
+// pixels per metre). Empty when the memory cannot be had. With headerOnly the
+// block holds the header and the palette but no rows: enough to describe the
+// picture, which the reader then drops before it returns.
+PixelBlock AllocateRaster(const RasterLayout& layout, int32_t xPelsPerMeter, int32_t yPelsPerMeter,
+                          bool headerOnly = false);
 
 // Makes the block the image's main raster and fills the layout fields of a
 // freshly read single picture: packed bitmap, blue-green-red order, bottom-up

@@ -2,28 +2,50 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include "AtomicFile.h"
 #include "Bmp.h"
+#include "Png.h"
 #include "Pnm.h"
 
 namespace leaf {
 
-bool MakeFolderFor(const DibImage& image, const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (folder.empty()) return true;
+MadeFolders::~MadeFolders() {
+  if (keep_) return;
+  std::error_code ignored;
+  for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
+    std::filesystem::remove(*folder, ignored);  // only an empty folder goes
+  }
+}
+
+bool MadeFolders::MakeFor(const DibImage& image, const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(FollowLinks(path)).parent_path();
   std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return true;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    return image.Fail("Could not create the folder %s: %s", folder.c_str(),
-                      error.message().c_str());
+  std::vector<std::filesystem::path> missing;
+  for (; !folder.empty() && !std::filesystem::exists(folder, error);
+       folder = folder.parent_path()) {
+    missing.push_back(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+    return image.Fail("Could not create the folder %s: %s is not a folder",
+                      (missing.empty() ? folder : missing.back()).c_str(), folder.c_str());
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (!std::filesystem::create_directory(*it, error) || error) {
+      return image.Fail("Could not create the folder %s: %s", it->c_str(),
+                        error ? error.message().c_str() : "it exists");
+    }
+    made_.push_back(it->string());
   }
   return true;
 }
 
-bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
-                   const SaveParameters& parameters) {
-  if (!MakeFolderFor(image, path)) return false;
+namespace {
+
+bool WriteByType(const std::string& path, FileTypeCode type, DibImage& image,
+                 const SaveParameters& parameters) {
   switch (type) {
     case kFileDjvu:
       return SaveDjvu(image, path, parameters.djvu.upsample, parameters.djvu.textOnly,
@@ -32,8 +54,23 @@ bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
     case kFileBmp: return WriteBmp(image, path);
     case kFilePnm: return WritePnm(image, path);
     case kFileJpeg: return WriteJpeg(image, path, parameters.jpeg);
+    case kFilePng: return WritePng(image, path);
     default: return image.Fail("Saving as %s is not supported.", FileTypeName(type));
   }
+}
+
+}  // namespace
+
+bool SaveImageFile(const std::string& path, FileTypeCode type, DibImage& image,
+                   const SaveParameters& parameters) {
+  if (path != "-" && !parameters.replaceProtected && IsWriteProtected(path)) {
+    return image.Fail("%s is write-protected, so it was left as it is.", path.c_str());
+  }
+  MadeFolders folders;
+  if (path != "-" && !folders.MakeFor(image, path)) return false;
+  if (!WriteByType(path, type, image, parameters)) return false;
+  folders.Keep();
+  return true;
 }
 
 }  // namespace leaf

@@ -1,4 +1,5 @@
-// RAII ownership of libtiff handles and buffers.
+// RAII ownership of libtiff handles and buffers, and what libtiff reports
+// about one open file.
 #pragma once
 
 #include <tiffio.h>
@@ -6,6 +7,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "image/DibRaster.h"
 
 namespace leaf {
 
@@ -15,6 +19,23 @@ struct TiffCloser {
   }
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+// libtiff's errors and warnings about one open file, kept with the handle so
+// that threads reading different files never mix them. Warnings about tags
+// libtiff does not know are left out: scanners write private tags.
+struct TiffReports {
+  std::string firstError;
+  long errors = 0;
+  std::string firstWarning;
+  long warnings = 0;
+
+  // The first error (else the first warning), with how many more there were.
+  std::string Summary() const;
+};
+
+// Opens a file for reading with its reports attached (they must outlive the
+// handle) and libtiff's allocations held to what a raster may hold.
+TiffHandle OpenTiffFile(const std::string& path, TiffReports& reports);
 
 struct TiffMemoryRelease {
   void operator()(void* memory) const { _TIFFfree(memory); }

@@ -1,7 +1,11 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "CmykPixels.h"
+#include "DataCoverage.h"
+#include "FileHandle.h"
 #include "RasterLayout.h"
 #include "Tiff.h"
 #include "TiffHandle.h"
@@ -19,19 +23,6 @@ namespace {
 // is missing, and every failure costs a formatted error. Fax pages recover
 // from a damaged line well before this.
 constexpr uint32_t kMaxFailedRowsPerStrip = 64;
-
-// No single libtiff allocation (strip buffers, tag arrays) may exceed what a
-// raster may hold.
-constexpr tmsize_t kMaxLibraryAllocation = static_cast<tmsize_t>(kMaxBlockBytes);
-
-TiffHandle OpenTiff(const std::string& path) {
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (!options) return nullptr;
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
-  TiffHandle tiff(TIFFOpenExt(path.c_str(), "r", options));
-  TIFFOpenOptionsFree(options);
-  return tiff;
-}
 
 // Counts the directories from the first, then makes the wanted one current
 // (the first when there is no such page). Returns the page made current, or
@@ -109,10 +100,45 @@ void StoreScanline(const TiffPage& page, const uint8_t* line, uint8_t* row) {
   }
 }
 
+// Rows of the page whose strips (or rows of tiles) have data in the file: a
+// strip that starts past the end of the file, or holds no bytes, has none.
+uint64_t RowsWithData(TIFF* tiff, uint32_t height) {
+  struct stat info;
+  if (fstat(TIFFFileno(tiff), &info) != 0 || !S_ISREG(info.st_mode)) return height;
+  const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
+  uint32_t rowsPer = height, across = 1;
+  if (TIFFIsTiled(tiff)) {
+    uint32_t tileWidth = 0, width = 0;
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &rowsPer);
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    if (tileWidth == 0) return height;
+    across = (width + tileWidth - 1) / tileWidth;
+  } else {
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPer);
+  }
+  if (rowsPer == 0) return height;
+  const uint32_t bands = height / rowsPer + (height % rowsPer != 0);
+  uint64_t rows = 0;
+  for (uint32_t band = 0; band < bands; ++band) {
+    bool data = false;
+    for (uint32_t i = 0; i < across && !data; ++i) {
+      const uint32_t strile = band * across + i;
+      int failed = 0;
+      const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, strile, &failed);
+      const uint64_t bytes = failed ? 0 : TIFFGetStrileByteCountWithErr(tiff, strile, &failed);
+      data = !failed && bytes > 0 && offset < fileSize;
+    }
+    if (data) rows += std::min<uint64_t>(rowsPer, height - uint64_t{band} * rowsPer);
+  }
+  return rows;
+}
+
 // Reads every row through a zeroed scanline buffer; a row libtiff cannot
-// decode is left blank.
+// decode is left blank and counted in failedRows. Gives up (reporting the
+// refusal) once so many rows are lost that the page would be far short.
 bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
-                   const RasterLayout& layout, uint8_t* pixels) {
+                   const RasterLayout& layout, uint8_t* pixels, uint32_t& failedRows) {
   const uint64_t lineSize = TIFFScanlineSize64(tiff);
   const size_t rowBytes = RowBytes(page);
   if (lineSize == 0 || lineSize > kMaxBlockBytes) {
@@ -123,7 +149,11 @@ bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
   const size_t bufferSize = std::max<size_t>(lineSize, rowBytes);
   auto line = AllocateTiffBuffer<uint8_t>(bufferSize);
   if (!line) return image.Fail("Failed to allocate %zu bytes for the image.", bufferSize);
+  uint32_t rowsPerStrip = page.height;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
   uint32_t failingStrip = UINT32_MAX, failures = 0;
+  uint64_t lost = 0;  // rows of strips given up on
+  failedRows = 0;
   for (uint32_t r = 0; r < page.height; ++r) {
     const uint32_t strip = TIFFComputeStrip(tiff, r, 0);
     if (strip != failingStrip) failures = 0;
@@ -133,7 +163,18 @@ bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
       failures = 0;
     } else {
       failingStrip = strip;
-      ++failures;
+      ++failedRows;
+      if (++failures == kMaxFailedRowsPerStrip) {
+        // The rest of this strip will stay blank as well.
+        const uint64_t stripEnd =
+            rowsPerStrip ? (uint64_t{r} / rowsPerStrip + 1) * rowsPerStrip : page.height;
+        lost += std::min<uint64_t>(stripEnd, page.height) - r + kMaxFailedRowsPerStrip - 1;
+        if (IsFarShort(page.height - std::min<uint64_t>(lost, page.height), page.width,
+                       page.height)) {
+          return FailFarShort(image, page.height - std::min<uint64_t>(lost, page.height),
+                              page.height);
+        }
+      }
       std::memset(line.get(), 0, bufferSize);
     }
     const size_t stored = static_cast<size_t>(layout.height) - 1 - r;
@@ -144,9 +185,10 @@ bool ReadScanlines(const DibImage& image, TIFF* tiff, const TiffPage& page,
 
 // Reads the tiles of a one-sample page into its rows, byte by byte; a tile
 // libtiff cannot decode is left blank, and after many in a row the rest are
-// left blank without asking again.
+// left blank without asking again (the page is refused when that leaves it
+// far short). Rows none of whose tiles decoded are counted in failedRows.
 bool ReadIndexedTiles(const DibImage& image, TIFF* tiff, const TiffPage& page,
-                      const RasterLayout& layout, uint8_t* pixels) {
+                      const RasterLayout& layout, uint8_t* pixels, uint32_t& failedRows) {
   uint32_t tileWidth = 0, tileHeight = 0;
   TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
   TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
@@ -162,13 +204,19 @@ bool ReadIndexedTiles(const DibImage& image, TIFF* tiff, const TiffPage& page,
                       static_cast<unsigned long long>(tileBytes));
   const size_t rowBytes = RowBytes(page);
   uint32_t failures = 0;
+  failedRows = 0;
   for (uint32_t top = 0; top < page.height; top += tileHeight) {
     const uint32_t rows = std::min(tileHeight, page.height - top);
+    bool anyRead = false;
     for (uint32_t left = 0; left < page.width; left += tileWidth) {
       const bool read = failures < kMaxFailedRowsPerStrip &&
                         TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, left, top, 0, 0),
                                             tile.get(), static_cast<tmsize_t>(tileBytes)) >= 0;
       failures = read ? 0 : failures + 1;
+      anyRead = anyRead || read;
+      if (failures == kMaxFailedRowsPerStrip && IsFarShort(top, page.width, page.height)) {
+        return FailFarShort(image, top, page.height);
+      }
       if (!read) std::memset(tile.get(), 0, tileBytes);
       const size_t offset = static_cast<size_t>(uint64_t{left} * page.bitsPerSample / 8);
       const size_t bytes = std::min<size_t>(tileRowBytes, rowBytes - offset);
@@ -178,6 +226,7 @@ bool ReadIndexedTiles(const DibImage& image, TIFF* tiff, const TiffPage& page,
                     bytes);
       }
     }
+    if (!anyRead) failedRows += rows;
   }
   return true;
 }
@@ -188,22 +237,47 @@ bool PlanPage(const DibImage& image, const TiffPage& page, RasterLayout& layout)
   if (page.width == 0 || page.height == 0) {
     return image.Fail("Invalid TIFF image size %u x %u.", page.width, page.height);
   }
-  if (page.width > INT32_MAX || page.height > INT32_MAX ||
-      !PlanRaster(static_cast<int>(page.width), static_cast<int>(page.height), bits, paletteSize,
-                  layout)) {
-    return image.Fail("The TIFF image is too large to open (%u x %u).", page.width, page.height);
+  return PlanRaster(image, page.width, page.height, bits, paletteSize, layout);
+}
+
+// The reason libtiff gave for refusing the file, or why it cannot be opened.
+bool FailToOpen(const DibImage& image, const std::string& path, const TiffReports& reports) {
+  const std::string why = WhyUnreadable(path);
+  if (!why.empty()) return image.Fail("Cannot open %s: %s.", path.c_str(), why.c_str());
+  if (reports.errors == 0) return image.Fail("Cannot read %s as a TIFF file.", path.c_str());
+  return image.Fail("Cannot read %s as a TIFF file: %s.", path.c_str(), reports.firstError.c_str());
+}
+
+// Refuses, before anything is allocated, a page libtiff has no decoder for
+// and one whose strips mostly lie beyond the end of the file.
+bool CheckDecodable(const DibImage& image, TIFF* tiff, const TiffPage& page) {
+  if (!TIFFIsCODECConfigured(page.compression)) {
+    const TIFFCodec* codec = TIFFFindCODEC(page.compression);
+    return image.Fail("The TIFF page uses compression %u (%s), which cannot be decoded here.",
+                      page.compression, codec ? codec->name : "unknown");
   }
+  const uint64_t rows = RowsWithData(tiff, page.height);
+  if (IsFarShort(rows, page.width, page.height)) return FailFarShort(image, rows, page.height);
   return true;
+}
+
+void WarnAboutDamage(const DibImage& image, const TiffPage& page, uint32_t failedRows,
+                     const TiffReports& reports) {
+  if (failedRows > 0) {
+    image.Warn("%u of the %u rows of the TIFF page could not be decoded and are left blank (%s).",
+               failedRows, page.height, reports.Summary().c_str());
+  } else if (reports.errors + reports.warnings > 0) {
+    image.Warn("The TIFF file is damaged: %s.", reports.Summary().c_str());
+  }
 }
 
 }  // namespace
 
 int CountTiffPages(const DibImage& image, const std::string& path) {
-  TIFFSetErrorHandler(TiffMessageHandler);
-  TIFFSetWarningHandler(TiffMessageHandler);
-  TiffHandle tiff = OpenTiff(path);
+  TiffReports reports;
+  TiffHandle tiff = OpenTiffFile(path, reports);
   if (!tiff) {
-    image.Fail("Failed to open %s.", path.c_str());
+    FailToOpen(image, path, reports);
     return -1;
   }
   int pageCount = 1;
@@ -211,33 +285,45 @@ int CountTiffPages(const DibImage& image, const std::string& path) {
   return pageCount;
 }
 
-bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
+bool ReadTiff(DibImage& image, const std::string& path, int pageIndex, bool headerOnly) {
   image.Release(true);
-  TIFFSetErrorHandler(TiffMessageHandler);
-  TIFFSetWarningHandler(TiffMessageHandler);
-  TiffHandle tiff = OpenTiff(path);
-  if (!tiff) return image.Fail("Failed to open %s.", path.c_str());
+  TiffReports reports;
+  TiffHandle tiff = OpenTiffFile(path, reports);
+  if (!tiff) return FailToOpen(image, path, reports);
 
   int pageCount = 1;
   const int page = ChoosePage(tiff.get(), pageIndex, pageCount);
-  if (page < 0) return image.Fail("Failed to open %s.", path.c_str());
+  if (page < 0) return FailToOpen(image, path, reports);
+  if (page != pageIndex) {
+    image.Warn("There is no page %d: the file has %d page%s. Page 1 was read instead.",
+               pageIndex + 1, pageCount, pageCount == 1 ? "" : "s");
+  }
   TiffPage tags;
   if (!ReadTiffPageTags(image, tiff.get(), tags)) return false;
+  // The data's own shortfall is the more telling refusal, so it comes first.
+  if (!headerOnly && !CheckDecodable(image, tiff.get(), tags)) return false;
   RasterLayout layout;
   if (!PlanPage(image, tags, layout)) return false;
 
   const double factor = PixelsPerMetreFactor(tags.resolutionUnit);
   PixelBlock block = AllocateRaster(layout, PixelsPerMetre(tags.xResolution, factor),
-                                    PixelsPerMetre(tags.yResolution, factor));
+                                    PixelsPerMetre(tags.yResolution, factor), headerOnly);
   if (!block) return image.Fail("Failed to allocate %zu bytes for the image.", layout.total);
   uint8_t* palette = block.data() + kBitmapInfoHeaderSize;
   uint8_t* pixels = palette + layout.paletteSize;
   if (!FillPalette(image, tiff.get(), tags, palette)) return false;
-  const bool rowsRead = tags.kind == TiffPageKind::kRgba
-                            ? ReadRgbaRows(image, tiff.get(), tags, layout, pixels)
-                        : tags.tiled ? ReadIndexedTiles(image, tiff.get(), tags, layout, pixels)
-                                     : ReadScanlines(image, tiff.get(), tags, layout, pixels);
-  if (!rowsRead) return false;
+  uint32_t failedRows = 0;
+  if (!headerOnly) {
+    const bool rowsRead =
+        tags.kind == TiffPageKind::kRgba
+            ? ReadRgbaRows(image, tiff.get(), tags, layout, pixels, failedRows)
+        : tags.tiled ? ReadIndexedTiles(image, tiff.get(), tags, layout, pixels, failedRows)
+                     : ReadScanlines(image, tiff.get(), tags, layout, pixels, failedRows);
+    if (!rowsRead) return false;
+    if (failedRows == tags.height) {
+      return image.Fail("No row of the TIFF page could be decoded: %s.", reports.Summary().c_str());
+    }
+  }
 
   InstallRaster(image, std::move(block), layout);
   DibRaster& r = image.raster;
@@ -249,6 +335,11 @@ bool ReadTiff(DibImage& image, const std::string& path, int pageIndex) {
   r.pageCount = pageCount;
   r.pageIndex = page;
   r.grayFlag = image.IsGrayRamp() ? 1 : 0;
+  if (headerOnly) {
+    r.block.reset();
+  } else {
+    WarnAboutDamage(image, tags, failedRows, reports);
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DataCoverage.h"
 #include "TiffHandle.h"
 
 namespace leaf {
@@ -49,7 +50,8 @@ bool Refuse(const DibImage& image, const TiffPage& page) {
 }  // namespace
 
 bool ReadRgbaRows(const DibImage& image, TIFF* tiff, const TiffPage& page,
-                  const RasterLayout& layout, uint8_t* pixels) {
+                  const RasterLayout& layout, uint8_t* pixels, uint32_t& failedRows) {
+  failedRows = 0;
   char problem[1024] = "";
   if (!TIFFRGBAImageOK(tiff, problem)) return Refuse(image, page);
   RgbaImage rgba;
@@ -74,7 +76,12 @@ bool ReadRgbaRows(const DibImage& image, TIFF* tiff, const TiffPage& page,
     rgba.image.row_offset = static_cast<int>(top);
     rgba.image.col_offset = 0;
     // A band libtiff cannot decode keeps what it could decode; the rest is blank.
-    TIFFRGBAImageGet(&rgba.image, buffer.get(), width, rows);
+    if (!TIFFRGBAImageGet(&rgba.image, buffer.get(), width, rows)) {
+      failedRows += rows;
+      if (IsFarShort(height - failedRows, width, height)) {
+        return FailFarShort(image, height - failedRows, height);
+      }
+    }
     for (uint32_t i = 0; i < rows; ++i) {
       const size_t stored = static_cast<size_t>(layout.height) - 1 - (top + i);
       StoreBgr(buffer.get() + static_cast<size_t>(i) * width, pixels + stored * layout.rowStride,

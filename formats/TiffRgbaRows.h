@@ -10,10 +10,10 @@
 namespace leaf {
 
 // Decodes the current page band by band into the 24-bit rows of layout
-// (stored bottom-up, the file's first row on top). Rows libtiff cannot decode
-// stay blank. False, with a text reported, when libtiff cannot decode the
-// page this way at all.
+// (stored bottom-up, the file's first row on top). Rows of bands libtiff
+// cannot decode stay blank and are counted in failedRows. False, with a text
+// reported, when libtiff cannot decode the page this way at all.
 bool ReadRgbaRows(const DibImage& image, TIFF* tiff, const TiffPage& page,
-                  const RasterLayout& layout, uint8_t* pixels);
+                  const RasterLayout& layout, uint8_t* pixels, uint32_t& failedRows);
 
 }  // namespace leaf

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,6 +154,16 @@ bool DibImage::Fail(const char* format, ...) const {
 
 void DibImage::ReportProgress(const char* text, int percent) const {
   if (onProgress_) onProgress_(text, percent);
+}
+
+void DibImage::Warn(const char* format, ...) const {
+  if (!onWarning_) return;
+  char text[kMessageBufferSize];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  onWarning_(text);
 }
 
 }  // namespace leaf

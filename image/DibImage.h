@@ -18,6 +18,9 @@ class DibImage {
   using ErrorCallback = std::function<void(const char* text)>;
   // Called with a status text and a percentage 0..100.
   using ProgressCallback = std::function<void(const char* text, int percent)>;
+  // Called with a warning: damaged data a reader worked around, or a
+  // fallback it took. The operation itself succeeded.
+  using WarningCallback = std::function<void(const char* text)>;
 
   DibImage() = default;
   ~DibImage() { Release(true); }
@@ -31,6 +34,7 @@ class DibImage {
 
   void SetErrorCallback(ErrorCallback callback) { onError_ = std::move(callback); }
   void SetProgressCallback(ProgressCallback callback) { onProgress_ = std::move(callback); }
+  void SetWarningCallback(WarningCallback callback) { onWarning_ = std::move(callback); }
   const ProgressCallback& progressCallback() const { return onProgress_; }
   bool hasProgressCallback() const { return static_cast<bool>(onProgress_); }
 
@@ -65,9 +69,14 @@ class DibImage {
   // Calls the progress callback when one is installed.
   void ReportProgress(const char* text, int percent) const;
 
+  // Formats a warning and hands it to the warning callback; nothing happens
+  // without one. The message buffer is left alone.
+  void Warn(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+
  private:
   ErrorCallback onError_;
   ProgressCallback onProgress_;
+  WarningCallback onWarning_;
 };
 
 // Palette bytes for a header: colours used x 4 when given, else by bit count.

@@ -33,8 +33,11 @@ inline constexpr int kResolutionUnitNone = 1;
 inline constexpr int kResolutionUnitInch = 2;
 inline constexpr int kResolutionUnitCentimetre = 3;
 
-// The largest pixel block any reader or operation makes (1 GiB).
-inline constexpr size_t kMaxBlockBytes = size_t{1} << 30;
+// The largest pixel block any reader or operation makes: just under 2 GiB,
+// so that every byte offset in a raster fits an int (a 24-bit picture of
+// about 715 megapixels). The pixel limit (PixelLimit.h) normally stops well
+// before.
+inline constexpr size_t kMaxBlockBytes = (size_t{1} << 31) - 1;
 
 // Bytes from one stored row to the next: rows are padded to 32 bits.
 // Returns 0 when the width or depth is not positive or the row would not fit

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "BitOps.h"
+#include "PixelLimit.h"
 #include "RasterChecks.h"
 
 namespace leaf {
@@ -59,6 +60,7 @@ PixelBlock DIBEnlarge(const DibImage& image, const DibRaster& source, int width,
     image.Fail("Enlarge not supported for this color depth.");
     return {};
   }
+  if (!CheckPixelLimit(image, width, height)) return {};
   const uint64_t bytes = BlockBytes(source.pixelOffset, width, height, depth);
   PixelBlock block = AllocateBlock(bytes);
   if (!block) {

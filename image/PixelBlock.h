@@ -26,7 +26,10 @@ class PixelBlock {
   }
 
  private:
-  std::unique_ptr<uint8_t[]> bytes_;
+  struct Free {
+    void operator()(uint8_t* bytes) const;
+  };
+  std::unique_ptr<uint8_t[], Free> bytes_;
   size_t size_ = 0;
 };
 

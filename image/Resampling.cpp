@@ -9,6 +9,7 @@
 #include "BitOps.h"
 #include "BitmapInfoHeader.h"
 #include "DepthConversions.h"
+#include "PixelLimit.h"
 #include "RasterChecks.h"
 
 namespace leaf {
@@ -169,6 +170,7 @@ PixelBlock Resample(const DibImage& image, const DibRaster& source, int width, i
     image.Fail("Resampling not supported for this color depth.");
     return {};
   }
+  if (!CheckPixelLimit(image, width, height)) return {};
   const uint64_t bytes = BlockBytes(reserve, width, height, source.bitsPerPixel);
   PixelBlock block = AllocateBlock(bytes);
   if (!block) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Encoder/libMaskFind/filter_params.h"
 #include "Encoder/libMaskFind/grid.h"
@@ -31,50 +32,56 @@ struct RunImageFree {
 };
 using RunImagePtr = std::unique_ptr<djvu_run_image, RunImageFree>;
 
-// The band's own buffer becomes the packer's scratch when it is a layer
-// buffer (it is large enough: the band has at least the rows packed);
-// otherwise a fresh one is made.
-ScratchBuffer TakeScratch(djvu_pixel_image& band, size_t bytes) {
-  if (band.alloc_tag == DJVU_ALLOC_LAYER && band.offset == 0 && band.data) {
-    ScratchBuffer scratch(band.data);
-    band.data = nullptr;
-    return scratch;
-  }
-  ScratchBuffer scratch(static_cast<unsigned char*>(_djvu_malloc(bytes)));
-  if (!scratch) Throw("Failed to allocate memory", kSource, __LINE__);
-  return scratch;
-}
-
 // Rounds size * to / from to the nearest integer.
 unsigned Rescale(unsigned size, unsigned to, unsigned from) {
   return static_cast<unsigned>((from + 2ull * size * to) / (2ull * from));
 }
 
+// A band of the page: a converted copy of some of its rows, or the page
+// itself when it covers the whole page already in the layout the mask finder
+// reads (rows bottom-up, blue-green-red or gray).
+struct Band {
+  PixelImagePtr copy;
+  const djvu_pixel_image* page = nullptr;
+  const djvu_pixel_image& image() const { return copy ? *copy : *page; }
+};
+
+bool IsCanonical(const djvu_pixel_image& page) {
+  if (!(page.flags & DJVU_BOTTOMUP)) return false;
+  if (page.flags & DJVU_GRAY) return page.pixsize == 1;
+  return (page.flags & DJVU_BGR) && !(page.flags & DJVU_RGB) && page.pixsize == 3;
+}
+
 // Crops picture rows top .. bottom (counted from the top) of the page, all
-// columns, and scales the crop by the factor.
-PixelImagePtr CutBand(const djvu_pixel_image& page, unsigned top, unsigned bottom,
-                      unsigned factor) {
-  PixelImagePtr band(new djvu_pixel_image{});
+// columns, and scales the crop by the factor. A band of the whole page is
+// the page itself when its layout allows: no copy of the page is made.
+Band CutBand(const djvu_pixel_image& page, unsigned top, unsigned bottom, unsigned factor) {
+  Band result;
+  if (top == 0 && bottom + 1 == page.h && factor == 1 && IsCanonical(page)) {
+    result.page = &page;
+    return result;
+  }
+  PixelImagePtr& band = result.copy;
+  band.reset(new djvu_pixel_image{});
   const int lastRow = static_cast<int>(page.h) - 1;
   if (!djvu_pixel_extract(&page, band.get(), 0, lastRow - static_cast<int>(top),
                           static_cast<int>(page.w) - 1, lastRow - static_cast<int>(bottom))) {
-    return nullptr;
+    return Band{};
   }
   if (factor != 1 && !djvu_pixel_transform(band.get(), 0, static_cast<int>(band->w * factor),
                                            static_cast<int>(band->h * factor))) {
-    return nullptr;
+    return Band{};
   }
-  return band;
+  return result;
 }
 
 // Runs the mask finder on one band and packs its rows first .. (height - 1
 // - dropAtEnd), in memory order.
-void ProcessBand(djvu_run_image& mask, const djvu_mask_options& options, djvu_pixel_image& band,
-                 int first, int dropAtEnd) {
+void ProcessBand(djvu_run_image& mask, const djvu_mask_options& options,
+                 const djvu_pixel_image& band, int first, int dropAtEnd) {
   maskfind::run_list runs = find_band_mask(options, band);
   const int last = static_cast<int>(band.h) - 1 - dropAtEnd;
-  const size_t bytes = static_cast<size_t>(last - first + 1) * band.w;
-  pack_band_mask(mask, std::move(runs), band.w, TakeScratch(band, bytes), first, last);
+  pack_band_mask(mask, std::move(runs), band.w, first, last);
 }
 
 void Progress(const djvu_mask_options& options, unsigned percent) {
@@ -87,17 +94,17 @@ bool RunBands(djvu_run_image& mask, const djvu_mask_options& options, const djvu
   Progress(options, 0);
   unsigned y = 0;
   for (; static_cast<int64_t>(y) < static_cast<int64_t>(H) - S - kOverlap;) {
-    PixelImagePtr band = CutBand(page, y / f, (y + S + kOverlap) / f - 1, f);
-    if (!band) return false;
-    ProcessBand(mask, options, *band, static_cast<int>(kHalfOverlap),
+    const Band band = CutBand(page, y / f, (y + S + kOverlap) / f - 1, f);
+    if (!band.copy && !band.page) return false;
+    ProcessBand(mask, options, band.image(), static_cast<int>(kHalfOverlap),
                 y == 0 ? 0 : static_cast<int>(kHalfOverlap));
     y += S;
     Progress(options, static_cast<unsigned>(uint64_t{y} * 100 / H));
   }
   if (y < H) {
-    PixelImagePtr band = CutBand(page, y / f, page.h - 1, f);
-    if (!band) return false;
-    ProcessBand(mask, options, *band, 0, y == 0 ? 0 : static_cast<int>(kHalfOverlap));
+    const Band band = CutBand(page, y / f, page.h - 1, f);
+    if (!band.copy && !band.page) return false;
+    ProcessBand(mask, options, band.image(), 0, y == 0 ? 0 : static_cast<int>(kHalfOverlap));
     Progress(options, 100);
   }
   return true;
@@ -199,55 +206,82 @@ void filter_two_masks(const djvu_pixel_image& band, const maskfind::run_list& li
   result.finish(static_cast<int32_t>(band.w), static_cast<int32_t>(band.h));
 }
 
-void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned width,
-                    ScratchBuffer scratch, int first, int last) {
+namespace {
+
+// Appends DJVU_RUN_BW records: a colour run of any length becomes pieces of
+// at most 128 pixels; consecutive runs of one colour are joined first.
+class RunPacker {
+ public:
+  void Add(bool black, uint64_t length) {
+    if (length == 0) return;
+    if (length_ > 0 && black != black_) Flush();
+    black_ = black;
+    length_ += length;
+  }
+  std::vector<unsigned char>& Finish() {
+    Flush();
+    return records_;
+  }
+
+ private:
+  void Flush() {
+    const unsigned char colour = black_ ? 0x80 : 0x00;
+    for (; length_ > 0;) {
+      const uint64_t piece = std::min<uint64_t>(length_, 128);
+      records_.push_back(static_cast<unsigned char>(colour | (piece - 1)));
+      length_ -= piece;
+    }
+  }
+
+  std::vector<unsigned char> records_;
+  bool black_ = false;
+  uint64_t length_ = 0;
+};
+
+}  // namespace
+
+void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned width, int first,
+                    int last) {
   using maskfind::RUN_X1;
   using maskfind::RUN_X2;
   using maskfind::RUN_Y;
   if (last < first || width == 0) return;
-  const size_t n = static_cast<size_t>(last - first + 1);
-  const size_t total = n * width;
-  unsigned char* pixels = scratch.get();
-  std::memset(pixels, 255, total);
+  const uint64_t total = static_cast<uint64_t>(last - first + 1) * width;
+  // The runs in packing order: row last first, each row from the left.
+  std::vector<int32_t> order;
   for (int i = 0; i < runs.count; ++i) {
     const int32_t* r = runs.run(i);
-    if (r[RUN_Y] < first || r[RUN_Y] > last) continue;
-    const int32_t x1 = std::max(r[RUN_X1], 0);
-    const int32_t x2 = std::min(r[RUN_X2], static_cast<int32_t>(width) - 1);
-    if (x1 > x2) continue;
-    const size_t row = n - 1 - static_cast<size_t>(r[RUN_Y] - first);
-    std::memset(pixels + row * width + x1, 0, static_cast<size_t>(x2 - x1 + 1));
-  }
-  runs = maskfind::run_list();
-  // Pack in place: every record covers at least one pixel, so the records
-  // never overtake the pixels still to be read.
-  size_t out = 0;
-  for (size_t i = 0; i < total;) {
-    const unsigned char colour = pixels[i];
-    size_t j = i + 1;
-    while (j < total && pixels[j] == colour) ++j;
-    const unsigned char black = colour == 0 ? 0x80 : 0x00;
-    for (size_t length = j - i; length > 0;) {
-      const size_t piece = std::min<size_t>(length, 128);
-      pixels[out++] = static_cast<unsigned char>(black | (piece - 1));
-      length -= piece;
+    if (r[RUN_Y] >= first && r[RUN_Y] <= last && r[RUN_X2] >= 0 &&
+        r[RUN_X1] < static_cast<int32_t>(width) && r[RUN_X1] <= r[RUN_X2]) {
+      order.push_back(i);
     }
-    i = j;
   }
-  if (void* shrunk = _djvu_realloc(scratch.get(), out)) {
-    scratch.release();
-    scratch.reset(static_cast<unsigned char*>(shrunk));
+  std::sort(order.begin(), order.end(), [&runs](int32_t a, int32_t b) {
+    const int32_t* ra = runs.run(a);
+    const int32_t* rb = runs.run(b);
+    return ra[RUN_Y] != rb[RUN_Y] ? ra[RUN_Y] > rb[RUN_Y] : ra[RUN_X1] < rb[RUN_X1];
+  });
+  RunPacker packer;
+  uint64_t done = 0;  // pixels of the stream already packed
+  for (int32_t i : order) {
+    const int32_t* r = runs.run(i);
+    const uint64_t row = static_cast<uint64_t>(last - r[RUN_Y]) * width;
+    const uint64_t begin = std::max(row + static_cast<uint64_t>(std::max(r[RUN_X1], 0)), done);
+    const uint64_t end =
+        row + static_cast<uint64_t>(std::min(r[RUN_X2], static_cast<int32_t>(width) - 1)) + 1;
+    if (end <= begin) continue;
+    packer.Add(false, begin - done);
+    packer.Add(true, end - begin);
+    done = end;
   }
-  if (!mask.runs) {
-    mask.runs = scratch.release();
-    mask.nruns = static_cast<unsigned>(out);
-    return;
-  }
-  void* grown = _djvu_realloc(mask.runs, static_cast<size_t>(mask.nruns) + out);
+  packer.Add(false, total - done);
+  runs = maskfind::run_list();
+  const std::vector<unsigned char>& records = packer.Finish();
+  void* grown = _djvu_realloc(mask.runs, static_cast<size_t>(mask.nruns) + records.size());
   if (!grown) Throw("Memory realloc failed", kSource, __LINE__);
   mask.runs = static_cast<unsigned char*>(grown);
-  std::memcpy(mask.runs + mask.nruns, scratch.get(), out);
-  mask.nruns += static_cast<unsigned>(out);
+  std::memcpy(mask.runs + mask.nruns, records.data(), records.size());
+  mask.nruns += static_cast<unsigned>(records.size());
 }
 
 djvu_run_image* FindMask(const djvu_mask_options& options, const djvu_pixel_image& page) {

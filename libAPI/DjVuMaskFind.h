@@ -44,19 +44,13 @@ void filter_two_masks(const djvu_pixel_image& band, const maskfind::run_list& li
                       const maskfind::run_list& dark, maskfind::run_list& result,
                       const djvu_mask_options& options);
 
-struct LayerFree {
-  void operator()(unsigned char* block) const { _djvu_free(block); }
-};
-using ScratchBuffer = std::unique_ptr<unsigned char, LayerFree>;
-
-// Paints rows first..last of the runs (black on white, row last first, so
-// the stream runs top row first for a bottom-up band) into the scratch
-// buffer of at least (last - first + 1) * width bytes, packs them as
-// DJVU_RUN_BW records (bit 7 set for black; runs continue across row ends)
-// and appends them to the mask's data. The scratch buffer becomes the
-// mask's data or is released. "Memory realloc failed" when the data cannot
-// grow.
-void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned width,
-                    ScratchBuffer scratch, int first, int last);
+// Packs rows first..last of the runs (black on white, row last first, so
+// the stream runs top row first for a bottom-up band) as DJVU_RUN_BW records
+// (bit 7 set for black; runs continue across row ends) and appends them to
+// the mask's data. Overlapping runs cover their pixels once. The rows are
+// packed straight from the runs, without painting them first. "Memory
+// realloc failed" when the data cannot grow.
+void pack_band_mask(djvu_run_image& mask, maskfind::run_list runs, unsigned width, int first,
+                    int last);
 
 }  // namespace djvu

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -15,10 +16,14 @@
 #include "DataPool.h"
 #include "DjVmDoc.h"
 #include "GURL.h"
+#include "PageJb2.h"
+#include "ShapeMatch.h"
+#include "SharedShapes.h"
 #include "djvu_book.h"
 #include "djvu_error.h"
 
 struct djvu_book {
+  // A file of the document in the spool.
   struct Page {
     off_t offset;
     size_t length;
@@ -28,6 +33,10 @@ struct djvu_book {
   int spool = -1;
   off_t spooled = 0;
   std::vector<Page> pages;
+  // Shared dictionaries; dictionary i serves the pages from
+  // i * djvu_book_pages_per_dictionary on.
+  std::vector<Page> shared;
+  bool sharing = false;
 
   ~djvu_book() {
     if (spool >= 0) ::close(spool);
@@ -73,6 +82,28 @@ void WriteSpool(djvu_book& book, const unsigned char* bytes, size_t length) {
   }
 }
 
+// A file appended to the spool.
+djvu_book::Page Spool(djvu_book& book, const unsigned char* bytes, size_t length,
+                      const std::string& name) {
+  // The codec keeps offsets into a document in an int.
+  const off_t offset = book.spooled;
+  if (length > static_cast<size_t>(INT_MAX - 1024) - static_cast<size_t>(offset)) {
+    Fail("The document would be larger than 2 GB", __LINE__);
+  }
+  WriteSpool(book, bytes, length);
+  return {offset, length, name};
+}
+
+void ReadSpool(const djvu_book& book, const djvu_book::Page& page, unsigned char* into) {
+  for (size_t done = 0; done < page.length;) {
+    const ssize_t n = ::pread(book.spool, into + done, page.length - done,
+                              page.offset + static_cast<off_t>(done));
+    if (n <= 0)
+      Fail(std::string("Could not read the spool file: ") + std::strerror(errno), __LINE__);
+    done += static_cast<size_t>(n);
+  }
+}
+
 void AddPage(djvu_book& book, const void* file, size_t length, const char* name) {
   auto bytes = static_cast<const unsigned char*>(file);
   if (length >= 4 && !std::memcmp(bytes, kMagic, 4)) {
@@ -83,16 +114,11 @@ void AddPage(djvu_book& book, const void* file, size_t length, const char* name)
     Fail("djvu_book: a page must be a FORM:DJVU file", __LINE__);
   }
   if (!name || !*name) Fail("djvu_book: a page needs a name", __LINE__);
+  if (book.sharing) Fail("djvu_book: pages come before their shapes are shared", __LINE__);
   for (const djvu_book::Page& page : book.pages) {
     if (page.name == name) Fail(std::string("djvu_book: two pages are named ") + name, __LINE__);
   }
-  // The codec keeps offsets into a document in an int.
-  const off_t offset = book.spooled;
-  if (length > static_cast<size_t>(INT_MAX - 1024) - static_cast<size_t>(offset)) {
-    Fail("The document would be larger than 2 GB", __LINE__);
-  }
-  WriteSpool(book, bytes, length);
-  book.pages.push_back({offset, length, name});
+  book.pages.push_back(Spool(book, bytes, length, name));
 }
 
 // The document over the spooled pages; their data is read when written.
@@ -100,11 +126,18 @@ GP<DjVmDoc> Document(const djvu_book& book) {
   if (book.pages.empty()) Fail("djvu_book: the book has no pages", __LINE__);
   const GURL spool = GURL::Filename::UTF8(book.spoolPath.c_str());
   const GP<DjVmDoc> document = DjVmDoc::create();
-  for (const djvu_book::Page& page : book.pages) {
-    const GUTF8String name(page.name.c_str());
+  auto insert = [&](const djvu_book::Page& file, DjVmDir::File::FILE_TYPE type) {
+    const GUTF8String name(file.name.c_str());
     document->insert_file(
-        DataPool::create(spool, static_cast<int>(page.offset), static_cast<int>(page.length)),
-        DjVmDir::File::PAGE, name, name);
+        DataPool::create(spool, static_cast<int>(file.offset), static_cast<int>(file.length)), type,
+        name, name);
+  };
+  for (size_t i = 0; i < book.pages.size(); ++i) {
+    const size_t run = i / djvu_book_pages_per_dictionary;
+    if (i % djvu_book_pages_per_dictionary == 0 && run < book.shared.size()) {
+      insert(book.shared[run], DjVmDir::File::INCLUDE);
+    }
+    insert(book.pages[i], DjVmDir::File::PAGE);
   }
   return document;
 }
@@ -149,21 +182,64 @@ void WriteInto(std::FILE* file, Write write) {
   sink->Check();
 }
 
-void WritePage(const djvu_book& book, int index, const GP<ByteStream>& out) {
-  if (index < 0 || index >= static_cast<int>(book.pages.size())) {
-    Fail("djvu_book: there is no such page", __LINE__);
-  }
-  const djvu_book::Page& page = book.pages[static_cast<size_t>(index)];
+// A file of the document on its own, "AT&T" in front.
+void WriteFile(const djvu_book& book, const djvu_book::Page& file, const GP<ByteStream>& out) {
   out->writall(kMagic, 4);
-  std::vector<unsigned char> buffer(std::min<size_t>(page.length, 1 << 16));
-  for (size_t done = 0; done < page.length;) {
-    const size_t want = std::min(buffer.size(), page.length - done);
-    const ssize_t n =
-        ::pread(book.spool, buffer.data(), want, page.offset + static_cast<off_t>(done));
-    if (n <= 0)
-      Fail(std::string("Could not read the spool file: ") + std::strerror(errno), __LINE__);
-    out->writall(buffer.data(), static_cast<size_t>(n));
-    done += static_cast<size_t>(n);
+  std::vector<unsigned char> buffer(file.length);
+  ReadSpool(book, file, buffer.data());
+  out->writall(buffer.data(), buffer.size());
+}
+
+const djvu_book::Page& FileAt(const std::vector<djvu_book::Page>& files, int index,
+                              const char* what) {
+  if (index < 0 || index >= static_cast<int>(files.size())) {
+    Fail(std::string("djvu_book: there is no such ") + what, __LINE__);
+  }
+  return files[static_cast<size_t>(index)];
+}
+
+// The shapes of pages [first, end) shared in one dictionary, the pages
+// rewritten to include it.
+void ShareRun(djvu_book& book, size_t first, size_t end, const std::string& name, bool lossy) {
+  std::vector<size_t> shared;
+  std::vector<GP<JB2Image>> shapes;
+  std::vector<int> reach;
+  for (size_t i = first; i < end; ++i) {
+    PageBytes bytes(book.pages[i].length);
+    ReadSpool(book, book.pages[i], bytes.data());
+    const PageShapes page = ReadPageShapes(bytes);
+    if (!page.shapes) continue;
+    page.shapes->compress();
+    shared.push_back(i);
+    shapes.push_back(page.shapes);
+    reach.push_back(lossy ? GlyphReach(page.dpi) : 0);
+  }
+  if (shared.size() < 2) return;
+  const SharedPages result = ShareShapes(shapes, reach);
+  if (!result.dictionary) return;
+  const PageBytes dictionary = DictionaryFile(*result.dictionary);
+  book.shared.push_back(Spool(book, dictionary.data(), dictionary.size(), name));
+  for (size_t k = 0; k < shared.size(); ++k) {
+    djvu_book::Page& page = book.pages[shared[k]];
+    PageBytes bytes(page.length);
+    ReadSpool(book, page, bytes.data());
+    const PageBytes rewritten = WithSharedShapes(bytes, *result.pages[k], name);
+    page = Spool(book, rewritten.data(), rewritten.size(), page.name);
+  }
+}
+
+void ShareBookShapes(djvu_book& book, const char* prefix, bool lossy) {
+  if (book.sharing) Fail("djvu_book: the shapes are shared already", __LINE__);
+  book.sharing = true;
+  const size_t run = djvu_book_pages_per_dictionary;
+  for (size_t first = 0; first < book.pages.size(); first += run) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%04zu.djbz", book.shared.size() + 1);
+    const std::string name = std::string(prefix ? prefix : "") + number;
+    for (const djvu_book::Page& page : book.pages) {
+      if (page.name == name) Fail("djvu_book: a page is named " + name, __LINE__);
+    }
+    ShareRun(book, first, std::min(book.pages.size(), first + run), name, lossy);
   }
 }
 
@@ -188,6 +264,32 @@ int djvu_book_page_count(const djvu_book* book) {
   return book ? static_cast<int>(book->pages.size()) : 0;
 }
 
+int djvu_book_share_shapes(djvu_book* book, const char* prefix, int lossy) {
+  return djvu::Guard(-1, [&] {
+    djvu::ShareBookShapes(djvu::Checked(book), prefix, lossy != 0);
+    return 0;
+  });
+}
+
+int djvu_book_shared_count(const djvu_book* book) {
+  return book ? static_cast<int>(book->shared.size()) : 0;
+}
+
+const char* djvu_book_shared_name(const djvu_book* book, int index) {
+  if (!book || index < 0 || index >= static_cast<int>(book->shared.size())) return nullptr;
+  return book->shared[static_cast<size_t>(index)].name.c_str();
+}
+
+int djvu_book_write_shared(djvu_book* book, int index, std::FILE* file) {
+  return djvu::Guard(-1, [&] {
+    const djvu_book& checked = djvu::Checked(book);
+    const djvu_book::Page& shared = djvu::FileAt(checked.shared, index, "dictionary");
+    djvu::WriteInto(file,
+                    [&](const GP<ByteStream>& out) { djvu::WriteFile(checked, shared, out); });
+    return 0;
+  });
+}
+
 int djvu_book_write_bundled(djvu_book* book, std::FILE* file) {
   return djvu::Guard(-1, [&] {
     const GP<DjVmDoc> document = djvu::Document(djvu::Checked(book));
@@ -207,7 +309,9 @@ int djvu_book_write_index(djvu_book* book, std::FILE* file) {
 int djvu_book_write_page(djvu_book* book, int page, std::FILE* file) {
   return djvu::Guard(-1, [&] {
     const djvu_book& checked = djvu::Checked(book);
-    djvu::WriteInto(file, [&](const GP<ByteStream>& out) { djvu::WritePage(checked, page, out); });
+    const djvu_book::Page& chosen = djvu::FileAt(checked.pages, page, "page");
+    djvu::WriteInto(file,
+                    [&](const GP<ByteStream>& out) { djvu::WriteFile(checked, chosen, out); });
     return 0;
   });
 }

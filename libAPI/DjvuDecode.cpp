@@ -181,7 +181,10 @@ djvu_halfcoded_image* DecodeDocumentPage(djvu_document& document, int page) {
   // The codec's file decoder is driven directly and its outcome checked: a
   // file that fails to decode never reaches the page object.
   file->resume_decode(true);
-  if (!file->is_decode_ok()) fail("DejaVu decoder: a DJVU or IW44 image was expected", __LINE__);
+  if (!file->is_decode_ok()) {
+    document.port->AwaitReport();
+    fail("DejaVu decoder: a DJVU or IW44 image was expected", __LINE__);
+  }
   const GP<DjVuImage> image = DjVuImage::create(file);
   if (file->info) image->set_rotate(file->info->orientation);
   return MakeHalfCoded(image, document, page);

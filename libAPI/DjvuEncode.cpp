@@ -1,5 +1,6 @@
 // djvu_encode: one DjVu page from a mask and, optionally, its colour page.
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -8,9 +9,12 @@
 #include "IFFByteStream.h"
 #include "IW44Image.h"
 #include "Iw44Schedule.h"
+#include "LayerBudget.h"
 #include "MaskClean.h"
 #include "MaskSub.h"
 #include "RunImage.h"
+#include "ShapeMatch.h"
+#include "ShapePieces.h"
 #include "djvu_encode.h"
 #include "djvu_error.h"
 #include "djvu_options.h"
@@ -28,6 +32,9 @@ constexpr unsigned kDefaultMaskDpi = 300;
 constexpr unsigned kLargestSide = 65504;
 // INFO keeps the resolution in 16 bits.
 constexpr long long kLargestDpi = 65535;
+// Below this resolution a pixel more on every row's right end joins the
+// letters and closes their counters: such masks are coded as found.
+constexpr unsigned kLowestThickenedDpi = 200;
 // The first background chunk stays small so that a viewer shows a coarse
 // background early.
 constexpr int kFirstChunkBytes = 10000;
@@ -69,9 +76,17 @@ unsigned MaskResolution(const djvu_run_image& mask, const djvu_pixel_image* page
   return r;
 }
 
+// The largest reduction of a colour layer a decoder accepts.
+constexpr int kCoarsestReduction = 12;
+// The background quality that 0 stands for, the lowest one a plain
+// background is lowered to, and by how much it is lowered.
+constexpr unsigned kDefaultQuality = 75;
+constexpr unsigned kLowestQuality = 20;
+constexpr unsigned kPlainQualityDrop = 20;
+
 // Reduction of a layer from its target resolution t at mask resolution r.
 int Reduction(unsigned t, unsigned r) {
-  if (static_cast<unsigned long long>(t) * 12 < r) return 12;
+  if (static_cast<unsigned long long>(t) * 12 < r) return kCoarsestReduction;
   if (t > r) return 1;
   return static_cast<int>((t + 2ULL * r) / (2ULL * t));
 }
@@ -113,8 +128,11 @@ GP<JB2Image> MaskStencil(const djvu_run_image& mask, bool hasPage) {
   return stencil;
 }
 
-unsigned CleaningSet(unsigned flags) {
-  if (flags & DJVU_LOSSLESS) return djvu::kCleanLossless;
+// A lossless mask with no colour page keeps its large shapes whole: tiles
+// let the colour layers give parts of a large shape colours of their own,
+// and without colours they only cost bytes.
+unsigned CleaningSet(unsigned flags, bool hasPage) {
+  if (flags & DJVU_LOSSLESS) return hasPage ? djvu::kCleanLossless : 0;
   if (flags & DJVU_AGGRESSIVE) return djvu::kCleanAggressive;
   return djvu::kCleanNormal;
 }
@@ -124,6 +142,53 @@ void PutWaveletChunk(IFFByteStream& iff, const char* id, IW44Image& image,
   iff.put_chunk(id);
   image.encode_chunk(iff.get_bytestream(), parms);
   iff.close_chunk();
+}
+
+// The background's reduction and quality once its content is known.
+struct BackgroundBudget {
+  int reduction;
+  unsigned quality;
+};
+
+// The foreground: its main ink flattened, or for a page in one ink a solid
+// layer at the coarsest reduction (see LayerBudget.h). Reports the choice.
+void BudgetForeground(djvu::ColorLayer& foreground, const djvu::ColorLayer& background, unsigned w,
+                      unsigned h, void* arg) {
+  const djvu::InkPlan ink = djvu::PlanInk(foreground, background);
+  char text[160];
+  if (ink.oneColour) {
+    djvu::SolidForeground(foreground, static_cast<int>(w), static_cast<int>(h), kCoarsestReduction,
+                          ink.ink);
+    std::snprintf(text, sizeof text, "Foreground: one ink colour #%02X%02X%02X, solid", ink.ink.r,
+                  ink.ink.g, ink.ink.b);
+  } else {
+    djvu::FlattenInk(foreground, ink);
+    std::snprintf(text, sizeof text,
+                  "Foreground: %.0f%% of the ink in #%02X%02X%02X, the rest in other colours",
+                  100 * ink.share, ink.ink.r, ink.ink.g, ink.ink.b);
+  }
+  djvu::ReportProgress(text, 40, arg);
+}
+
+// The background: its paper smoothed; a plain one (nearly all paper) is
+// coded at half the resolution and a lower quality, since paper needs
+// neither. Reports the choice.
+BackgroundBudget BudgetBackground(djvu::ColorLayer& background, int s, unsigned quality,
+                                  unsigned mainDpi, void* arg) {
+  BackgroundBudget budget{s, quality == 0 ? kDefaultQuality : quality};
+  const double paper = djvu::SmoothPaper(background);
+  const bool plain = djvu::PlainBackground(paper) && 2 * s <= kCoarsestReduction;
+  if (plain) {
+    djvu::HalveLayer(background);
+    budget.reduction = 2 * s;
+    budget.quality = std::max(kLowestQuality, std::min(budget.quality, 100u) - kPlainQualityDrop);
+  }
+  char text[160];
+  std::snprintf(text, sizeof text, "Background: %.0f%% plain paper, %u dpi, quality %u%s",
+                100 * paper, (mainDpi + budget.reduction / 2) / budget.reduction, budget.quality,
+                plain ? " (plain)" : "");
+  djvu::ReportProgress(text, 50, arg);
+  return budget;
 }
 
 int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
@@ -175,10 +240,19 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   if (!lossless && (options.flags & DJVU_AGGRESSIVE)) {
     stencil = djvu::SizePass(*stencil, djvu::kCleanSpecks);
   }
-  if (!lossless && !(options.flags & DJVU_NO_THICKEN)) djvu::ThickenShapes(*stencil);
+  stencil = djvu::SplitIntoPieces(stencil);
+  if (!lossless && !(options.flags & DJVU_NO_THICKEN)) {
+    if (dpi >= kLowestThickenedDpi) {
+      djvu::ThickenShapes(*stencil);
+    } else {
+      djvu::ReportProgress(
+          "Text: not thickened, the mask has too few dpi to keep the letters apart", 15, arg);
+    }
+  }
 
   djvu::ReportProgress("Cleaning Mask", 20, arg);
-  stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags));
+  stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags, page != nullptr));
+  stencil = djvu::MatchShapes(*stencil, {!lossless, djvu::GlyphReach(dpi)});
   iff->put_chunk("Sjbz");
   stencil->encode(iff->get_bytestream());
   iff->close_chunk();
@@ -186,9 +260,12 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   djvu::ReportProgress("Processing color layer", 30, arg);
   GP<IW44Image> backgroundCoder;
   GP<IW44Image> foregroundCoder;
+  BackgroundBudget backgroundBudget{s, options.quality};
   if (page) {
     djvu::ColorLayer background;
     djvu::FillColourLayers(*page, *stencil, background, foreground, f, s);
+    BudgetForeground(foreground, background, w, h, arg);
+    backgroundBudget = BudgetBackground(background, s, options.quality, dpi, arg);
     background.pixmap->color_correct(correction);
     foreground.pixmap->color_correct(correction);
     backgroundCoder = IW44Image::create_encode(*background.pixmap, background.mask,
@@ -201,7 +278,8 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   scaled.reset();
   page = nullptr;
   if (backgroundCoder) {
-    djvu::Iw44Schedule schedule = djvu::MakeIw44Schedule(options.quality, s);
+    djvu::Iw44Schedule schedule =
+        djvu::MakeIw44Schedule(backgroundBudget.quality, backgroundBudget.reduction);
     schedule.chunks[0].bytes = kFirstChunkBytes;
     IWEncoderParms foregroundParms;
     foregroundParms.slices = kForegroundSlices;

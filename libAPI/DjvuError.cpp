@@ -42,21 +42,27 @@ void ReportException(const GException& exception) {
     ReportError(nullptr, exception.get_file(), exception.get_line());
     return;
   }
-  // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
   ReportError(CodecText(cause).c_str(), exception.get_file(), exception.get_line());
 }
 
 std::string CodecText(const char* message) {
-  if (!message) return std::string();
+  if (!message || !*message) return {};
+  // The codec raises message identifiers ("\003ByteStream.EOF"); look up the text.
   const GUTF8String looked = DjVuMessage::LookUpUTF8(message);
   std::string text = looked.length() ? static_cast<const char*>(looked) : message;
-  // "[1-11711] Failed to open ..."
-  if (text.size() > 2 && text[0] == '[') {
-    const size_t close = text.find("] ");
-    if (close != std::string::npos && text.find_first_not_of("0123456789-", 1) == close) {
-      text.erase(0, close + 2);
-    }
+  // A line the codec broke in two is joined with one space.
+  for (size_t at; (at = text.find_first_of("\r\n")) != std::string::npos;) {
+    const size_t next = text.find_first_not_of(" \r\n", at);
+    text.replace(at, (next == std::string::npos ? text.size() : next) - at, " ");
   }
+  auto dropLeading = [&text](char open, char close) {
+    const size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos || text[start] != open) return;
+    const size_t end = text.find(close, start);
+    if (end != std::string::npos) text.erase(0, text.find_first_not_of(' ', end + 1));
+  };
+  dropLeading('[', ']');
+  dropLeading('(', ')');
   return text;
 }
 

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "DataPool.h"
 #include "GURL.h"
@@ -35,7 +37,10 @@ GP<DataPool> DocumentPort::request_data(const DjVuPort*, const GURL& url) {
 }
 
 bool DocumentPort::notify_error(const DjVuPort*, const GUTF8String& message) {
-  Record(CodecText(message));
+  // The codec also complains that a stream's made-up name ("djvufile:/0x...")
+  // is no proper URL, which tells nothing about the file.
+  const std::string text = CodecText(message);
+  if (!text.empty() && text.find("URL '") == std::string::npos) Record(text);
   return true;
 }
 
@@ -46,6 +51,18 @@ std::string DocumentPort::TakeFirstReport() {
   std::string first;
   first.swap(first_);
   return first;
+}
+
+bool DocumentPort::AwaitReport() {
+  constexpr int kWaits = 100;
+  for (int wait = 0; wait < kWaits; ++wait) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!first_.empty()) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
 }
 
 void DocumentPort::Record(const std::string& message) {

@@ -24,6 +24,10 @@ class DocumentPort : public DjVuPort {
   // there was none.
   std::string TakeFirstReport();
 
+  // Waits a moment for a report: the codec's decoding thread marks a failure
+  // before it reports the error. True when there is one.
+  bool AwaitReport();
+
   // Notes a failure of the layer's own.
   void Record(const std::string& message);
 

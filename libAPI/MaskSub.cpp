@@ -346,7 +346,8 @@ void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer&
 
 // The paper colour behind every background cell: its own colour, or for a
 // don't-care cell (text covers it, or its border) the colour of the nearest
-// cell that has one.
+// cell that has one. Five bytes a cell: the colour as bytes, the distance in
+// cells (at most the larger side, which fits 16 bits).
 class PaperColours {
  public:
   explicit PaperColours(const ColorLayer& background)
@@ -357,8 +358,7 @@ class PaperColours {
     for (int y = 0; y < rows_; ++y) {
       for (int x = 0; x < columns_; ++x) {
         if ((*background.mask)[y][x]) continue;
-        const GPixel& p = (*background.pixmap)[y][x];
-        colours_[Index(x, y)] = Colour{p.r, p.g, p.b};
+        colours_[Index(x, y)] = (*background.pixmap)[y][x];
         distances_[Index(x, y)] = 0;
       }
     }
@@ -383,10 +383,13 @@ class PaperColours {
 
   // False when no cell of the background has a colour.
   bool Known(int x, int y) const { return distances_[Index(Clamp(x, y))] != kFar; }
-  const Colour& at(int x, int y) const { return colours_[Index(Clamp(x, y))]; }
+  Colour at(int x, int y) const {
+    const GPixel& p = colours_[Index(Clamp(x, y))];
+    return Colour{p.r, p.g, p.b};
+  }
 
  private:
-  static constexpr int kFar = 1 << 30;
+  static constexpr uint16_t kFar = UINT16_MAX;
 
   std::pair<int, int> Clamp(int x, int y) const {
     return {std::clamp(x, 0, columns_ - 1), std::clamp(y, 0, rows_ - 1)};
@@ -398,14 +401,14 @@ class PaperColours {
     if (fromX < 0 || fromY < 0 || fromX >= columns_ || fromY >= rows_) return;
     const int via = distances_[Index(fromX, fromY)];
     if (via == kFar || via + 1 >= distances_[Index(x, y)]) return;
-    distances_[Index(x, y)] = via + 1;
+    distances_[Index(x, y)] = static_cast<uint16_t>(via + 1);
     colours_[Index(x, y)] = colours_[Index(fromX, fromY)];
   }
 
   int columns_;
   int rows_;
-  std::vector<Colour> colours_;
-  std::vector<int> distances_;
+  std::vector<GPixel> colours_;
+  std::vector<uint16_t> distances_;
 };
 
 // The colour of a shape: the mean of the page pixels under its ink that

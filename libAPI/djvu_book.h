@@ -26,6 +26,21 @@ int djvu_book_add_page(djvu_book* book, const void* file, size_t length, const c
 
 int djvu_book_page_count(const djvu_book* book);
 
+// Codes the shapes that occur on two or more pages (the same pixels, or with
+// lossy set the same glyph) once, in shared dictionaries each page includes:
+// one for every run of up to djvu_book_pages_per_dictionary pages, named
+// prefix + "0001.djbz" and on. Pages that carry a dictionary of their own are
+// left as they are. Call once, after the last page is added. 0, or -1 after a
+// reported failure.
+int djvu_book_share_shapes(djvu_book* book, const char* prefix, int lossy);
+inline constexpr int djvu_book_pages_per_dictionary = 100;
+
+// The shared dictionaries: their number, names, and (for the indirect form)
+// each one's own file.
+int djvu_book_shared_count(const djvu_book* book);
+const char* djvu_book_shared_name(const djvu_book* book, int index);
+int djvu_book_write_shared(djvu_book* book, int index, std::FILE* file);
+
 // Writes the bundled document into a file open for writing (and seeking:
 // chunk sizes are filled in after their data), from its current position.
 // 0, or -1 after a reported failure; the caller flushes and closes the file.

@@ -31,8 +31,9 @@ void ReportError(const char* message, const char* file, int line);
 // The codec's message identifiers are turned into readable text.
 void ReportException(const GException& exception);
 
-// The readable text of a codec message: message identifiers are looked up,
-// and the "[1-11711] " number the codec puts before its texts is dropped.
+// The codec's message (an identifier such as "\003ByteStream.EOF", or text)
+// as a reader wants it: looked up, without the catalogue number ("[1-15109]")
+// and the function name ("(IWPixmap::decode_chunk)") in front, on one line.
 std::string CodecText(const char* message);
 
 // Calls the calling thread's progress handler when one is installed.

@@ -4,10 +4,16 @@
 #include <cstring>
 
 #include "image/BitmapInfoHeader.h"
+#include "image/Messages.h"
 
 namespace leaf::scan {
 
 namespace {
+
+// The reason the message buffer holds, else the fallback.
+std::string ReasonOr(const std::string& fallback) {
+  return *LastMessage() ? std::string(LastMessage()) : fallback;
+}
 
 int ChannelsOf(FrameKind kind) { return kind == FrameKind::Rgb ? 3 : 1; }
 
@@ -107,9 +113,11 @@ bool PageAssembler::StartPage(const FrameFormat& format) {
   shortestFrame_ = -1;
   channelsDone_ = 0;
   const size_t palette = PaletteBytes(bitsPerPixel_);
-  if (!PlanRaster(width_, pageLines_ > 0 ? pageLines_ : 1, bitsPerPixel_, palette, layout_)) {
-    return Fail("The page of " + std::to_string(width_) + " x " + std::to_string(pageLines_) +
-                " pixels is too large to hold.");
+  ClearMessage();
+  if (!PlanRaster(DibImage(), width_, pageLines_ > 0 ? pageLines_ : 1, bitsPerPixel_, palette,
+                  layout_)) {
+    return Fail(ReasonOr("The page of " + std::to_string(width_) + " x " +
+                         std::to_string(pageLines_) + " pixels is too large to hold."));
   }
   if (pageLines_ > 0) {
     block_ = AllocateRaster(layout_, 0, 0);
@@ -214,8 +222,9 @@ int PageAssembler::percent() const {
 
 bool PageAssembler::BuildRaster(int height) {
   RasterLayout layout;
-  if (!PlanRaster(width_, height, bitsPerPixel_, layout_.paletteSize, layout)) {
-    return Fail("The page is too large to hold.");
+  ClearMessage();
+  if (!PlanRaster(DibImage(), width_, height, bitsPerPixel_, layout_.paletteSize, layout)) {
+    return Fail(ReasonOr("The page is too large to hold."));
   }
   PixelBlock block = AllocateRaster(layout, 0, 0);
   if (!block)

@@ -12,12 +12,15 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libtiff-dev libtiff-tools
+  libpng-dev
   libdjvulibre-dev libdjvulibre-text djvulibre-bin
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
-  xvfb xdotool
+  xvfb xdotool xclip
   libsane-dev sane-utils
-  imagemagick
+  poppler-utils
+  imagemagick parallel
+  tesseract-ocr tesseract-ocr-eng
   dpkg-dev patch
 )
 

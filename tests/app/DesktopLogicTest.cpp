@@ -5,6 +5,7 @@
 #include "app/DocumentTexts.h"
 #include "app/FileDialogFilters.h"
 #include "app/RecentFiles.h"
+#include "app/ResizeFields.h"
 #include "app/ZoomLevel.h"
 #include "tests/support/Fixtures.h"
 
@@ -110,7 +111,9 @@ TEST(DocumentTextsTest, ResolutionQuestionByDpiAndUpsampling) {
       {300, 300, 1, "scanned at high resolution"},
       {150, 300, 0, nullptr},  // the larger value counts: 300
       {100, 100, 1, nullptr},
-      {100, 100, 0, "scanned at medium resolution"},
+      {100, 100, 0, nullptr},  // 0 chooses the enlargement from the resolution
+      {72, 72, 0, nullptr},
+      {100, 100, 3, "scanned at medium resolution"},
       {99, 99, 2, nullptr},
       {99, 99, 3, nullptr},
       {99, 99, 1, "low or very low resolution"},
@@ -132,15 +135,16 @@ TEST(DocumentTextsTest, ResolutionQuestionByDpiAndUpsampling) {
 
 TEST(FileDialogFiltersTest, OpenRows) {
   const auto& rows = OpenFilters();
-  ASSERT_EQ(rows.size(), 7u);
+  ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows.back().text, "All supported image files");
-  EXPECT_EQ(rows.back().patterns.size(), 12u);
-  EXPECT_EQ(OpenFilterRowForSetting(7), 6);  // the stored default
-  EXPECT_EQ(OpenFilterRowForSetting(100), 6);
+  EXPECT_EQ(rows.back().patterns.size(), 13u);
+  EXPECT_EQ(OpenFilterRowForSetting(7), 7);  // the stored default
+  EXPECT_EQ(OpenFilterRowForSetting(100), 7);
   EXPECT_EQ(OpenFilterRowForSetting(kFileJpeg), 3);
   EXPECT_EQ(OpenFilterRowForSetting(kFilePnm), 5);
-  EXPECT_EQ(OpenTypeSettingForRow(6), 100);
-  EXPECT_EQ(RequestedTypeForRow(6), 0);
+  EXPECT_EQ(OpenFilterRowForSetting(kFilePng), 6);
+  EXPECT_EQ(OpenTypeSettingForRow(7), 100);
+  EXPECT_EQ(RequestedTypeForRow(7), 0);
   EXPECT_EQ(RequestedTypeForRow(4), kFileTiff);
   EXPECT_EQ(QtFilterText(rows[0]), "DjVu file (*.djvu *.djv)");
 }
@@ -149,6 +153,8 @@ TEST(FileDialogFiltersTest, SaveRowsExtensionsAndNames) {
   EXPECT_EQ(SaveTypeForRow(3), kFileJpeg);
   EXPECT_EQ(SaveTypeForRow(4), kFilePnm);
   EXPECT_EQ(SaveFilterRowForType(kFilePnm), 4);
+  EXPECT_EQ(SaveTypeForRow(5), kFilePng);
+  EXPECT_EQ(SaveExtension(kFilePng, 1, false), ".png");
   EXPECT_EQ(SaveExtension(kFilePnm, 1, false), ".pbm");
   EXPECT_EQ(SaveExtension(kFilePnm, 8, true), ".pgm");
   EXPECT_EQ(SaveExtension(kFilePnm, 8, false), ".ppm");
@@ -218,6 +224,36 @@ TEST(DisplayImageTest, ReducedPictureAveragesBlocks) {
   recipe.height = 1;
   test::MakeImage(tiny, recipe);
   EXPECT_TRUE(ReducedPicture(tiny.raster, 2).isNull());
+}
+
+TEST(ResizeFieldsTest, TypedValuesKeepTheOtherFieldsInStep) {
+  struct Case {
+    const char* typed;
+    void (ResizeFields::*rule)(int);
+    int value;
+    bool keepAspect;
+    int width, height, widthPercent, heightPercent;
+  } cases[] = {
+      // 201 x 101: half width gives 101 x 51, half height 101 x 50 (truncated).
+      {"width %", &ResizeFields::typeWidthPercent, 50, true, 101, 51, 50, 50},
+      {"height %", &ResizeFields::typeHeightPercent, 50, true, 101, 50, 50, 50},
+      {"width", &ResizeFields::typeWidth, 100, true, 100, 50, 50, 50},
+      {"height", &ResizeFields::typeHeight, 202, true, 402, 202, 200, 200},
+      {"width alone", &ResizeFields::typeWidth, 300, false, 300, 101, 149, 100},
+      {"height % alone", &ResizeFields::typeHeightPercent, 33, false, 201, 33, 100, 33},
+      {"zero changes nothing", &ResizeFields::typeWidth, 0, true, 201, 101, 100, 100},
+      {"at most 32767", &ResizeFields::typeWidthPercent, 100000, true, 32767, 32767, 100000,
+       100000},
+  };
+  for (const Case& c : cases) {
+    ResizeFields fields(201, 101);
+    fields.keepAspect = c.keepAspect;
+    (fields.*c.rule)(c.value);
+    EXPECT_EQ(fields.width, c.width) << c.typed;
+    EXPECT_EQ(fields.height, c.height) << c.typed;
+    EXPECT_EQ(fields.widthPercent, c.widthPercent) << c.typed;
+    EXPECT_EQ(fields.heightPercent, c.heightPercent) << c.typed;
+  }
 }
 
 }  // namespace

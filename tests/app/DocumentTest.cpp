@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <filesystem>
 
+#include "DesktopFixtures.h"
 #include "FakePrompts.h"
 #include "app/CLeafDoc.h"
 #include "app/FileDialogFilters.h"
@@ -25,34 +26,6 @@ using Answer = CUserPrompts::Answer;
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 FitArea NoFit() { return FitArea{800, 600, 3}; }
-
-// A 300-dpi gray page with a few dark bars, written as a BMP file.
-std::string WriteGrayPage(const test::TempDir& dir, const std::string& name, int width = 120,
-                          int height = 90) {
-  test::BmpRecipe recipe;
-  recipe.width = width;
-  recipe.height = height;
-  recipe.pixel = [](int x, int y) { return uint32_t((y / 10) % 3 == 0 && x % 17 < 12 ? 20 : 230); };
-  const std::string path = dir.file(name);
-  test::WriteBytes(path, test::MakeBmpFile(recipe));
-  return path;
-}
-
-// A compound DjVu page (text on a coloured background) made by our own saver.
-std::string WriteCompoundDjvu(const test::TempDir& dir) {
-  DibImage image;
-  test::BmpRecipe recipe;
-  recipe.width = 300;
-  recipe.height = 200;
-  recipe.bits = 24;
-  recipe.pixel = [](int x, int y) {
-    return uint32_t((y / 12) % 2 == 0 && x % 23 < 15 ? 0x101010 : 0xE0C080 + (x & 0x1F));
-  };
-  test::MakeImage(image, recipe);
-  const std::string path = dir.file("compound.djvu");
-  EXPECT_TRUE(SaveImageFile(path, kFileDjvu, image));
-  return path;
-}
 
 class DocumentTest : public ::testing::Test {
  protected:
@@ -232,6 +205,33 @@ TEST_F(DocumentTest, SavingAsDjvuOffersAllPagesOrThisPage) {
   prompts.saveChoice = {true, Q(dir.file("page.bmp")), SaveFilterRowForType(kFileBmp)};
   ASSERT_TRUE(doc.saveAsCommand());
   EXPECT_EQ(prompts.pagesAsked.size(), 3);
+}
+
+TEST_F(DocumentTest, AllPagesAreSavedAfterAnEditThatMadeThePageAPlainRaster) {
+  const std::string path = dir.file("scan.tif");
+  std::vector<test::TiffRecipe> pages(3);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    pages[i].width = 40 + static_cast<uint32_t>(i);
+    pages[i].resolutionUnit = 2;
+    pages[i].xResolution = pages[i].yResolution = 300;
+  }
+  test::WriteTiff(path, pages);
+  ASSERT_TRUE(doc.openDocument(Q(path), NoFit(), 1));
+  ASSERT_TRUE(doc.crop(QRect(QPoint(0, 0), QPoint(9, 1))));
+  ASSERT_EQ(doc.documentType(), kFileBmp);
+  const std::string book = dir.file("book.djvu");
+  prompts.saveChoice = {true, Q(book), SaveFilterRowForType(kFileDjvu)};
+  prompts.pagesChoice = CUserPrompts::PagesChoice::AllPages;
+  // The other pages still come from the TIFF file.
+  ASSERT_TRUE(doc.saveAsCommand()) << prompts.errorDetails.join(" ").toStdString();
+  DibImage image;
+  ASSERT_EQ(CountDjvuPages(image, book), 3);
+  const int widths[] = {40, 10, 42};
+  for (int page = 0; page < 3; ++page) {
+    DjvuFileInfo info;
+    ASSERT_TRUE(ProbeDjvuFile(image, book, info, page));
+    EXPECT_EQ(info.width, widths[page]) << page;
+  }
 }
 
 TEST_F(DocumentTest, DjvuPagesRenderAtTheZoomShownAndByLayer) {

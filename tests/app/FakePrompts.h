@@ -52,6 +52,7 @@ class FakePrompts : public CUserPrompts {
     return answer;
   }
   bool askYesNo(const QString& text) override { return askYesNoCancel(text) == Answer::Yes; }
+  bool askYesNoWarning(const QString& text) override { return askYesNoCancel(text) == Answer::Yes; }
   void showError(const QString& text, const QString& detail) override {
     errors << text;
     errorDetails << detail;

@@ -37,10 +37,10 @@ TEST(PromptsTest, SaveAsChangesTheTypedExtensionWithTheType) {
         auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_TRUE(edit && types);
-        EXPECT_EQ(types->count(), 5);
+        EXPECT_EQ(types->count(), 6);
         EXPECT_EQ(types->currentIndex(), 2);  // preselected: Windows Bitmap
         seen << edit->text();
-        for (int row : {3, 4, 0, 1}) {
+        for (int row : {3, 4, 5, 0, 1}) {
           types->setCurrentIndex(row);
           emit types->activated(row);
           seen << edit->text();
@@ -49,7 +49,8 @@ TEST(PromptsTest, SaveAsChangesTheTypedExtensionWithTheType) {
       true);
   const CUserPrompts::FileChoice choice =
       prompts.chooseSavePath(QString::fromStdString(dir.path()), "scan.bmp", 2);
-  EXPECT_EQ(seen, (QStringList{"scan.bmp", "scan.jpg", "scan.ppm", "scan.djvu", "scan.iw44"}));
+  EXPECT_EQ(seen, (QStringList{"scan.bmp", "scan.jpg", "scan.ppm", "scan.png", "scan.djvu",
+                               "scan.iw44"}));
   ASSERT_TRUE(choice.accepted);
   EXPECT_EQ(choice.filterRow, 1);
   EXPECT_EQ(choice.path, QString::fromStdString(dir.file("scan.iw44")));
@@ -62,7 +63,7 @@ TEST(PromptsTest, OpenPreselectsTheStoredTypeAndCancelChoosesNothing) {
       [](QFileDialog& dialog) {
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);
-        EXPECT_EQ(types->count(), 7);
+        EXPECT_EQ(types->count(), 8);
         EXPECT_EQ(types->currentText(), "TIFF file (*.tif *.tiff)");
       },
       false);

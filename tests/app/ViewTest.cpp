@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
@@ -63,7 +65,7 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
   EXPECT_TRUE(command("DjVu Settings")->isEnabled());
   EXPECT_TRUE(command("New Scan")->isEnabled());
   for (const char* name :
-       {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print", "Sweep", "Flip"}) {
+       {"Save", "Save As", "Zoom In", "Next Page", "Color", "Cut", "Print", "Slideshow", "Flip"}) {
     ASSERT_NE(command(name), nullptr) << name;
     EXPECT_FALSE(command(name)->isEnabled()) << name;
   }
@@ -74,9 +76,9 @@ TEST_F(MainFrameTest, EmptyWindowHasOnlyFileCommands) {
 
 TEST_F(MainFrameTest, OpenShowsThePageFittedWithPanesAndZoomBox) {
   const std::string path = writeBmp("page.bmp", 2550, 3300);
-  prompts->openChoice = {true, QString::fromStdString(path), 6};
+  prompts->openChoice = {true, QString::fromStdString(path), 7};
   frame->openCommand();
-  EXPECT_EQ(prompts->openFilterRow, 6);  // "OpenType" 7 preselects all supported types
+  EXPECT_EQ(prompts->openFilterRow, 7);  // "OpenType" 7 preselects all supported types
   EXPECT_EQ(settings.openType, 100);
   EXPECT_EQ(settings.openDir, dir.path());
   ASSERT_TRUE(frame->document().hasImage());
@@ -151,6 +153,73 @@ TEST_F(MainFrameTest, MouseCoordinatesAndRubberBandSelection) {
 
   command("Select")->trigger();
   EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Normal);
+}
+
+TEST_F(MainFrameTest, EditCommandsFollowThePageTheSelectionAndTheClipboard) {
+  QGuiApplication::clipboard()->clear();
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(writeBmp("small.bmp", 200, 100))));
+  for (const char* name : {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "Resize",
+                           "Negative", "Convert To Gray"}) {
+    EXPECT_TRUE(command(name)->isEnabled()) << name;
+  }
+  for (const char* name :
+       {"Undo", "Empty Undo Buffer", "Crop", "Paste", "Paste As New", "Empty Clipboard"}) {
+    EXPECT_FALSE(command(name)->isEnabled()) << name;
+  }
+  command("90 degrees right")->trigger();
+  EXPECT_TRUE(command("Undo")->isEnabled());
+  EXPECT_EQ(frame->sizePaneText(), "100x200x8g");
+  EXPECT_TRUE(frame->windowTitle().contains("[*]"));
+  EXPECT_TRUE(frame->isWindowModified());
+  command("Undo")->trigger();
+  EXPECT_EQ(frame->sizePaneText(), "200x100x8g");
+
+  command("Select")->trigger();
+  frame->view().setSelection(QRect(10, 10, 30, 20));
+  EXPECT_TRUE(command("Crop")->isEnabled());
+  command("Copy")->trigger();
+  EXPECT_TRUE(command("Paste")->isEnabled());
+  EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(30, 20));
+  command("Crop")->trigger();
+  EXPECT_EQ(frame->sizePaneText(), "30x20x8g");
+  EXPECT_FALSE(frame->view().hasSelection());
+  EXPECT_FALSE(command("Crop")->isEnabled());
+  command("Empty Clipboard")->trigger();
+  EXPECT_FALSE(command("Paste")->isEnabled());
+  EXPECT_TRUE(prompts->errors.isEmpty());
+}
+
+TEST_F(MainFrameTest, APastedPictureFollowsTheMouseAndGoesWhereClicked) {
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(writeBmp("small.bmp", 200, 100))));
+  CLeafView& view = frame->view();
+  view.setZoom(1);  // 400 x 200, centred
+  QWidget* port = view.viewport();
+  const QPoint origin((port->width() - 400) / 2, (port->height() - 200) / 2);
+  QImage black(8, 6, QImage::Format_Grayscale8);
+  black.fill(0);
+  QGuiApplication::clipboard()->setImage(black);
+  command("Select")->trigger();  // pasting leaves selection mode
+
+  command("Paste")->trigger();
+  EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Placing);
+  EXPECT_FALSE(command("Select")->isChecked());
+  QTest::mouseMove(port, origin + QPoint(40, 40));
+  view.viewport()->repaint();
+  QTest::keyClick(&view, Qt::Key_Escape);  // changed my mind
+  EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Normal);
+  EXPECT_EQ(frame->document().floatingImage(), nullptr);
+  EXPECT_FALSE(frame->document().isModified());
+
+  command("Paste")->trigger();
+  QTest::mouseMove(port, origin + QPoint(40, 40));
+  QTest::mouseClick(port, Qt::LeftButton, {}, origin + QPoint(40, 40));
+  EXPECT_EQ(view.mouseMode(), CLeafView::MouseMode::Normal);
+  const DibRaster& r = frame->document().image().raster;
+  EXPECT_EQ(test::PixelAt(r, 20, 20), 0u);  // the top left corner at the clicked pixel
+  EXPECT_EQ(test::PixelAt(r, 27, 25), 0u);
+  EXPECT_NE(test::PixelAt(r, 28, 25), 0u);
+  EXPECT_TRUE(frame->document().isModified());
+  QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(MainFrameTest, FaxPageShowsInItsTrueProportions) {

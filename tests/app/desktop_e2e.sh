@@ -9,7 +9,7 @@
 set -euo pipefail
 
 program=$1 cli=$2 source_dir=$3 corpus=$4
-for tool in Xvfb xdotool import compare convert identify ddjvu tiffcp; do
+for tool in Xvfb xdotool xclip import compare convert identify ddjvu tiffcp; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -118,8 +118,39 @@ difference=$(compare -metric AE "$work/saved.pgm" "$work/page2.pgm" null: 2>&1 |
 [ "${difference%% *}" -le $((page2_w * page2_h / 50)) ] || fail "$difference pixels of the saved page differ"
 echo "saved page 2 as DjVu: ddjvu reads ${saved_w}x${saved_h}, $difference pixels differ from the TIFF page"
 
-# --- Exit ---
+# --- the clipboard both ways, with another X client (xclip) on the other side ---
+convert -size 120x80 xc:'#D02010' -fill '#1030A0' -draw 'rectangle 20,10 59,49' \
+  -density 150 -units PixelsPerInch "$work/clip.png"
+xclip -quiet -selection clipboard -t image/png -i "$work/clip.png" >/dev/null 2>&1 &
+xclip_pid=$!
+sleep 0.5
+key ctrl+shift+v
+timeout 15 xdotool search --sync --onlyvisible --name "Untitled clipboard image" >/dev/null ||
+  fail "Paste As New did not take the picture: $(xdotool getwindowname "$window")"
+sleep 0.5
+import -window "$window" "$work/pasted.png"
+# The page (1:1) shows the pasted colours in the middle of the window.
+shown=$(convert "$work/pasted.png" -crop 700x600+150+150 +repage -fuzz 3% -fill white \
+  -opaque '#C0C0C0' -format '%[fx:100*mean.r>10]' info:)
+[ "$shown" = 1 ] || fail "the pasted picture is not shown"
+key ctrl+c
+sleep 0.5
+xclip_pid=  # it gave up the clipboard to the program and ended
+xclip -selection clipboard -t TARGETS -o | grep -q '^image/png$' || fail "the copy offers no PNG"
+xclip -selection clipboard -t image/png -o >"$work/copied.png" || fail "xclip could not paste the copy"
+read -r copied_w copied_h < <(identify -format '%w %h\n' "$work/copied.png")
+[ "$copied_w $copied_h" = "120 80" ] || fail "the copy is ${copied_w}x${copied_h}, not 120x80"
+difference=$(compare -metric AE "$work/copied.png" "$work/clip.png" null: 2>&1 || true)
+[ "${difference%% *}" = 0 ] || fail "$difference pixels of the copy differ from the pasted picture"
+echo "clipboard: pasted a PNG from xclip as a new page, copied it back identical"
+
+# --- Exit (the pasted page is not saved) ---
 key ctrl+q
+for _ in $(seq 50); do
+  question=$(xdotool search --onlyvisible --name "^Leafsmith$" 2>/dev/null | head -n1) || true
+  if [ -n "$question" ]; then xdotool windowfocus "$question" key n || true; break; fi
+  sleep 0.1
+done
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app_pid" 2>/dev/null; then fail "the program did not exit"; fi
 wait "$app_pid" || fail "the program exited with status $?"

@@ -53,6 +53,55 @@ TEST(CliFormatsTest, TiffPagesAreChosenAndCounted) {
   EXPECT_EQ(r.status, 2);  // TIFF is not written
 }
 
+// PNG is read and written like the other types, by name, by --type and by
+// its content on standard input.
+TEST(CliFormatsTest, PngConvertsBothWays) {
+  test::TempDir dir;
+  const std::string ppm = MakeColourPpm(dir);
+  const std::string png = dir.file("page.png");
+  EXPECT_TRUE(Contains(Convert(ppm, png), "png, 64 x 48, 24 bits"));
+  auto r = RunCli("info " + Quote(png));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "type:        png")) << r.out;
+  EXPECT_TRUE(Contains(Convert(png, dir.file("page.djvu")), "djvu, 64 x 48, 24 bits"));
+  EXPECT_TRUE(
+      Contains(Convert(png, dir.file("gray.out"), "--type png --gray"), "png, 64 x 48, 8 bits"));
+  r = RunCli("convert - " + Quote(dir.file("again.ppm")) + " < " + Quote(png));
+  ASSERT_EQ(r.status, 0) << r.err;
+  Convert(ppm, dir.file("direct.ppm"));
+  EXPECT_EQ(test::ReadBytes(dir.file("again.ppm")), test::ReadBytes(dir.file("direct.ppm")));
+}
+
+TEST(CliFormatsTest, WarningsGoToStderrAndStrictMakesThemFailures) {
+  test::TempDir dir;
+  const std::string tif = dir.file("pages.tif");
+  test::WriteTiff(tif, std::vector<test::TiffRecipe>(2));
+  const std::string out = dir.file("out.pgm");
+  auto r = RunCli("convert " + Quote(tif) + " " + Quote(out) + " --page 5");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err, "warning: " + tif + ": There is no page 5: the file has 2 pages."))
+      << r.err;
+  std::filesystem::remove(out);
+  r = RunCli("convert " + Quote(tif) + " " + Quote(out) + " --page 5 --strict");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "refused because of the warning above (--strict)")) << r.err;
+  EXPECT_FALSE(test::FileExists(out));
+
+  // The pixel limit, and what to give to raise it.
+  const std::string pgm = dir.file("big.pgm");
+  test::WriteText(pgm, "P5\n1100 1000\n255\n" + std::string(1100 * 1000, '\x80'));
+  r = RunCli("info --max-megapixels 1 " + Quote(pgm));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "more than the limit of 1 megapixels. To allow it, give "
+                       "--max-megapixels 2, or set MaxMegapixels=2"))
+      << r.err;
+  EXPECT_EQ(RunCli("convert " + Quote(pgm) + " " + Quote(out) + " --max-megapixels 2").status, 0);
+  r = RunCli("convert " + Quote(pgm) + " " + Quote(dir.file("out.xyz")));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "give it a name ending in .djvu, .djv, .iw44")) << r.err;
+}
+
 // A scan's resolution reaches every format it is saved in: TIFF without a
 // ResolutionUnit tag counts in inches, pixels per centimetre become dots per
 // inch in a DjVu page, and a page with only an aspect ratio still saves.
@@ -97,7 +146,7 @@ TEST(CliFormatsTest, JpegOptionsOverrideTheSettingsFileAndReadDepth) {
   const auto size = [&](const std::string& name) {
     return std::filesystem::file_size(dir.file(name));
   };
-  Convert(ppm, dir.file("q95.jpg"), "--jpeg-quality 95 --jpeg-optimize 1 --jpeg-dct float");
+  Convert(ppm, dir.file("q95.jpg"), "--jpeg-quality 95 --jpeg-optimize --jpeg-dct float");
   Convert(ppm, dir.file("q10.jpg"), "--jpeg-quality 10 --jpeg-smooth 20");
   EXPECT_LT(size("q10.jpg"), size("q95.jpg"));
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "formats/Bmp.h"
 #include "tests/support/Fixtures.h"
@@ -63,7 +64,7 @@ TEST(CliTest, FailuresGoToStderrWithStatusOne) {
   EXPECT_TRUE(Contains(r.err, "bad.bmp")) << r.err;
   r = RunCli("convert " + Quote(dir.file("missing.pgm")) + " " + Quote(dir.file("x.bmp")));
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "Unknown PNM format.")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "missing.pgm: No such file or directory.")) << r.err;
   EXPECT_FALSE(test::FileExists(dir.file("x.bmp")));
   r = RunCli("info " + Quote(dir.file("notes.txt")));
   EXPECT_EQ(r.status, 1);
@@ -75,11 +76,38 @@ TEST(CliTest, SettingsCommandWritesACompleteProfile) {
   test::WriteText(ini, "[JPEG]\nJpegQty=55\n");
   auto r = RunCli("--settings " + Quote(ini) + " settings --write");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(r.out, "quality 55"));
+  EXPECT_TRUE(Contains(r.out, "JpegQty=55"));
   const auto bytes = test::ReadBytes(ini);
   const std::string text(bytes.begin(), bytes.end());
   EXPECT_TRUE(Contains(text, "JpegQty=55"));
   EXPECT_TRUE(Contains(text, "DisplayGamma=2.2"));
+}
+
+TEST(CliTest, StandardStreamsWriteProtectedFilesAndFullDisks) {
+  test::TempDir dir;
+  const std::string gray = "P5\n3 2\n255\n" + std::string(6, '\x40');
+  const std::string pgm = dir.file("in.pgm");
+  test::WriteText(pgm, gray);
+  // "-" reads standard input, its type told by the content, and writes
+  // standard output; the report goes to stderr then.
+  auto r = RunCli("convert - - --type pnm < " + Quote(pgm));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, gray);
+  EXPECT_TRUE(Contains(r.err, "wrote -: pnm, 3 x 2, 8 bits")) << r.err;
+
+  const std::string out = dir.file("out.bmp");
+  test::WriteText(out, "keep");
+  ASSERT_EQ(chmod(out.c_str(), 0444), 0);
+  r = RunCli("convert " + Quote(pgm) + " " + Quote(out));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, out + " is write-protected; give --force to replace it")) << r.err;
+  EXPECT_EQ(test::ReadBytes(out).size(), 4u);
+  EXPECT_EQ(RunCli("convert " + Quote(pgm) + " " + Quote(out) + " --force").status, 0);
+  EXPECT_GT(test::ReadBytes(out).size(), 4u);
+
+  r = RunCli("convert " + Quote(pgm) + " /dev/full --type bmp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "Cannot write /dev/full: No space left on device.")) << r.err;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "formats/DjvuReader.h"
 #include "image/Messages.h"
+#include "tests/support/Fixtures.h"
 #include "tests/support/RunCli.h"
 #include "tests/support/TempDir.h"
 
@@ -74,6 +75,44 @@ TEST(DjvuSaveCliTest, TextOnlyFromTheSettingsFileOrTheCommandLine) {
              " --no-color-filter --no-size-filter --no-inv-filter --upsample 1");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ChunkFlags(fromOption), kDjvuChunkMask);
+}
+
+// A 100-dpi colour page is enlarged three times by default (or with
+// "--upsample auto") and the choice is printed with the progress; "--upsample
+// 1" keeps it as it is.
+TEST(DjvuSaveCliTest, LowResolutionPagesAreEnlargedUnlessTold) {
+  test::TempDir dir;
+  test::BmpRecipe recipe;
+  recipe.width = 60;
+  recipe.height = 48;
+  recipe.bits = 24;
+  recipe.pixelsPerMetre = 3937;  // 100 dpi
+  recipe.pixel = [](int x, int y) { return x % 10 < 3 && y % 16 < 12 ? 0x202060u : 0xF0E8D0u; };
+  const std::string in = dir.file("scan.bmp");
+  test::WriteBytes(in, test::MakeBmpFile(recipe));
+  struct Case {
+    const char* option;
+    int width;
+    const char* said;
+  } cases[] = {
+      {"", 180, "Upsampling: 3x, the page has 100 dpi"},
+      {" --upsample auto", 180, "Upsampling: 3x, the page has 100 dpi"},
+      {" --upsample 1", 60, "Upsampling: none as set, the page has 100 dpi"},
+      {" --upsample 2", 120, "Upsampling: 2x as set, the page has 100 dpi"},
+  };
+  for (const Case& c : cases) {
+    const std::string out = dir.file("page.djvu");
+    const test::CliResult r =
+        RunCli("convert " + Quote(in) + " " + Quote(out) + " --progress" + c.option);
+    ASSERT_EQ(r.status, 0) << c.option << ": " << r.err;
+    EXPECT_TRUE(Contains(r.out, std::string("  0% ") + c.said)) << r.out;
+    DibImage image;
+    DjvuFileInfo info;
+    ASSERT_TRUE(ProbeDjvuFile(image, out, info)) << LastMessage();
+    EXPECT_EQ(info.width, c.width) << c.option;
+  }
+  EXPECT_EQ(
+      RunCli("convert " + Quote(in) + " " + Quote(dir.file("x.djvu")) + " --upsample x").status, 2);
 }
 
 TEST(DjvuSaveCliTest, Iw44WithItsOwnSettings) {

@@ -116,7 +116,8 @@ TEST_F(BmpFileTest, RejectsMalformedHeadersWithClearTexts) {
       {"zero width", [](auto& b) { StoreLe32(&b[18], 0); }, "Invalid bitmap size 0 x 3."},
       {"zero height", [](auto& b) { StoreLe32(&b[22], 0); }, "Invalid bitmap size 4 x 0."},
       {"palette count", [](auto& b) { StoreLe32(&b[46], 257); }, "Invalid bitmap palette size"},
-      {"huge rows", [](auto& b) { StoreLe32(&b[18], 1u << 30); }, "The bitmap is too large"},
+      {"huge rows", [](auto& b) { StoreLe32(&b[18], 1u << 30); }, "more than the 2000 megapixels"},
+      {"over the limit", [](auto& b) { StoreLe32(&b[18], 300'000'000); }, "limit of 700 megap"},
       {"missing rows", [](auto& b) { StoreLe32(&b[22], 400); }, "The bitmap holds "},
   };
   for (const Case& c : cases) {
@@ -159,6 +160,27 @@ TEST_F(BmpFileTest, LargerHeaderIsReadAndWrittenBackAsFortyBytes) {
   DibImage again;
   ASSERT_TRUE(ReadBmp(again, out));
   ExpectSamePixels(again.raster, recipe);
+}
+
+TEST_F(BmpFileTest, BadHeaderFieldsAreNotCopiedIntoTheWrittenFile) {
+  // One plane too few, and two colours for pixels that use 201.
+  BmpRecipe recipe;
+  recipe.colorsUsed = 2;
+  recipe.palette = {0x000000, 0xFFFFFF};
+  recipe.pixel = [](int x, int y) { return uint32_t(x * 50 + y); };
+  std::vector<uint8_t> bytes = test::MakeBmpFile(recipe);
+  StoreLe16(&bytes[26], 0);
+  ASSERT_TRUE(Read(bytes)) << LastMessage();
+  const std::string out = dir_.file("out.bmp");
+  ASSERT_TRUE(WriteBmp(image_, out));
+  const std::vector<uint8_t> written = test::ReadBytes(out);
+  EXPECT_EQ(LoadLe16(&written[26]), 1u);    // planes
+  EXPECT_EQ(LoadLe32(&written[46]), 153u);  // colours used: up to index 152
+  EXPECT_EQ(LoadLe32(&written[10]), 54u + 153u * 4);
+  DibImage again;
+  ASSERT_TRUE(ReadBmp(again, out));
+  EXPECT_EQ(test::PixelAt(again.raster, 3, 2), 152u);
+  EXPECT_EQ(test::PaletteColor(again.raster, 1), 0xFFFFFFu);
 }
 
 TEST_F(BmpFileTest, PixelDataOffsetBeyondThePaletteIsHonoured) {
@@ -257,7 +279,8 @@ TEST_F(BmpFileTest, FailedWriteLeavesTheExistingFileAlone) {
   DibImage image;
   test::MakeImage(image, BmpRecipe{});
   EXPECT_FALSE(WriteBmp(image, dir_.file("no/such/dir/out.bmp")));
-  EXPECT_STREQ(LastMessage(), "Failed to write the bitmap file header.");
+  EXPECT_EQ(std::string(LastMessage()),
+            "Cannot create " + dir_.file("no/such/dir/out.bmp") + ": No such file or directory.");
 
   // A directory in the way: the rename fails, nothing else changes.
   const std::string blocked = dir_.file("blocked.bmp");

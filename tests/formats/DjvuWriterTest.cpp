@@ -177,17 +177,20 @@ TEST(SaveDjvuTest, FailedSaveLeavesTheOldFileAlone) {
   DibImage deep;
   MakeImage(deep, Recipe(4, 4, 32));
   EXPECT_FALSE(SaveDjvu(deep, path, -1, false, djvu_mask_options{}, EncodeOptions()));
-  EXPECT_STREQ(LastMessage(), "DjVu saving not supported for this color depth.");
+  EXPECT_STREQ(LastMessage(),
+               "DjVu saving not supported for this color depth (32 bits per pixel; pictures of 1, "
+               "4, 8 and 24 bits are saved).");
   EXPECT_FALSE(SaveIw44(deep, path, djvu_photo_options_default()));
-  EXPECT_STREQ(LastMessage(), "IW44 saving not supported for this color depth.");
+  EXPECT_NE(std::string(LastMessage()).find("IW44 saving not supported for this color depth (32"),
+            std::string::npos);
 
-  // The encoder refuses a page wider than a DjVu page can be: nothing is written.
+  // The encoder refuses a page wider than a DjVu page can be: nothing is
+  // written, and the encoder's reason is the message.
   DibImage wide;
   MakeImage(wide, Recipe(65505, 1, 1));
-  testing::internal::CaptureStderr();
   EXPECT_FALSE(SaveDjvu(wide, path, -1, false, djvu_mask_options{}, EncodeOptions()));
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("page size must be 1 to 65504 pixels"),
-            std::string::npos);
+  EXPECT_STREQ(LastMessage(),
+               "Failed to encode the page: djvu_encode: page size must be 1 to 65504 pixels.");
   const std::vector<uint8_t> kept = ReadBytes(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
@@ -384,6 +387,59 @@ TEST(SaveDjvuTest, TextOnlyKeepsTheTextBlackOnWhite) {
   EXPECT_EQ(info.width, 480);  // enlarged twice before the mask was found
   EXPECT_EQ(RenderedPixel(path, 2 * 7, 2 * 20), 0x000000u);
   EXPECT_EQ(RenderedPixel(path, 4, 4), 0xFFFFFFu);
+}
+
+// The page size and resolution a colour page is coded at, and what the
+// saver reported about the enlargement: automatic enlarges pages below 200
+// dpi to at least 250 (at most 4x) and no others; an explicit code is
+// followed whatever the resolution.
+TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionOrTheExplicitChoice) {
+  TempDir dir;
+  struct Case {
+    int upsample;
+    int dpi;  // 0: none
+    int factor;
+    const char* report;
+  } cases[] = {
+      {kDjvuUpsampleAuto, 100, 3, "Upsampling: 3x, the page has 100 dpi"},
+      {kDjvuUpsampleAuto, 150, 2, "Upsampling: 2x, the page has 150 dpi"},
+      {kDjvuUpsampleAuto, 199, 2, "Upsampling: 2x, the page has 199 dpi"},
+      {kDjvuUpsampleAuto, 50, 4, "Upsampling: 4x, the page has 50 dpi"},
+      {kDjvuUpsampleAuto, 200, 1, "Upsampling: none, the page has 200 dpi"},
+      {kDjvuUpsampleAuto, 0, 1, "Upsampling: none, the page has no resolution"},
+      {kDjvuUpsampleNone, 100, 1, "Upsampling: none as set, the page has 100 dpi"},
+      {-2, 300, 2, "Upsampling: 2x as set, the page has 300 dpi"},
+      {-4, 150, 4, "Upsampling: 4x as set, the page has 150 dpi"},
+  };
+  for (const Case& c : cases) {
+    DibImage image;
+    MakeImage(image, Recipe(60, 48, 24,
+                            [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; }));
+    image.raster.resolutionUnit = c.dpi ? kResolutionUnitInch : kResolutionUnitNone;
+    image.raster.xResolution = image.raster.yResolution = c.dpi;
+    std::vector<std::string> steps;
+    image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+    const std::string path = dir.file("page.djvu");
+    ASSERT_TRUE(SaveDjvu(image, path, c.upsample, false, MaskOptions(), EncodeOptions()))
+        << c.report << ": " << LastMessage();
+    const DjvuFileInfo info = Probe(path);
+    EXPECT_EQ(info.width, 60 * c.factor) << c.report;
+    EXPECT_EQ(info.height, 48 * c.factor) << c.report;
+    EXPECT_EQ(info.resolution, (c.dpi ? c.dpi : 300) * c.factor) << c.report;
+    EXPECT_NE(std::find(steps.begin(), steps.end(), c.report), steps.end()) << c.report;
+    EXPECT_EQ(image.raster.width, 60) << c.report;  // the image itself is not enlarged
+  }
+}
+
+TEST(DjvuUpsampleCodeTest, SettingZeroIsAutomaticWithinAPixelBudget) {
+  EXPECT_EQ(DjvuUpsampleCode(0), kDjvuUpsampleAuto);
+  EXPECT_EQ(DjvuUpsampleCode(1), -2);
+  EXPECT_EQ(DjvuUpsampleCode(3), -4);
+  EXPECT_EQ(DjvuUpsampleFactor(DjvuUpsampleCode(2), 600, 5000, 5000), 3);
+  // The automatic choice stops short of nine million pixels.
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 850, 1100), 3);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 929, 1252), 2);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 100, 2550, 3300), 1);
 }
 
 }  // namespace

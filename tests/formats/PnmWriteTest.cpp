@@ -113,7 +113,8 @@ TEST_F(PnmWriteTest, FailuresKeepAnExistingFile) {
   test::MakeImage(image_, recipe);
   const std::string nowhere = dir_.file("missing/out.pgm");
   EXPECT_FALSE(WritePnm(image_, nowhere));
-  EXPECT_EQ(std::string(LastMessage()), "Failed to create " + nowhere + ".");
+  EXPECT_EQ(std::string(LastMessage()),
+            "Cannot create " + nowhere + ": No such file or directory.");
 }
 
 TEST_F(PnmWriteTest, ProgressFollowsTheRows) {

@@ -32,6 +32,19 @@ bool Letters(unsigned x, unsigned y) {
   return cx >= 10 && cx < 30 && cy >= 20 && cy < 50 && (cx < 14 || cy >= 46);
 }
 
+// Fills the page with a picture far from plain paper (which would be coded
+// at half its reduction).
+void Texture(TestPage& page) {
+  for (unsigned y = 0; y < page.image.h; ++y) {
+    for (unsigned x = 0; x < page.image.w; ++x) {
+      unsigned char* p = page.pixel(x, y);
+      for (unsigned c = 0; c < page.image.pixsize; ++c) {
+        p[c] = static_cast<unsigned char>((x * 37 + y * 91 + c * 50) % 256);
+      }
+    }
+  }
+}
+
 std::vector<unsigned char> Encode(const djvu_encode_options* options, const TestMask& mask,
                                   const djvu_pixel_image* page, int* result = nullptr) {
   std::vector<unsigned char> bytes;
@@ -91,6 +104,33 @@ TEST(DjvuEncodeTest, ThickeningWidensEveryRowOfInk) {
   EXPECT_FALSE((*bitmap)[49][9]);
 }
 
+// Two strokes a pixel apart, as letters are at 100 dpi: a thickened mask
+// would join them, so below 200 dpi the mask is coded as found (and the
+// saver says so), while at 200 dpi and more the gap closes as before.
+TEST(DjvuEncodeTest, LowResolutionMasksAreNotThickened) {
+  struct Case {
+    unsigned dpi;
+    bool gapKept;
+  } cases[] = {{100, true}, {199, true}, {200, false}, {300, false}};
+  for (const Case& c : cases) {
+    TestMask mask(40, 20, c.dpi, [](unsigned x, unsigned y) {
+      return y >= 2 && y < 18 && ((x >= 10 && x < 13) || (x >= 14 && x < 17));
+    });
+    LayerReports reports;
+    const IffFile file = ParseIff(Encode(nullptr, mask, nullptr));
+    GP<JB2Image> decoded = JB2Image::create();
+    decoded->decode(ByteStream::create(file.chunks[1].data.data(), file.chunks[1].data.size()));
+    GP<GBitmap> bitmap = decoded->get_bitmap();
+    EXPECT_EQ((*bitmap)[10][13] == 0, c.gapKept) << c.dpi;
+    EXPECT_EQ((*bitmap)[10][17] == 0, c.gapKept) << c.dpi;
+    const auto& steps = reports.progress();
+    const bool said = std::any_of(steps.begin(), steps.end(), [](const std::string& step) {
+      return step.rfind("Text: not thickened", 0) == 0;
+    });
+    EXPECT_EQ(said, c.gapKept) << c.dpi;
+  }
+}
+
 TEST(DjvuEncodeTest, CompoundPageChunksComeInProgressiveOrder) {
   TestMask mask(300, 200, 300, [](unsigned x, unsigned y) { return Letters(x, y); });
   TestPage page(300, 200, false);
@@ -109,7 +149,11 @@ TEST(DjvuEncodeTest, CompoundPageChunksComeInProgressiveOrder) {
   EXPECT_EQ(file.ids(),
             (std::vector<std::string>{"INFO", "Sjbz", "BG44", "FG44", "BG44", "BG44", "BG44"}));
   EXPECT_TRUE(reports.errors().empty());
-  EXPECT_EQ(reports.progress(),
+  std::vector<std::string> phases;  // the reports without the layers' budgets
+  for (const std::string& step : reports.progress()) {
+    if (step.find(':') == std::string::npos) phases.push_back(step);
+  }
+  EXPECT_EQ(phases,
             (std::vector<std::string>{"Encoding Mask 0", "Applying Mask to Foreground 10",
                                       "Cleaning Mask 20", "Processing color layer 30",
                                       "Processing background layer 90", "Encoded document 100"}));
@@ -124,6 +168,7 @@ TEST(DjvuEncodeTest, SmallerColourPageStillGivesAnUprightPage) {
   // as the orientation, so it must stay 1 (a 2 shows the page upside down).
   TestMask mask(240, 120, 300, [](unsigned x, unsigned y) { return Letters(x, y); });
   TestPage page(120, 60, false);
+  Texture(page);
   const IffFile file = ParseIff(Encode(nullptr, mask, &page.image));
   ASSERT_EQ(file.ids().size(), 7u);
   EXPECT_EQ(file.chunks[0].data[9], 1);
@@ -133,6 +178,7 @@ TEST(DjvuEncodeTest, SmallerColourPageStillGivesAnUprightPage) {
 TEST(DjvuEncodeTest, BackgroundReductionFollowsItsTarget) {
   TestMask mask(240, 120, 300, [](unsigned x, unsigned y) { return Letters(x, y); });
   TestPage page(240, 120, true);
+  Texture(page);
   const std::pair<unsigned, int> cases[] = {{1000, 240}, {20, 20}, {25, 20}, {100, 80}, {120, 80}};
   for (const auto& [dpi, width] : cases) {
     djvu_encode_options options = djvu_encode_options_default();
@@ -140,6 +186,68 @@ TEST(DjvuEncodeTest, BackgroundReductionFollowsItsTarget) {
     const IffFile file = ParseIff(Encode(&options, mask, &page.image));
     ASSERT_EQ(file.chunks.size(), 7u) << dpi;
     EXPECT_EQ(WaveletWidth(file.chunks[2], false), width) << dpi;
+  }
+}
+
+// The reports of the layers' budgets among the progress reports.
+std::vector<std::string> Budgets(const LayerReports& reports) {
+  std::vector<std::string> budgets;
+  for (const std::string& step : reports.progress()) {
+    if (step.rfind("Foreground:", 0) == 0 || step.rfind("Background:", 0) == 0) {
+      budgets.push_back(step);
+    }
+  }
+  return budgets;
+}
+
+// A page printed in one ink gets a solid foreground at the coarsest
+// reduction (here also the target); with a second ink both inks
+// keep their colours on the decoded page. Plain paper is coded at half the
+// background's resolution and a lower quality; a picture is not.
+TEST(DjvuEncodeTest, LayerBudgetsFollowThePagesContent) {
+  const leaf::test::TempDir dir;
+  TestMask mask(240, 120, 300, [](unsigned x, unsigned y) { return Letters(x, y); });
+  struct Case {
+    const char* what;
+    bool redInk;   // the right half's letters in red
+    bool picture;  // a picture instead of paper
+    int foregroundWidth, backgroundWidth;
+    const char* foreground;
+    const char* background;
+  } cases[] = {
+      {"black on paper", false, false, 20, 40, "Foreground: one ink colour #141414, solid 40",
+       "Background: 100% plain paper, 50 dpi, quality 55 (plain) 50"},
+      {"black and red on paper", true, false, 20, 40,
+       "Foreground: 50% of the ink in #141414, the rest in other colours 40",
+       "Background: 100% plain paper, 50 dpi, quality 55 (plain) 50"},
+      {"black on a picture", false, true, 20, 80, "Foreground: one ink colour #141414, solid 40",
+       "Background: 10% plain paper, 100 dpi, quality 75 50"},
+  };
+  for (const Case& c : cases) {
+    TestPage page(240, 120, false);
+    if (c.picture) Texture(page);
+    for (unsigned y = 0; y < 120; ++y) {
+      for (unsigned x = 0; x < 240; ++x) {
+        if (!Letters(x, y)) continue;
+        unsigned char* p = page.pixel(x, y);
+        const bool red = c.redInk && x >= 120;
+        p[0] = red ? 200 : 20, p[1] = 20, p[2] = 20;
+      }
+    }
+    LayerReports reports;
+    const std::vector<unsigned char> bytes = Encode(nullptr, mask, &page.image);
+    const IffFile file = ParseIff(bytes);
+    ASSERT_EQ(file.chunks.size(), 7u) << c.what;
+    EXPECT_EQ(WaveletWidth(file.chunks[2], true), c.backgroundWidth) << c.what;
+    EXPECT_EQ(WaveletWidth(file.chunks[3], true), c.foregroundWidth) << c.what;
+    EXPECT_EQ(Budgets(reports), (std::vector<std::string>{c.foreground, c.background})) << c.what;
+    leaf::test::WriteBytes(dir.file("page.djvu"), bytes);
+    const ReferenceImage shown = RenderReference(dir.file("page.djvu"), 1, ReferenceMode::kColor);
+    ASSERT_EQ(shown.width, 240) << c.what;
+    // Inside a letter stem on the left (black) and on the right.
+    EXPECT_LT(shown.at(12, 30, 0), 60) << c.what;
+    EXPECT_EQ(shown.at(132, 30, 0) > 150, c.redInk) << c.what;
+    EXPECT_LT(shown.at(132, 30, 1), 60) << c.what;
   }
 }
 

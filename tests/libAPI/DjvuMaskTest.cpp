@@ -169,10 +169,6 @@ TEST_F(DjvuMaskTest, PlanFollowsTheResolutionAndTheOptions) {
   EXPECT_EQ(djvu::PlanMask(banded, letter.image).bandHeight, (9600u + 349525u) / 200u - 48u);
 }
 
-djvu::ScratchBuffer Scratch(size_t bytes) {
-  return djvu::ScratchBuffer(static_cast<unsigned char*>(_djvu_malloc(bytes)));
-}
-
 std::vector<int> Bytes(const djvu_run_image& mask) {
   return std::vector<int>(mask.runs, mask.runs + mask.nruns);
 }
@@ -181,19 +177,19 @@ TEST_F(DjvuMaskTest, PackingCountsRunsAcrossRowEndsAndAppendsBands) {
   djvu_run_image mask{};
   maskfind::run_list none(4);
   none.finish(300, 1);
-  djvu::pack_band_mask(mask, std::move(none), 300, Scratch(300), 0, 0);
+  djvu::pack_band_mask(mask, std::move(none), 300, 0, 0);
   EXPECT_EQ(Bytes(mask), (std::vector<int>{0x7F, 0x7F, 0x2B}));  // 300 white
   maskfind::run_list black(4);
   black.append(0, 0, 127);
   black.finish(128, 1);
-  djvu::pack_band_mask(mask, std::move(black), 128, Scratch(128), 0, 0);
+  djvu::pack_band_mask(mask, std::move(black), 128, 0, 0);
   EXPECT_EQ(Bytes(mask), (std::vector<int>{0x7F, 0x7F, 0x2B, 0xFF}));  // appended
   _djvu_free(mask.runs);
 
   djvu_run_image rows{};
   maskfind::run_list two(4);
   two.finish(100, 2);
-  djvu::pack_band_mask(rows, std::move(two), 100, Scratch(200), 0, 1);
+  djvu::pack_band_mask(rows, std::move(two), 100, 0, 1);
   EXPECT_EQ(Bytes(rows), (std::vector<int>{0x7F, 0x47}));  // one white run of 200
   _djvu_free(rows.runs);
 
@@ -203,9 +199,20 @@ TEST_F(DjvuMaskTest, PackingCountsRunsAcrossRowEndsAndAppendsBands) {
   top.append(1, 0, 1);
   top.append(5, 0, 0);  // outside the packed rows: skipped
   top.finish(4, 6);
-  djvu::pack_band_mask(order, std::move(top), 4, Scratch(8), 0, 1);
+  djvu::pack_band_mask(order, std::move(top), 4, 0, 1);
   EXPECT_EQ(Bytes(order), (std::vector<int>{0x81, 0x05}));
   _djvu_free(order.runs);
+
+  // Overlapping runs, given in any order, cover their pixels once.
+  djvu_run_image overlap{};
+  maskfind::run_list crossing(4);
+  crossing.append(0, 3, 8);
+  crossing.append(0, 0, 5);
+  crossing.append(0, 2, 4);
+  crossing.finish(10, 1);
+  djvu::pack_band_mask(overlap, std::move(crossing), 10, 0, 0);
+  EXPECT_EQ(Bytes(overlap), (std::vector<int>{0x88, 0x00}));
+  _djvu_free(overlap.runs);
 }
 
 TEST_F(DjvuMaskTest, FindsTheStrokesOfAPageInEveryLayout) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "libAPI/DecodedPage.h"
@@ -241,6 +243,11 @@ TEST_F(DocumentTest, DecodedPagesOutliveTheirDocumentAndAreNotKept) {
   const GP<DjVuDocument> codec = document->document;
   EXPECT_NE(codec->get_djvu_file(1, true), nullptr);
   page.reset();
+  // The codec's decoding thread lets go of the file a moment after the page
+  // is finished, later still on a busy machine: wait for it, within reason.
+  for (int i = 0; i < 500 && codec->get_djvu_file(1, true) != nullptr; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   EXPECT_EQ(codec->get_djvu_file(1, true), nullptr);
 
   page.reset(djvu_document_decode_page(document.get(), 2));

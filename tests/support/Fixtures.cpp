@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include "image/BitmapInfoHeader.h"
@@ -126,6 +127,13 @@ uint32_t PixelAt(const DibRaster& raster, int x, int y) {
 uint32_t PaletteColor(const DibRaster& raster, int index) {
   const uint8_t* e = raster.palette() + index * 4;
   return e[0] | (e[1] << 8) | (e[2] << 16);
+}
+
+std::string TestNameOfFile(std::string name) {
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
 }
 
 }  // namespace leaf::test

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "image/DibImage.h"
@@ -41,5 +42,9 @@ bool NearColor(uint32_t a, uint32_t b, int tolerance);
 
 // A gray ramp palette (0x00RRGGBB entries) with 2^bits levels, ascending.
 std::vector<uint32_t> GrayPalette(int bits);
+
+// A file name as a test name: every character that is not a letter or a
+// digit becomes '_'.
+std::string TestNameOfFile(std::string name);
 
 }  // namespace leaf::test

@@ -1,0 +1,56 @@
+// Writing a command's output file: the checks before, the report after.
+#include <cstdio>
+#include <filesystem>
+
+#include "Command.h"
+#include "formats/AtomicFile.h"
+#include "image/Messages.h"
+
+namespace leaf::cli {
+
+std::FILE* ReportStream(const std::string& output) { return output == "-" ? stderr : stdout; }
+
+int ReportWriteProtected(const std::string& path) {
+  std::fprintf(stderr, "leafsmith-cli: %s is write-protected; give --force to replace it\n",
+               path.c_str());
+  return kExitFailure;
+}
+
+int SaveOutput(const Context& context, const std::string& path, FileTypeCode type, DibImage& image,
+               SaveParameters parameters) {
+  if (!context.force && IsWriteProtected(path)) return ReportWriteProtected(path);
+  parameters.replaceProtected = context.force;
+  ClearMessage();
+  if (!SaveImageFile(path, type, image, parameters)) {
+    return ReportFailure("Failed to save the image!");
+  }
+  return kExitOk;
+}
+
+void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
+  std::error_code error;
+  const auto bytes = path == "-" ? 0 : std::filesystem::file_size(FollowLinks(path), error);
+  std::fprintf(ReportStream(path), "wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(),
+               FileTypeName(type), raster.width, raster.height, raster.bitsPerPixel,
+               error ? 0ULL : static_cast<unsigned long long>(bytes));
+}
+
+unsigned long long FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  return error ? 0ULL : static_cast<unsigned long long>(bytes);
+}
+
+void PrintDocumentWritten(const std::string& path, int pages) {
+  std::FILE* report = ReportStream(path);
+  std::fprintf(report, "wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), pages,
+               pages == 1 ? "" : "s", FileBytes(path));
+  std::fflush(report);
+}
+
+void PrintProgress(const char* text, int percent) {
+  std::printf("%3d%% %s\n", percent, text);
+  std::fflush(stdout);
+}
+
+}  // namespace leaf::cli

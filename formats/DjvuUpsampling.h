@@ -1,0 +1,33 @@
+// How much a colour or gray page is enlarged before its text mask is found.
+// A mask at a low resolution (below about 200 dpi) cannot keep the letters'
+// shapes: their strokes are a pixel or two wide and their counters a pixel.
+// Found on an enlarged page, the mask follows the letters' outlines between
+// the pixels, and a viewer showing the page at its own size sees smooth
+// edges again.
+#pragma once
+
+#include <string>
+
+namespace leaf {
+
+// Upsampling codes of SaveDjvu: choose from the page's resolution, no
+// enlargement, or 2x, 3x, 4x before saving.
+inline constexpr int kDjvuUpsampleAuto = 0;
+inline constexpr int kDjvuUpsampleNone = -1;
+
+// The upsampling code of the "DjvuUpsample" setting: 0 automatic, 1..3
+// enlarge 2x..4x.
+int DjvuUpsampleCode(int setting);
+
+// The enlargement (1..4) for an upsampling code, the page's resolution in
+// dots per inch (0 when unknown) and its size. An explicit code is followed
+// as given; the automatic choice enlarges pages below 200 dpi until they
+// reach 250 dpi (at most 4x), but never beyond about nine million pixels (a
+// letter page at 300 dpi), and leaves pages of unknown resolution as they are.
+int DjvuUpsampleFactor(int code, int dpi, int width, int height);
+
+// What the choice was, as the saver reports it ("Upsampling: 3x, the page
+// has 100 dpi").
+std::string DjvuUpsampleReport(int code, int dpi, int factor);
+
+}  // namespace leaf

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A background batch in the real program: a private X server (Xvfb), the
+# selection bar shown and its files converted to DjVu through the menus as a
+# person would, the files checked by DjVuLibre's ddjvu.
+#
+#   batch_e2e.sh LEAFSMITH LEAFSMITH_CLI SOURCE_DIR
+# Exit 77 (skipped) when Xvfb or xdotool is missing. With LEAF_E2E_KEEP=DIR the
+# screenshot is copied there to be looked at.
+set -euo pipefail
+
+program=$1 cli=$2 source_dir=$3
+for tool in Xvfb xdotool import ddjvu; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+source "$(dirname "$0")/x_session.sh"
+
+# Three pages to convert, and a file the list leaves out.
+mkdir -p "$work/in" "$work/config/Leafsmith"
+for name in first second third; do
+  "$cli" convert "$source_dir/samples/sample-page.pgm" "$work/in/$name.pgm" --resize 600x800 \
+    >/dev/null
+done
+echo "notes" >"$work/in/notes.txt"
+cat >"$work/config/Leafsmith/Leafsmith.ini" <<INI
+[General]
+NoStartupInfo=1
+WindowFit=0
+LCOpenDir=$work/in
+LCOpenType=100
+LCSaveDir=$work/out
+LCSaveType=1
+INI
+export XDG_CONFIG_HOME="$work/config"
+
+"$program" >"$work/app.log" 2>&1 &
+app_pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "Leafsmith" | head -n1) ||
+  fail "no window: $(cat "$work/app.log")"
+xdotool windowsize --sync "$window" 1100 900 || true
+xdotool windowfocus --sync "$window"
+sleep 0.5
+key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.4; }
+
+key alt+v e          # View > Selection Bar
+key alt+m a          # Multiprocess > Select All Files
+key alt+m b          # Multiprocess > Batch Convert in the Background
+sleep 1
+import -window root "$work/settings.png"
+xdotool key Return   # OK in the batch conversion settings (the dialog has the focus)
+for _ in $(seq 240); do
+  [ "$(ls "$work/out"/*.djvu 2>/dev/null | wc -l)" -eq 3 ] && break
+  sleep 0.5
+done
+[ "$(ls "$work/out"/*.djvu 2>/dev/null | wc -l)" -eq 3 ] || fail "not every page was converted"
+sleep 2
+import -window "$window" "$work/batch.png"
+for name in first second third; do
+  ddjvu -format=pgm "$work/out/$name.djvu" "$work/$name-check.pgm" ||
+    fail "$name.djvu does not decode"
+done
+[ ! -e "$work/out/notes.djvu" ] || fail "a file the list leaves out was converted"
+key alt+f x          # File > Exit
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$app_pid" 2>/dev/null; then fail "the program did not exit"; fi
+app_pid=
+echo "batch end to end: ok"
