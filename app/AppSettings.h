@@ -32,6 +32,11 @@ struct TextSettings {
   int fontItalic = 0;
   int fontUnderline = 0;
   int fontStrikeout = 0;
+  // Not stored in the profile: where an inside label goes when it is not
+  // placed by hand (Text position details).
+  int insideAnchor = 5;  // 1 top left .. 9 bottom right
+  int paddingX = 0;
+  int paddingY = 0;
 
   friend bool operator==(const TextSettings&, const TextSettings&) = default;
 };
@@ -107,6 +112,12 @@ struct AppSettings {
   int sweepSaveType = 1;
   // Text
   TextSettings text;
+  // Scan: the scanner chosen in Select Source (its SANE name) and the
+  // options of the last scan; empty or 0 leaves the device's own.
+  std::string scanDevice;
+  std::string scanMode;  // "color", "gray", "lineart"
+  int scanResolution = 0;
+  std::string scanSource;  // the device's own source name
 
   std::vector<std::string> recentFiles;  // most recent first, at most five
   RunOptions run;

@@ -11,7 +11,10 @@
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
+#include "scanner/ScanTypes.h"
 #include "multi/ConversionLog.h"
+
+class QPrinter;
 
 class CBackgroundBatch;
 class CGeneralSettingsDlg;
@@ -45,9 +48,20 @@ class CMainFrame : public QMainWindow {
 
   // Commands, callable by tests as the menus call them.
   void openCommand();
+  // Scans a page (or with allPages every page in the feeder) into a new
+  // untitled document, from the scanner chosen in Select Source.
+  void newScanCommand(bool allPages = false);
+  void selectSourceCommand();
   void exitCommand();
   void cutCommand();
   void resizeCommand();
+  void printCommand();
+  void printPreviewCommand();
+  void printSetupCommand();
+  // Prints the page on the printer (Print, and each page Print Preview draws).
+  bool printOnto(QPrinter& printer);
+  void addTextCommand();
+  void textSettingsCommand();
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -139,6 +153,9 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // Opens the scanner off the interface thread and reads what it offers;
+  // device: the name asked for, then the one opened.
+  bool queryScanner(std::string& device, leaf::scan::ScannerCapabilities& caps);
   // The view's selection, or an empty rectangle for the whole image.
   QRect selectionOrWhole() const;
   void openFormatSettings(int fileType);
@@ -148,6 +165,9 @@ class CMainFrame : public QMainWindow {
   leaf::AppSettings& settings_;
   QString profilePath_;
   std::unique_ptr<CUserPrompts> prompts_;
+  // Made at the first print command; keeps the printer and paper chosen.
+  std::unique_ptr<QPrinter> printer_;
+  QPrinter& printer();
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
 

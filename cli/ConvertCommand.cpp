@@ -47,7 +47,7 @@ bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   read.page = page;
   if (!ReadInput(path, image, read, job.strict)) return false;
-  return ApplyEdits(job, image);
+  return ApplyEdits(job, image, path);
 }
 
 // A page of the document to write: which input, which of its pages.
@@ -86,12 +86,6 @@ std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
   return pages;
 }
 
-unsigned long long FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  return error ? 0ULL : static_cast<unsigned long long>(bytes);
-}
-
 int ConvertToDocument(const Context& context, const ConvertJob& job) {
   if (!context.force && IsWriteProtected(job.output)) return ReportWriteProtected(job.output);
   bool listed;
@@ -123,8 +117,8 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
   if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
-  unsigned long long bytes = FileBytes(path);
   if (indirect) {
+    unsigned long long bytes = FileBytes(path);
     for (int page = 0; page < count; ++page) {
       bytes += FileBytes(
           (std::filesystem::path(path).parent_path() / DjvuPageName(path, page, count, true))
@@ -133,18 +127,17 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
     std::printf("wrote %s: indirect djvu document, %d page%s in %d files, %llu bytes\n",
                 path.c_str(), count, count == 1 ? "" : "s", count + 1, bytes);
   } else {
-    std::fprintf(ReportStream(path), "wrote %s: djvu document, %d page%s, %llu bytes\n",
-                 path.c_str(), count, count == 1 ? "" : "s", bytes);
+    PrintDocumentWritten(path, count);
   }
   return kExitOk;
 }
 
 }  // namespace
 
-bool ApplyEdits(const ConvertJob& job, DibImage& image) {
+bool ApplyEdits(const ConvertJob& job, DibImage& image, const std::string& input) {
   for (const Edit& edit : job.edits) {
     ClearMessage();
-    if (!edit.apply(image)) {
+    if (!edit.apply(image, input)) {
       const std::string reason = LastMessage();
       SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
                  reason.c_str(), reason.empty() ? "" : ")");
@@ -177,6 +170,10 @@ std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& gro
     } else {
       positional.push_back(item);
     }
+  }
+  if (job.label && job.labels == 0) {
+    throw UsageError(command +
+                     ": the --label-... options give labels their look; add --label TEXT");
   }
   return positional;
 }
