@@ -49,7 +49,7 @@ EncodedPage EncodePage(const DjvuPageSource& source, int index,
     const CodecErrorCapture reports;
     ClearMessage();
     result.ok = EncodeDjvu(page, parameters.upsample, parameters.textOnly, parameters.mask,
-                           parameters.encode, AppendToVector, &result.bytes);
+                           parameters.encode, AppendToVector, &result.bytes, parameters.ocr);
     if (!result.ok) {
       result.message = *LastMessage() ? LastMessage() : reports.first();
       if (result.message.empty()) result.message = "Failed to save the image!";
