@@ -286,7 +286,7 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
     return written;
   }
   {
-    const CodecReports reports;
+    const CodecErrorCapture reports;
     const bool lossy = (parameters.encode.flags & DJVU_AGGRESSIVE) != 0;
     const std::string prefix = DjvuSharedShapesPrefix(path, options.indirect);
     if (djvu_book_share_shapes(book.get(), prefix.c_str(), lossy ? 1 : 0)) {

@@ -125,7 +125,9 @@ void ExpectGlyphTestSeparates(const std::string& family, const Sample& sample) {
                            << ") passes for print " << b << " (" << tb << ")";
     }
   }
-  if (sample.replaces) EXPECT_GT(same, alike / 10) << Describe(family, sample);
+  if (sample.replaces) {
+    EXPECT_GT(same, alike / 10) << Describe(family, sample);
+  }
 }
 
 // Every print whose glyph the replacement changed shows a print of its
