@@ -7,6 +7,7 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
       {"General", GeneralConvertOptions()},
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
+      {"Text recognition (DjVu)", OcrConvertOptions()},
       {"Editing (applied in the order given)", EditConvertOptions()},
   };
 }
@@ -14,6 +15,7 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
 SaveParameters ConvertJob::saveParameters() const {
   SaveParameters parameters = SaveParametersFor(settings);
   if (noUpsample) parameters.djvu.upsample = kDjvuUpsampleNone;
+  if (ocr.enabled) parameters.djvu.ocr = ocr;
   return parameters;
 }
 

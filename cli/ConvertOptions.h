@@ -11,6 +11,7 @@
 #include "app/SaveParameters.h"
 #include "formats/ImageFiles.h"
 #include "image/DibImage.h"
+#include "ocr/PageRecognition.h"
 
 namespace leaf::cli {
 
@@ -49,7 +50,8 @@ struct ConvertJob {
   std::string indirectFolder;  // write an indirect DjVu document there
   int jobs = 0;                // pages encoded at once; 0: the number of cores
   ManyFilesJob many;
-  bool noUpsample = false;     // --upsample 1: not even a low-resolution page is enlarged
+  bool noUpsample = false;  // --upsample 1: not even a low-resolution page is enlarged
+  OcrSettings ocr;          // --ocr, --ocr-lang
 
   // The savers' parameters: the settings' with the options no setting holds.
   SaveParameters saveParameters() const;
@@ -96,5 +98,10 @@ std::span<const ConvertOption> EditConvertOptions();
 std::span<const ConvertOption> DjvuConvertOptions();
 std::span<const ConvertOption> BatchOptions();
 std::span<const ConvertOption> SweepOptions();
+std::span<const ConvertOption> OcrConvertOptions();
+
+// Before a job with --ocr starts: a usage error when its output is not
+// DjVu; kExitFailure (the reason on stderr) when a language is missing.
+int CheckOcrJob(const ConvertJob& job);
 
 }  // namespace leaf::cli

@@ -11,6 +11,7 @@ std::vector<ConvertOptionGroup> ManyFilesOptionGroups(const char* title,
       {title, own},
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
+      {"Text recognition (DjVu)", OcrConvertOptions()},
       {"Editing (applied to every page, in the order given)", EditConvertOptions()},
   };
 }

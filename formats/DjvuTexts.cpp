@@ -27,13 +27,14 @@ std::string PlainDjvuText(const std::string& text) {
     lineEnds = 0;
     plain.push_back(c);
   }
-  // Trailing spaces of a line go, and the text ends with one line end.
+  // Spaces around a line go, and the text ends with one line end.
   std::string trimmed;
   trimmed.reserve(plain.size() + 1);
   for (const char c : plain) {
     if (c == '\n') {
       while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
     }
+    if (c == ' ' && (trimmed.empty() || trimmed.back() == '\n')) continue;
     trimmed.push_back(c);
   }
   while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\n')) trimmed.pop_back();
@@ -50,8 +51,8 @@ bool ReadDjvuTexts(const std::string& path, std::vector<DjvuPageWords>& pages, i
   }
   const int count = djvu_document_page_count(document.get());
   if (onlyPage >= count) {
-    SetMessage("%s has %d page%s; there is no page %d", path.c_str(), count,
-               count == 1 ? "" : "s", onlyPage + 1);
+    SetMessage("%s has %d page%s; there is no page %d", path.c_str(), count, count == 1 ? "" : "s",
+               onlyPage + 1);
     return false;
   }
   const int first = onlyPage >= 0 ? onlyPage : 0;

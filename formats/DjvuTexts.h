@@ -12,7 +12,7 @@ namespace leaf {
 // The text of one page: its words with their boxes (DjVu page pixels, from
 // the bottom left) and its characters as plain text.
 struct DjvuPageWords {
-  int width = 0;   // of the page, as its INFO chunk says (before any turn)
+  int width = 0;  // of the page, as its INFO chunk says (before any turn)
   int height = 0;
   std::string plain;  // lines on lines of their own, paragraphs parted by an empty line
   std::vector<djvu_text_word> words;

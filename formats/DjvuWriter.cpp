@@ -318,8 +318,8 @@ OwnedRunImage MakeRunImage(const DibImage& image) {
 }
 
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
-                const djvu_encode_options& encodeOptions, djvu_output_routine output,
-                void* context, const OcrSettings& ocr) {
+                const djvu_encode_options& encodeOptions, djvu_output_routine output, void* context,
+                const OcrSettings& ocr) {
   const int bits = image.raster.bitsPerPixel;
   if (image.raster.empty()) return image.Fail("There is no image to save.");
   if (!SupportedDepth(bits)) return FailDepth(image, "DjVu");
@@ -355,9 +355,13 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
     djvu_pixel_image scanned{};
     PixelBlock grayCopy;
     if (ocr.enabled && MakePixelImage(image, scanned, grayCopy) < 0) return false;
-    return EncodeWithText(image, ocr, scanned, 1, [&](djvu_output_routine out, void* to) {
-      return djvu_encode(&encode, runs.get(), nullptr, out, to) == 0 || FailToEncode(image, errors);
-    }, output, context);
+    return EncodeWithText(
+        image, ocr, scanned, 1,
+        [&](djvu_output_routine out, void* to) {
+          return djvu_encode(&encode, runs.get(), nullptr, out, to) == 0 ||
+                 FailToEncode(image, errors);
+        },
+        output, context);
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -388,10 +392,13 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
                       errors.Cause("the mask finder gave no reason").c_str());
   }
   if (textOnly) InvertMaskSense(*found);
-  return EncodeWithText(image, ocr, pixels, std::max(factor, 1), [&](djvu_output_routine out, void* to) {
-    return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, out, to) == 0 ||
-           FailToEncode(image, errors);
-  }, output, context);
+  return EncodeWithText(
+      image, ocr, pixels, std::max(factor, 1),
+      [&](djvu_output_routine out, void* to) {
+        return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, out, to) == 0 ||
+               FailToEncode(image, errors);
+      },
+      output, context);
 }
 
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,

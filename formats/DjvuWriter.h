@@ -43,8 +43,8 @@ OwnedRunImage MakeRunImage(const DibImage& image);
 // Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
 // file to output. A failure names the coding layer's reason.
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
-                const djvu_encode_options& encodeOptions, djvu_output_routine output,
-                void* context, const OcrSettings& ocr = {});
+                const djvu_encode_options& encodeOptions, djvu_output_routine output, void* context,
+                const OcrSettings& ocr = {});
 
 // Writes the image as a DjVu page: a 1-bit raster as a bilevel page, any
 // other as a compound page (or, with textOnly, as its bilevel text mask).

@@ -45,15 +45,15 @@ void FillZone(DjVuTXT::Zone& target, const djvu_text_zone& source, GUTF8String& 
     djvu::Throw("djvu_page_add_text: unknown zone kind", kSource, __LINE__);
   }
   target.ztype = static_cast<DjVuTXT::ZoneType>(source.kind);
-  target.rect = GRect(source.left, source.bottom, source.right - source.left,
-                      source.top - source.bottom);
+  target.rect =
+      GRect(source.left, source.bottom, source.right - source.left, source.top - source.bottom);
   target.text_start = static_cast<int>(all.length());
   if (source.kind == DJVU_ZONE_WORD) all += WordText(source.text);
   for (size_t i = 0; i < source.children.size(); ++i) {
     const djvu_text_zone& child = source.children[i];
     if (child.kind <= source.kind) {
-      djvu::Throw("djvu_page_add_text: a zone inside one of its own kind or a smaller one",
-                  kSource, __LINE__);
+      djvu::Throw("djvu_page_add_text: a zone inside one of its own kind or a smaller one", kSource,
+                  __LINE__);
     }
     DjVuTXT::Zone* made = target.append_child();
     FillZone(*made, child, all);
@@ -67,9 +67,6 @@ void FillZone(DjVuTXT::Zone& target, const djvu_text_zone& source, GUTF8String& 
 }
 
 void PutText(IFFByteStream& iff, const djvu_text_zone& root) {
-  if (root.kind != DJVU_ZONE_PAGE) {
-    djvu::Throw("djvu_page_add_text: the text must begin with the page zone", kSource, __LINE__);
-  }
   const GP<DjVuTXT> txt = DjVuTXT::create();
   GUTF8String all;
   FillZone(txt->page_zone, root, all);
@@ -82,9 +79,12 @@ void PutText(IFFByteStream& iff, const djvu_text_zone& root) {
   iff.close_chunk();
 }
 
-int AddText(const void* page, size_t length, const djvu_text_zone& root,
-            djvu_output_routine output, void* context) {
+int AddText(const void* page, size_t length, const djvu_text_zone& root, djvu_output_routine output,
+            void* context) {
   if (!page || length == 0) djvu::Throw("djvu_page_add_text: no page given", kSource, __LINE__);
+  if (root.kind != DJVU_ZONE_PAGE) {
+    djvu::Throw("djvu_page_add_text: the text must begin with the page zone", kSource, __LINE__);
+  }
   const GP<ByteStream> in = ByteStream::create(page, length);
   const GP<IFFByteStream> source = IFFByteStream::create(in);
   GUTF8String id;
@@ -102,7 +102,8 @@ int AddText(const void* page, size_t length, const djvu_text_zone& root,
     }
     source->close_chunk();
   }
-  PutText(*target, root);
+  // A page without words has no text layer (DjVuLibre refuses an empty one).
+  if (djvu_text_word_count(root) > 0) PutText(*target, root);
   target->close_chunk();
   target->flush();
   djvu::HandOver(*out, output, context);

@@ -33,8 +33,9 @@ struct djvu_text_zone {
 size_t djvu_text_word_count(const djvu_text_zone& zone);
 
 // Hands output the single-page file page (FORM:DJVU, length bytes) with the
-// text as its TXTz chunk, in place of any text it had. root is the page
-// zone; its box should be the whole page. Returns 0, or -1 after a reported
+// text as its TXTz chunk, in place of any text it had (a page zone without
+// words leaves the page without text). root is the page zone; its box should
+// be the whole page. Returns 0, or -1 after a reported
 // failure (not a DjVu page, a zone of the wrong kind under another).
 int djvu_page_add_text(const void* page, size_t length, const djvu_text_zone& root,
                        djvu_output_routine output, void* context);

@@ -18,8 +18,10 @@ class OcrEngine {
   OcrEngine(const OcrEngine&) = delete;
   OcrEngine& operator=(const OcrEngine&) = delete;
 
-  // Loads the languages ("eng+deu"); false when one is missing or broken.
-  bool Start(const std::string& languages);
+  // Loads the languages ("eng+deu", names already checked by
+  // SplitOcrLanguages). Returns "" when every one is loaded, otherwise the
+  // first that is not (missing or broken).
+  std::string Start(const std::string& languages);
   tesseract::TessBaseAPI& api() { return *api_; }
 
  private:

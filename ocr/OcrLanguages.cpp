@@ -29,15 +29,16 @@ std::string ScriptCode(const std::string& script) {
   static const struct {
     const char* name;
     const char* code;
-  } kScripts[] = {{"Latin", "latn"},     {"Cyrillic", "cyrl"}, {"Greek", "grek"},
-                  {"Arabic", "arab"},    {"Hebrew", "hebr"},   {"Devanagari", "deva"},
-                  {"HanS", "hans"},      {"HanT", "hant"},     {"Japanese", "jpan"},
-                  {"Hangul", "hang"},    {"Thai", "thai"},     {"Fraktur", "frak"}};
+  } kScripts[] = {{"Latin", "latn"},  {"Cyrillic", "cyrl"}, {"Greek", "grek"},
+                  {"Arabic", "arab"}, {"Hebrew", "hebr"},   {"Devanagari", "deva"},
+                  {"HanS", "hans"},   {"HanT", "hant"},     {"Japanese", "jpan"},
+                  {"Hangul", "hang"}, {"Thai", "thai"},     {"Fraktur", "frak"}};
   for (const auto& s : kScripts) {
     if (script == s.name) return s.code;
   }
   std::string lower;
-  for (const char c : script) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (const char c : script)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   return lower;
 }
 
@@ -63,7 +64,8 @@ std::string OcrLanguagePackage(const std::string& language) {
     suffix = "script-" + ScriptCode(language.substr(slash + 1));
   } else {
     for (const char c : language) {
-      suffix.push_back(c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+      suffix.push_back(c == '_' ? '-'
+                                : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     }
   }
   return "tesseract-ocr-" + suffix;
@@ -76,14 +78,13 @@ std::string CheckOcrLanguages(const std::string& languages) {
            "' is not a list of text recognition languages (tesseract's names joined by '+', "
            "such as eng+deu).";
   }
-  if (OcrEngine().Start(languages)) return "";
-  for (const std::string& name : names) {
-    if (!OcrEngine().Start(name)) {
-      return "The text recognition language '" + name +
-             "' is not installed (install the Debian package " + OcrLanguagePackage(name) + ").";
-    }
-  }
-  return "The text recognizer could not be started for '" + languages + "'.";
+  const std::string missing = OcrEngine().Start(languages);
+  return missing.empty() ? "" : MissingOcrLanguage(missing);
+}
+
+std::string MissingOcrLanguage(const std::string& language) {
+  return "The text recognition language '" + language +
+         "' is not installed (install the Debian package " + OcrLanguagePackage(language) + ").";
 }
 
 }  // namespace leaf

@@ -26,4 +26,7 @@ std::string OcrLanguagePackage(const std::string& language);
 // a moment: check once before many pages.
 std::string CheckOcrLanguages(const std::string& languages);
 
+// The message for a language that is not installed.
+std::string MissingOcrLanguage(const std::string& language);
+
 }  // namespace leaf

@@ -29,7 +29,8 @@ const unsigned char* StoredRow(const djvu_pixel_image& page, unsigned yFromTop) 
 // The page as leptonica holds it: 8-bit gray or 32-bit colour, top row first.
 OwnedPix MakePix(const djvu_pixel_image& page, int dpi) {
   const bool gray = (page.flags & DJVU_GRAY) != 0;
-  OwnedPix pix(pixCreate(static_cast<l_int32>(page.w), static_cast<l_int32>(page.h), gray ? 8 : 32));
+  OwnedPix pix(
+      pixCreate(static_cast<l_int32>(page.w), static_cast<l_int32>(page.h), gray ? 8 : 32));
   if (!pix) return nullptr;
   l_uint32* const data = pixGetData(pix.get());
   const l_int32 wpl = pixGetWpl(pix.get());
@@ -102,7 +103,8 @@ void CollectZones(tesseract::ResultIterator& it, djvu_text_zone& page, const Box
     if (newParagraph) AddZone(region, DJVU_ZONE_PARAGRAPH, it, RIL_PARA, mapping);
     djvu_text_zone& paragraph = region.children.back();
     if (newLine) AddZone(paragraph, DJVU_ZONE_LINE, it, RIL_TEXTLINE, mapping);
-    djvu_text_zone& word = AddZone(paragraph.children.back(), DJVU_ZONE_WORD, it, RIL_WORD, mapping);
+    djvu_text_zone& word =
+        AddZone(paragraph.children.back(), DJVU_ZONE_WORD, it, RIL_WORD, mapping);
     word.text = std::move(text);
     newRegion = newParagraph = newLine = false;
   } while (it.Next(RIL_WORD));
@@ -121,13 +123,17 @@ RecognisedText RecognisePage(const djvu_pixel_image& page, const std::string& la
     result.error = "There is no page to recognise.";
     return result;
   }
-  OcrEngine engine;
-  if (SplitOcrLanguages(languages).empty() || !engine.Start(languages)) {
+  if (SplitOcrLanguages(languages).empty()) {
     result.error = CheckOcrLanguages(languages);
     return result;
   }
-  const int dpi = (page.flags & DJVU_HAS_DPI) && page.xres > 0 ? static_cast<int>(page.xres)
-                                                              : kDefaultDpi;
+  OcrEngine engine;
+  if (const std::string missing = engine.Start(languages); !missing.empty()) {
+    result.error = MissingOcrLanguage(missing);
+    return result;
+  }
+  const int dpi =
+      (page.flags & DJVU_HAS_DPI) && page.xres > 0 ? static_cast<int>(page.xres) : kDefaultDpi;
   const OwnedPix pix = MakePix(page, dpi);
   if (!pix) {
     result.error = "Not enough memory for the text recognizer's copy of the page.";

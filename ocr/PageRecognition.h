@@ -20,7 +20,7 @@ struct OcrSettings {
 
 struct RecognisedText {
   bool ok = false;
-  std::string error;   // why not, when !ok
+  std::string error;    // why not, when !ok
   djvu_text_zone page;  // the page zone and every zone found in it
 };
 

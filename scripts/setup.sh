@@ -19,7 +19,7 @@ packages=(
   xvfb xdotool xclip
   poppler-utils
   imagemagick parallel
-  tesseract-ocr tesseract-ocr-eng
+  tesseract-ocr tesseract-ocr-eng libtesseract-dev
   dpkg-dev patch
 )
 
