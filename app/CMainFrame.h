@@ -14,6 +14,8 @@
 #include "multi/ConversionLog.h"
 
 class CBackgroundBatch;
+class CFindBar;
+class CTextSearch;
 class CGeneralSettingsDlg;
 class CSelectionBar;
 class CSweeperRun;
@@ -48,6 +50,13 @@ class CMainFrame : public QMainWindow {
   void exitCommand();
   void cutCommand();
   void resizeCommand();
+  // Find and Copy Text over the hidden text of DjVu pages (CMainFrameText.cpp).
+  void findCommand();
+  void findAgainCommand(bool forward);
+  void copyTextCommand();
+  CFindBar* findBar() const { return findBar_; }
+  CTextSearch& textSearch() { return *textSearch_; }
+
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -116,6 +125,8 @@ class CMainFrame : public QMainWindow {
                          const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
+  void addTextCommands(QMenu* menu);
+  void updateTextCommands();
   void createViewMenu();
   void createImageMenu();
   void createOptionsMenu();
@@ -150,6 +161,8 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<CUserPrompts> prompts_;
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
+  CTextSearch* textSearch_ = nullptr;
+  CFindBar* findBar_ = nullptr;
 
   QToolBar* toolBar_ = nullptr;
   QComboBox* zoomBox_ = nullptr;

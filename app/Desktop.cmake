@@ -19,6 +19,10 @@ add_library(leafsmith_ui STATIC
   CLeafView.cpp
   CMainFrame.cpp
   CMainFrameMulti.cpp
+  CMainFrameText.cpp
+  CFindBar.cpp
+  CTextSearch.cpp
+  PageTextFinder.cpp
   CProgramHintDlg.cpp
   CResizeDlg.cpp
   ClipboardImage.cpp

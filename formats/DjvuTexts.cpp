@@ -70,6 +70,7 @@ bool ReadDjvuTexts(const std::string& path, std::vector<DjvuPageWords>& pages, i
     const bool turned = info.rotation % 2 != 0;
     words.width = static_cast<int>(turned ? info.height : info.width);
     words.height = static_cast<int>(turned ? info.width : info.height);
+    words.rotation = info.rotation;
     words.plain = PlainDjvuText(text.text);
     words.words = std::move(text.words);
     pages.push_back(std::move(words));

@@ -54,10 +54,10 @@ TEST(TextCliTest, BilevelPageSavedWithOcrIsSearchableEverywhere) {
   first >> number >> left >> bottom >> right >> top >> word;
   EXPECT_EQ(number, 1);
   EXPECT_EQ(word, "Searchable");
-  EXPECT_GE(test::BoxOverlap(left, page.height - top, right, page.height - bottom,
-                             page.words[0].left, page.words[0].top, page.words[0].right,
-                             page.words[0].bottom),
-            0.8);
+  EXPECT_GE(
+      test::BoxOverlap(left, page.height - top, right, page.height - bottom, page.words[0].left,
+                       page.words[0].top, page.words[0].right, page.words[0].bottom),
+      0.8);
 
   if (test::HaveProgram("djvutxt") && test::HaveProgram("djvused")) {
     EXPECT_TRUE(Contains(RunCommand("djvutxt " + Quote(out)).out, "hidden under the picture"));
@@ -69,7 +69,8 @@ TEST(TextCliTest, BilevelPageSavedWithOcrIsSearchableEverywhere) {
 
 TEST(TextCliTest, OcrMistakesAreRefusedBeforeAnythingIsWritten) {
   test::TempDir dir;
-  test::WriteBytes(dir.file("tiny.pgm"), {'P', '5', ' ', '2', ' ', '1', ' ', '2', '5', '5', '\n', 0, 255});
+  test::WriteBytes(dir.file("tiny.pgm"),
+                   {'P', '5', ' ', '2', ' ', '1', ' ', '2', '5', '5', '\n', 0, 255});
   const std::string in = Quote(dir.file("tiny.pgm"));
   const test::CliResult missing =
       RunCli("convert " + in + " " + Quote(dir.file("a.djvu")) + " --ocr-lang eng+qqx");

@@ -21,8 +21,13 @@ TEST(DjvuTextTest, SeparatorsBecomeLineEndsAndParagraphsEmptyLines) {
   } cases[] = {
       {"", ""},
       {"Hello world ", "Hello world\n"},
-      {"one two\nthree\n\x1f" "four\n\x1f\x1d", "one two\nthree\n\nfour\n"},
-      {"a\x0b" "b\x1d" "c", "a\n\nb\n\nc\n"},
+      {"one two\nthree\n\x1f"
+       "four\n\x1f\x1d",
+       "one two\nthree\n\nfour\n"},
+      {"a\x0b"
+       "b\x1d"
+       "c",
+       "a\n\nb\n\nc\n"},
       {"\n\n\x1f  lead \n", "lead\n"},
       {"line one  \nline two", "line one\nline two\n"},
   };

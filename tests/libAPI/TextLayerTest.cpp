@@ -16,9 +16,8 @@ namespace {
 constexpr unsigned kWidth = 200, kHeight = 100;
 
 std::vector<unsigned char> BilevelPage() {
-  const TestMask mask(kWidth, kHeight, 300, [](unsigned x, unsigned y) {
-    return x > 20 && x < 60 && y > 20 && y < 40;
-  });
+  const TestMask mask(kWidth, kHeight, 300,
+                      [](unsigned x, unsigned y) { return x > 20 && x < 60 && y > 20 && y < 40; });
   std::vector<unsigned char> bytes;
   const djvu_encode_options options = djvu_encode_options_default();
   EXPECT_EQ(djvu_encode(&options, &mask.image, nullptr, AppendOutput, &bytes), 0);
@@ -33,12 +32,12 @@ djvu_text_zone Zone(int kind, int left, int bottom, int right, int top, std::str
 // Two paragraphs: "Hello world" over "again", then "bye".
 djvu_text_zone PageZones() {
   using W = std::vector<djvu_text_zone>;
-  const djvu_text_zone first = Zone(
-      DJVU_ZONE_PARAGRAPH, 10, 50, 150, 90, {},
-      W{Zone(DJVU_ZONE_LINE, 10, 70, 150, 90, {},
-             W{Zone(DJVU_ZONE_WORD, 10, 70, 60, 90, "Hello"),
-               Zone(DJVU_ZONE_WORD, 70, 70, 150, 90, "world")}),
-        Zone(DJVU_ZONE_LINE, 10, 50, 80, 65, {}, W{Zone(DJVU_ZONE_WORD, 10, 50, 80, 65, "again")})});
+  const djvu_text_zone first = Zone(DJVU_ZONE_PARAGRAPH, 10, 50, 150, 90, {},
+                                    W{Zone(DJVU_ZONE_LINE, 10, 70, 150, 90, {},
+                                           W{Zone(DJVU_ZONE_WORD, 10, 70, 60, 90, "Hello"),
+                                             Zone(DJVU_ZONE_WORD, 70, 70, 150, 90, "world")}),
+                                      Zone(DJVU_ZONE_LINE, 10, 50, 80, 65, {},
+                                           W{Zone(DJVU_ZONE_WORD, 10, 50, 80, 65, "again")})});
   const djvu_text_zone second = Zone(
       DJVU_ZONE_PARAGRAPH, 10, 10, 50, 30, {},
       W{Zone(DJVU_ZONE_LINE, 10, 10, 50, 30, {}, W{Zone(DJVU_ZONE_WORD, 10, 10, 50, 30, "bye")})});
@@ -81,7 +80,9 @@ TEST(TextLayerTest, WordsAndBoxesReadBackAfterThePageChunks) {
   EXPECT_EQ(text.words[1].bottom, 70);
   EXPECT_EQ(text.words[1].right, 150);
   EXPECT_EQ(text.words[1].top, 90);
-  EXPECT_EQ(text.text, "Hello world\nagain\n\x1f" "bye\n\x1f\x1d");
+  EXPECT_EQ(text.text,
+            "Hello world\nagain\n\x1f"
+            "bye\n\x1f\x1d");
 
   if (HaveProgram("djvutxt") && HaveProgram("djvused")) {
     const std::string path = Quote(dir.file("page.djvu"));

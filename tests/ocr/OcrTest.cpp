@@ -77,7 +77,8 @@ struct PixelCopy {
     image.xres = image.yres = static_cast<unsigned>(page.dpi);
     image.pixsize = colourBottomUp ? 3 : 1;
     image.rowsize = image.w * image.pixsize;
-    image.flags = DJVU_HAS_DPI | (colourBottomUp ? DJVU_BGR | DJVU_BOTTOMUP : DJVU_GRAY | DJVU_TOPDOWN);
+    image.flags =
+        DJVU_HAS_DPI | (colourBottomUp ? DJVU_BGR | DJVU_BOTTOMUP : DJVU_GRAY | DJVU_TOPDOWN);
     bytes.resize(static_cast<size_t>(image.rowsize) * image.h);
     for (unsigned y = 0; y < image.h; ++y) {
       const unsigned row = colourBottomUp ? image.h - 1 - y : y;
@@ -116,9 +117,9 @@ void ExpectRecognised(const TextPage& page, const RecognisedText& result, int sc
   for (size_t i = 0; i < words.size(); ++i) {
     EXPECT_EQ(words[i]->text, expected[i]);
     const TextPageWord& ink = page.words[i];
-    const double overlap =
-        BoxOverlap(words[i]->left, height - words[i]->top, words[i]->right, height - words[i]->bottom,
-                   ink.left * scale, ink.top * scale, ink.right * scale, ink.bottom * scale);
+    const double overlap = BoxOverlap(words[i]->left, height - words[i]->top, words[i]->right,
+                                      height - words[i]->bottom, ink.left * scale, ink.top * scale,
+                                      ink.right * scale, ink.bottom * scale);
     EXPECT_GE(overlap, 0.8) << expected[i];
   }
 }

@@ -76,9 +76,8 @@ TextPage RenderTextPage(const std::vector<std::string>& lines, int pointSize, in
       const QString text = QString::fromStdString(word);
       painter.drawText(x, baseline, text);
       const int advance = metrics.horizontalAdvance(text);
-      areas.push_back({QRect(x - 2, baseline - metrics.ascent() - 2, advance + 4,
-                             metrics.height() + 4),
-                       word});
+      areas.push_back(
+          {QRect(x - 2, baseline - metrics.ascent() - 2, advance + 4, metrics.height() + 4), word});
       x += advance + metrics.horizontalAdvance(' ');
     }
   }
@@ -106,7 +105,8 @@ void WritePnm(const TextPage& page, const std::string& path, bool bilevel) {
   for (int y = 0; y < page.height; ++y) {
     std::fill(row.begin(), row.end(), 0);
     for (int x = 0; x < page.width; ++x) {
-      if (page.gray[static_cast<size_t>(y) * page.width + x] < 128) row[x / 8] |= static_cast<char>(0x80 >> (x % 8));
+      if (page.gray[static_cast<size_t>(y) * page.width + x] < 128)
+        row[x / 8] |= static_cast<char>(0x80 >> (x % 8));
     }
     out.write(row.data(), stride);
   }
@@ -122,9 +122,10 @@ double BoxOverlap(int aLeft, int aTop, int aRight, int aBottom, int bLeft, int b
   const auto area = [](int l, int t, int r, int b) {
     return static_cast<double>(std::max(0, r - l)) * std::max(0, b - t);
   };
-  const double common = area(std::max(aLeft, bLeft), std::max(aTop, bTop),
-                             std::min(aRight, bRight), std::min(aBottom, bBottom));
-  const double both = area(aLeft, aTop, aRight, aBottom) + area(bLeft, bTop, bRight, bBottom) - common;
+  const double common = area(std::max(aLeft, bLeft), std::max(aTop, bTop), std::min(aRight, bRight),
+                             std::min(aBottom, bBottom));
+  const double both =
+      area(aLeft, aTop, aRight, aBottom) + area(bLeft, bTop, bRight, bBottom) - common;
   return both > 0 ? common / both : 0.0;
 }
 

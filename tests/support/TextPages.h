@@ -9,7 +9,8 @@ namespace leaf::test {
 
 struct TextPageWord {
   std::string text;
-  int left = 0, top = 0, right = 0, bottom = 0;  // ink box, from the top left, right/bottom exclusive
+  int left = 0, top = 0, right = 0,
+      bottom = 0;  // ink box, from the top left, right/bottom exclusive
 };
 
 struct TextPage {
