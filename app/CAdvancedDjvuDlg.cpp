@@ -15,15 +15,6 @@
 
 using namespace leaf;
 
-namespace {
-
-constexpr int kFilterLevelMin = -200;
-constexpr int kFilterLevelMax = 200;
-constexpr int kForebackMin = 0;
-constexpr int kForebackMax = 255;
-
-}  // namespace
-
 CAdvancedDjvuDlg::CAdvancedDjvuDlg(AppSettings& settings, bool bilevelImage, CUserPrompts& prompts,
                                    QWidget* parent)
     : CSettingsDialog(tr("DjVu Advanced Parameters"), QStringLiteral("AdvDjvuOptions.html"),
@@ -54,10 +45,10 @@ CAdvancedDjvuDlg::CAdvancedDjvuDlg(AppSettings& settings, bool bilevelImage, CUs
 
 QGroupBox* CAdvancedDjvuDlg::buildTextGroup() {
   auto* group = new QGroupBox(tr("Text encoding"), this);
-  lossless_ = KeyedCheckBox(tr("&Lossless mask"), "DjvuLossless", group);
-  aggressive_ = KeyedCheckBox(tr("Remove &noise"), "DjvuAggressive", group);
-  noThick_ = KeyedCheckBox(tr("No character thic&kening"), "DjvuNoThick", group);
-  textOnly_ = KeyedCheckBox(tr("Save &text only"), "DjvuTextOnly", group);
+  lossless_ = KeyedCheckBox(tr("&Lossless mask"), Setting("DjvuLossless"), group);
+  aggressive_ = KeyedCheckBox(tr("Remove &noise"), Setting("DjvuAggressive"), group);
+  noThick_ = KeyedCheckBox(tr("No character thic&kening"), Setting("DjvuNoThick"), group);
+  textOnly_ = KeyedCheckBox(tr("Save &text only"), Setting("DjvuTextOnly"), group);
   auto* layout = new QVBoxLayout(group);
   for (QCheckBox* box : {lossless_, aggressive_, noThick_, textOnly_}) layout->addWidget(box);
   return group;
@@ -65,8 +56,7 @@ QGroupBox* CAdvancedDjvuDlg::buildTextGroup() {
 
 QGroupBox* CAdvancedDjvuDlg::buildPhotoGroup() {
   photo_ = new QGroupBox(tr("Photo encoding"), this);
-  gamma_ = new CGammaField(photo_);
-  gamma_->setObjectName(QStringLiteral("DjvuPhotoGamma"));
+  gamma_ = new CGammaField(Setting("DjvuPhotoGamma"), photo_);
   auto* form = new QFormLayout(photo_);
   form->addRow(tr("Gamma correction"), gamma_);
   return photo_;
@@ -75,7 +65,7 @@ QGroupBox* CAdvancedDjvuDlg::buildPhotoGroup() {
 QGroupBox* CAdvancedDjvuDlg::buildUpsamplingGroup() {
   upsample_ = new QButtonGroup(this);
   return RadioGroupBox(
-      tr("Document upsampling"), "DjvuUpsample", *upsample_,
+      tr("Document upsampling"), Setting("DjvuUpsample"), *upsample_,
       {tr("&Automatic"), tr("Enlarge original &2x before saving"),
        tr("Enlarge original &3x before saving"), tr("Enlarge original &4x before saving")},
       this);
@@ -83,13 +73,11 @@ QGroupBox* CAdvancedDjvuDlg::buildUpsamplingGroup() {
 
 QGroupBox* CAdvancedDjvuDlg::buildMaskGroup() {
   auto* group = new QGroupBox(tr("Mask"), this);
-  noColorFilter_ = KeyedCheckBox(tr("No color &filter"), "DjvuNoColorFilter", group);
-  noSizeFilter_ = KeyedCheckBox(tr("No &size filter"), "DjvuNoSizeFilter", group);
-  noInvFilter_ = KeyedCheckBox(tr("No &inversion filter"), "DjvuNoInvFilter", group);
-  filterLevel_ = new CSliderField(kFilterLevelMin, kFilterLevelMax, 40, group);
-  filterLevel_->setObjectName(QStringLiteral("DjvuFilterLevel"));
-  foreback_ = new CSliderField(kForebackMin, kForebackMax, 25, group);
-  foreback_->setObjectName(QStringLiteral("DjvuForeback"));
+  noColorFilter_ = KeyedCheckBox(tr("No color &filter"), Setting("DjvuNoColorFilter"), group);
+  noSizeFilter_ = KeyedCheckBox(tr("No &size filter"), Setting("DjvuNoSizeFilter"), group);
+  noInvFilter_ = KeyedCheckBox(tr("No &inversion filter"), Setting("DjvuNoInvFilter"), group);
+  filterLevel_ = new CSliderField(Setting("DjvuFilterLevel"), 40, group);
+  foreback_ = new CSliderField(Setting("DjvuForeback"), 25, group);
   auto* form = new QFormLayout(group);
   form->addRow(noColorFilter_);
   form->addRow(noSizeFilter_);

@@ -17,10 +17,10 @@ CBatchSettingsDlg::CBatchSettingsDlg(AppSettings& settings,
                       parent),
       settings_(settings),
       format_(new COutputFormatGroup(tr("Batch output format"), this)) {
-  format_->setObjectName(QStringLiteral("LCSaveType"));
+  NameAfterSetting(format_, Setting("LCSaveType"));
   auto* output = new QGroupBox(tr("Batch output directory"), this);
   folder_ = new CFolderField(tr("Select batch output directory"), tr("&Browse"), prompts, output);
-  folder_->setObjectName(QStringLiteral("LCSaveDir"));
+  NameAfterSetting(folder_, Setting("LCSaveDir"));
   auto* outputLayout = new QVBoxLayout(output);
   outputLayout->addWidget(folder_);
 

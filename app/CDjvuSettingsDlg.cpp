@@ -17,14 +17,6 @@
 
 using namespace leaf;
 
-namespace {
-
-constexpr int kQualityMin = 20;
-constexpr int kQualityMax = 100;
-constexpr int kBackgroundResolutions[] = {25, 50, 100, 150, 200, 300};
-
-}  // namespace
-
 CDjvuSettingsDlg::CDjvuSettingsDlg(AppSettings& settings, DjvuDialogContext context,
                                    CUserPrompts& prompts, QWidget* parent)
     : CSettingsDialog(tr("DjVu Settings"), QStringLiteral("DjvuOptions.html"), prompts, parent),
@@ -36,7 +28,7 @@ CDjvuSettingsDlg::CDjvuSettingsDlg(AppSettings& settings, DjvuDialogContext cont
       new QLabel(tr("These settings are used when saving images to DjVu format"), this));
 
   auto* quick = new QGroupBox(tr("Quick set"), this);
-  quick->setObjectName(QStringLiteral("DjvuQuickSet"));
+  NameAfterSetting(quick, Setting("DjvuQuickSet"));
   auto* quickLayout = new QVBoxLayout(quick);
   quickLayout->addWidget(new QLabel(tr("Source is:"), quick));
   AddRadios(*quickSet_,
@@ -46,11 +38,10 @@ CDjvuSettingsDlg::CDjvuSettingsDlg(AppSettings& settings, DjvuDialogContext cont
   body->addWidget(quick);
 
   background_ = new QGroupBox(tr("DjVu background"), this);
-  quality_ = new CSliderField(kQualityMin, kQualityMax, 10, background_);
-  quality_->setObjectName(QStringLiteral("DjvuPhotoQty"));
+  quality_ = new CSliderField(Setting("DjvuPhotoQty"), 10, background_);
   resolution_ = new QComboBox(background_);
-  resolution_->setObjectName(QStringLiteral("DjvuPhotoRes"));
-  for (int dpi : kBackgroundResolutions) resolution_->addItem(QString::number(dpi), dpi);
+  NameAfterSetting(resolution_, Setting("DjvuPhotoRes"));
+  for (int dpi : Setting("DjvuPhotoRes").choices) resolution_->addItem(QString::number(dpi), dpi);
   auto* form = new QFormLayout(background_);
   form->addRow(tr("&Quality"), quality_);
   form->addRow(tr("Re&solution"), resolution_);

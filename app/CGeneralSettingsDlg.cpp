@@ -15,9 +15,6 @@ using namespace leaf;
 
 namespace {
 
-constexpr int kSlideDelayMin = 1;
-constexpr int kSlideDelayMax = 600;
-
 // The boxes in the order the dialog shows them, with their texts.
 struct AssociationBox {
   FileGroup group;
@@ -46,24 +43,23 @@ CGeneralSettingsDlg::CGeneralSettingsDlg(AppSettings& settings, CUserPrompts& pr
 QLayout* CGeneralSettingsDlg::buildWindowGroups() {
   auto* column = new QVBoxLayout;
   auto* window = new QGroupBox(tr("Auto fit window"), this);
-  windowFit_ = KeyedCheckBox(tr("&Fit window to image"), "WindowFit", window);
-  windowCenter_ = KeyedCheckBox(tr("C&enter window after fit"), "WindowCenter", window);
+  windowFit_ = KeyedCheckBox(tr("&Fit window to image"), Setting("WindowFit"), window);
+  windowCenter_ = KeyedCheckBox(tr("C&enter window after fit"), Setting("WindowCenter"), window);
   auto* windowLayout = new QVBoxLayout(window);
   windowLayout->addWidget(windowFit_);
   windowLayout->addWidget(windowCenter_);
   column->addWidget(window);
 
   imageFit_ = new QButtonGroup(this);
-  column->addWidget(RadioGroupBox(tr("Auto fit image"), "ImageFit", *imageFit_,
+  column->addWidget(RadioGroupBox(tr("Auto fit image"), Setting("ImageFit"), *imageFit_,
                                   {tr("Shrink to fit &width"), tr("Shrink to fit heigh&t"),
                                    tr("Shrink to fit width &and height"), tr("Do &not fit image")},
                                   this));
 
   auto* display = new QGroupBox(tr("DjVu && IW44 display"), this);
-  dither_ = KeyedCheckBox(tr("&Dither in low color displays"), "Dither", display);
-  fancyZoom_ = KeyedCheckBox(tr("Use fancy DjVu &zooming"), "FancyZoom", display);
-  displayGamma_ = new CGammaField(display);
-  displayGamma_->setObjectName(QStringLiteral("DisplayGamma"));
+  dither_ = KeyedCheckBox(tr("&Dither in low color displays"), Setting("Dither"), display);
+  fancyZoom_ = KeyedCheckBox(tr("Use fancy DjVu &zooming"), Setting("FancyZoom"), display);
+  displayGamma_ = new CGammaField(Setting("DisplayGamma"), display);
   auto* displayLayout = new QVBoxLayout(display);
   displayLayout->addWidget(dither_);
   displayLayout->addWidget(fancyZoom_);
@@ -94,15 +90,14 @@ QLayout* CGeneralSettingsDlg::buildOtherGroups() {
 
   printSize_ = new QButtonGroup(this);
   QGroupBox* printing =
-      RadioGroupBox(tr("Printing"), "PrintSize", *printSize_,
+      RadioGroupBox(tr("Printing"), Setting("PrintSize"), *printSize_,
                     {tr("Reproduce &original doc size"), tr("Reproduce &screen size")}, this);
-  shrinkPrint_ = KeyedCheckBox(tr("Shrink to fit &paper"), "ShrinkPrint", printing);
+  shrinkPrint_ = KeyedCheckBox(tr("Shrink to fit &paper"), Setting("ShrinkPrint"), printing);
   printing->layout()->addWidget(shrinkPrint_);
   column->addWidget(printing);
 
   auto* slides = new QGroupBox(tr("Slide show"), this);
-  slideDelay_ = new CRangeSpinBox(kSlideDelayMin, kSlideDelayMax, slides);
-  slideDelay_->setObjectName(QStringLiteral("SlideDelay"));
+  slideDelay_ = new CRangeSpinBox(Setting("SlideDelay"), slides);
   auto* delayLabel = new QLabel(tr("Delay in seconds:"), slides);
   delayLabel->setBuddy(slideDelay_);
   auto* slideLayout = new QHBoxLayout(slides);

@@ -12,11 +12,6 @@
 
 using namespace leaf;
 
-namespace {
-constexpr int kQualityMin = 20;
-constexpr int kQualityMax = 100;
-}  // namespace
-
 CIw44SettingsDlg::CIw44SettingsDlg(AppSettings& settings, CUserPrompts& prompts, QWidget* parent)
     : CSettingsDialog(tr("IW44 Settings"), QStringLiteral("IW44Options.html"), prompts, parent),
       settings_(settings),
@@ -24,17 +19,15 @@ CIw44SettingsDlg::CIw44SettingsDlg(AppSettings& settings, CUserPrompts& prompts,
   auto* body = new QVBoxLayout;
   body->addWidget(
       new QLabel(tr("These settings are used when saving images to IW44 format"), this));
-  quality_ = new CSliderField(kQualityMin, kQualityMax, 10, this);
-  quality_->setObjectName(QStringLiteral("Iw44PhotoQty"));
-  gamma_ = new CGammaField(this);
-  gamma_->setObjectName(QStringLiteral("Iw44PhotoGamma"));
+  quality_ = new CSliderField(Setting("Iw44PhotoQty"), 10, this);
+  gamma_ = new CGammaField(Setting("Iw44PhotoGamma"), this);
   auto* form = new QFormLayout;
   form->addRow(tr("Image &quality"), quality_);
   form->addRow(tr("&Gamma correction"), gamma_);
   body->addLayout(form);
 
   body->addWidget(RadioGroupBox(
-      tr("Color encoding:"), "Iw44Crcb", *crcb_,
+      tr("Color encoding:"), Setting("Iw44Crcb"), *crcb_,
       {tr("H&alf color encoding"), tr("&Full color encoding"), tr("&Eliminate all color")}, this));
   setBody(body);
 

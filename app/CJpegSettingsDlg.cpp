@@ -13,34 +13,27 @@
 
 using namespace leaf;
 
-namespace {
-constexpr int kPercentMin = 0;
-constexpr int kPercentMax = 100;
-}  // namespace
-
 CJpegSettingsDlg::CJpegSettingsDlg(AppSettings& settings, CUserPrompts& prompts, QWidget* parent)
     : CSettingsDialog(tr("JPEG Settings"), QStringLiteral("JpegOptions.html"), prompts, parent),
       settings_(settings),
       encodeDct_(new QButtonGroup(this)),
       decodeDct_(new QButtonGroup(this)) {
   auto* encoding = new QGroupBox(tr("Encoding"), this);
-  quality_ = new CSliderField(kPercentMin, kPercentMax, 10, encoding);
-  quality_->setObjectName(QStringLiteral("JpegQty"));
-  smoothing_ = new CSliderField(kPercentMin, kPercentMax, 10, encoding);
-  smoothing_->setObjectName(QStringLiteral("JpegSmooth"));
-  optimize_ = KeyedCheckBox(tr("Optimize &Huffman tables"), "JpegOptHuff", encoding);
+  quality_ = new CSliderField(Setting("JpegQty"), 10, encoding);
+  smoothing_ = new CSliderField(Setting("JpegSmooth"), 10, encoding);
+  optimize_ = KeyedCheckBox(tr("Optimize &Huffman tables"), Setting("JpegOptHuff"), encoding);
   auto* form = new QFormLayout(encoding);
   form->addRow(tr("JPEG &quality value"), quality_);
   form->addRow(tr("S&moothing"), smoothing_);
   form->addRow(optimize_);
-  form->addRow(RadioGroupBox(tr("DCT method:"), "JpegEncodeDCT", *encodeDct_,
+  form->addRow(RadioGroupBox(tr("DCT method:"), Setting("JpegEncodeDCT"), *encodeDct_,
                              {tr("&Accurate integer"), tr("&Fast integer"), tr("Floating &point")},
                              encoding));
 
   auto* decoding = new QGroupBox(tr("Decoding"), this);
   auto* decodingLayout = new QVBoxLayout(decoding);
   decodingLayout->addWidget(RadioGroupBox(
-      tr("DCT method:"), "JpegDecodeDCT", *decodeDct_,
+      tr("DCT method:"), Setting("JpegDecodeDCT"), *decodeDct_,
       {tr("Acc&urate integer"), tr("Fa&st integer"), tr("F&loating point")}, decoding));
   decodingLayout->addStretch(1);
 

@@ -24,15 +24,15 @@ CSweeperOptionsDlg::CSweeperOptionsDlg(AppSettings& settings,
     : CSettingsDialog(tr("Sweeper Options"), QStringLiteral("SweepOptions.html"), prompts, parent),
       settings_(settings),
       format_(new COutputFormatGroup(tr("Output format"), this)) {
-  format_->setObjectName(QStringLiteral("SweepSaveType"));
+  NameAfterSetting(format_, Setting("SweepSaveType"));
   auto* folders = new QGroupBox(tr("Directories"), this);
   const QString browse = tr("Browse...");
   input_ = new CFolderField(tr("Select sweeper input directory"), browse, prompts, folders);
-  input_->setObjectName(QStringLiteral("SweepOpenDir"));
+  NameAfterSetting(input_, Setting("SweepOpenDir"));
   output_ = new CFolderField(tr("Select sweeper output directory"), browse, prompts, folders);
-  output_->setObjectName(QStringLiteral("SweepSaveDir"));
+  NameAfterSetting(output_, Setting("SweepSaveDir"));
   archive_ = new CFolderField(tr("Select sweeper archive directory"), browse, prompts, folders);
-  archive_->setObjectName(QStringLiteral("SweepArchiveDir"));
+  NameAfterSetting(archive_, Setting("SweepArchiveDir"));
   auto* folderLayout = new QVBoxLayout(folders);
   const std::pair<QString, CFolderField*> rows[] = {
       {tr("&Input directory"), input_},

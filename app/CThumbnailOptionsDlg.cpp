@@ -54,7 +54,7 @@ CThumbnailOptionsDlg::CThumbnailOptionsDlg(AppSettings& settings, CUserPrompts& 
 
   auto* output = new QGroupBox(tr("Batch output directory"), this);
   folder_ = new CFolderField(tr("Select batch output directory"), tr("&Browse"), prompts, output);
-  folder_->setObjectName(QStringLiteral("LCSaveDir"));
+  NameAfterSetting(folder_, Setting("LCSaveDir"));
   auto* outputLayout = new QVBoxLayout(output);
   outputLayout->addWidget(folder_);
 

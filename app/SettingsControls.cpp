@@ -120,14 +120,25 @@ bool CSliderField::check(CUserPrompts& prompts) {
   return CheckWhole(prompts, value(), minimum_, maximum_, edit_);
 }
 
+CSliderField::CSliderField(const leaf::SettingDescription& setting, int tickInterval,
+                           QWidget* parent)
+    : CSliderField(setting.lowest(), setting.highest(), tickInterval, parent) {
+  NameAfterSetting(this, setting);
+}
+
 // ----- CGammaField -----
 
-CGammaField::CGammaField(QWidget* parent)
-    : QWidget(parent), slider_(new QSlider(Qt::Horizontal, this)), edit_(NumberEdit(this)) {
-  LayOutSliderField(this, slider_, edit_, 0, static_cast<int>(kMaximum * kGammaSliderScale),
+CGammaField::CGammaField(const leaf::SettingDescription& setting, QWidget* parent)
+    : QWidget(parent),
+      minimum_(setting.minimum),
+      maximum_(setting.maximum),
+      slider_(new QSlider(Qt::Horizontal, this)),
+      edit_(NumberEdit(this)) {
+  NameAfterSetting(this, setting);
+  LayOutSliderField(this, slider_, edit_, 0, static_cast<int>(maximum_ * kGammaSliderScale),
                     kGammaSliderScale);
   // A gamma read from the slider is never below the smallest one.
-  const int lowest = static_cast<int>(std::lround(kMinimum * kGammaSliderScale));
+  const int lowest = static_cast<int>(std::lround(minimum_ * kGammaSliderScale));
   connect(slider_, &QSlider::valueChanged, this, [this, lowest](int value) {
     if (value < lowest) {
       slider_->setValue(lowest);
@@ -139,7 +150,7 @@ CGammaField::CGammaField(QWidget* parent)
     if (const std::optional<double> typed = ParseNumber(text)) {
       const QSignalBlocker quiet(slider_);
       slider_->setValue(static_cast<int>(
-          std::lround(std::clamp(*typed, kMinimum, kMaximum) * kGammaSliderScale)));
+          std::lround(std::clamp(*typed, minimum_, maximum_) * kGammaSliderScale)));
     }
   });
 }
@@ -147,7 +158,7 @@ CGammaField::CGammaField(QWidget* parent)
 void CGammaField::setValue(double gamma) {
   const QSignalBlocker quiet(slider_);
   slider_->setValue(
-      static_cast<int>(std::lround(std::clamp(gamma, kMinimum, kMaximum) * kGammaSliderScale)));
+      static_cast<int>(std::lround(std::clamp(gamma, minimum_, maximum_) * kGammaSliderScale)));
   edit_->setText(GammaText(gamma));
 }
 
@@ -157,14 +168,14 @@ bool CGammaField::valid() const {
   const std::optional<double> gamma = value();
   // The stored gamma is a float: 0.1 shown again must not fail against the double 0.1.
   const double tolerance = 1e-6;
-  return gamma && *gamma >= kMinimum - tolerance && *gamma <= kMaximum + tolerance;
+  return gamma && *gamma >= minimum_ - tolerance && *gamma <= maximum_ + tolerance;
 }
 
 bool CGammaField::check(CUserPrompts& prompts) {
   if (valid()) return true;
   Refuse(prompts,
          tr("Please enter a number between %1 and %2.")
-             .arg(QString::number(kMinimum, 'f', 1), QString::number(kMaximum, 'f', 1)),
+             .arg(QString::number(minimum_, 'f', 1), QString::number(maximum_, 'f', 1)),
          edit_);
   return false;
 }
@@ -184,6 +195,11 @@ CRangeSpinBox::CRangeSpinBox(int minimum, int maximum, QWidget* parent)
   setKeyboardTracking(false);
   const QFontMetrics metrics(font());
   setMinimumWidth(metrics.horizontalAdvance(QString::number(maximum) + QStringLiteral("000")) + 30);
+}
+
+CRangeSpinBox::CRangeSpinBox(const leaf::SettingDescription& setting, QWidget* parent)
+    : CRangeSpinBox(setting.lowest(), setting.highest(), parent) {
+  NameAfterSetting(this, setting);
 }
 
 std::optional<int> CRangeSpinBox::typedValue() const { return ParseWhole(lineEdit()->text()); }
@@ -288,18 +304,24 @@ void AddRadios(QButtonGroup& group, const QStringList& texts, QWidget* parent, Q
   }
 }
 
-QGroupBox* RadioGroupBox(const QString& title, const char* key, QButtonGroup& group,
-                         const QStringList& texts, QWidget* parent) {
+QGroupBox* RadioGroupBox(const QString& title, const leaf::SettingDescription& setting,
+                         QButtonGroup& group, const QStringList& texts, QWidget* parent) {
+  Q_ASSERT(setting.lowest() == 0 && setting.highest() == texts.size() - 1);
   auto* box = new QGroupBox(title, parent);
-  box->setObjectName(QString::fromLatin1(key));
+  NameAfterSetting(box, setting);
   AddRadios(group, texts, box, new QVBoxLayout(box));
   return box;
 }
 
-QCheckBox* KeyedCheckBox(const QString& text, const char* key, QWidget* parent) {
+QCheckBox* KeyedCheckBox(const QString& text, const leaf::SettingDescription& setting,
+                         QWidget* parent) {
   auto* box = new QCheckBox(text, parent);
-  box->setObjectName(QString::fromLatin1(key));
+  NameAfterSetting(box, setting);
   return box;
+}
+
+void NameAfterSetting(QWidget* control, const leaf::SettingDescription& setting) {
+  control->setObjectName(QString::fromLatin1(setting.key));
 }
 
 int CheckedId(const QButtonGroup& group) { return group.checkedId(); }

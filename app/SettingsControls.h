@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "SettingsTable.h"
+
 class CUserPrompts;
 class QAbstractButton;
 class QButtonGroup;
@@ -27,6 +29,9 @@ class CSliderField : public QWidget {
 
  public:
   CSliderField(int minimum, int maximum, int tickInterval, QWidget* parent = nullptr);
+  // The range of the setting, and named after its key.
+  CSliderField(const leaf::SettingDescription& setting, int tickInterval,
+               QWidget* parent = nullptr);
 
   void setValue(int value);
   // The typed number; none when the field holds no whole number.
@@ -47,16 +52,14 @@ class CSliderField : public QWidget {
   QLineEdit* edit_;
 };
 
-// A gamma: the slider holds gamma x 100 (0..1000, a tick every 1.0), the
-// field the number. Values below the smallest gamma move the slider to it.
+// A gamma setting: the slider holds gamma x 100 (0 up to the largest gamma,
+// a tick every 1.0), the field the number. Values below the smallest gamma
+// move the slider to it. Named after the setting's key.
 class CGammaField : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr double kMinimum = 0.1;
-  static constexpr double kMaximum = 10.0;
-
-  explicit CGammaField(QWidget* parent = nullptr);
+  explicit CGammaField(const leaf::SettingDescription& setting, QWidget* parent = nullptr);
 
   void setValue(double gamma);
   std::optional<double> value() const;
@@ -65,8 +68,11 @@ class CGammaField : public QWidget {
 
   QSlider* slider() const { return slider_; }
   QLineEdit* edit() const { return edit_; }
+  double minimum() const { return minimum_; }
+  double maximum() const { return maximum_; }
 
  private:
+  double minimum_, maximum_;
   QSlider* slider_;
   QLineEdit* edit_;
 };
@@ -78,6 +84,8 @@ class CRangeSpinBox : public QSpinBox {
 
  public:
   CRangeSpinBox(int minimum, int maximum, QWidget* parent = nullptr);
+  // The range of the setting, and named after its key.
+  explicit CRangeSpinBox(const leaf::SettingDescription& setting, QWidget* parent = nullptr);
 
   std::optional<int> typedValue() const;
   bool valid() const;
@@ -143,13 +151,16 @@ class COutputFormatGroup : public QGroupBox {
 };
 
 // Radio buttons with the ids 0, 1, ... in the order of their texts, added
-// to a layout; or in a group box of their own, named after the profile key
-// they show.
+// to a layout; or in a group box of their own, named after the setting they
+// show, one radio for each value of its range.
 void AddRadios(QButtonGroup& group, const QStringList& texts, QWidget* parent, QLayout* layout);
-QGroupBox* RadioGroupBox(const QString& title, const char* key, QButtonGroup& group,
-                         const QStringList& texts, QWidget* parent);
-// A check box named after the profile key it shows.
-QCheckBox* KeyedCheckBox(const QString& text, const char* key, QWidget* parent);
+QGroupBox* RadioGroupBox(const QString& title, const leaf::SettingDescription& setting,
+                         QButtonGroup& group, const QStringList& texts, QWidget* parent);
+// A check box named after the setting it shows.
+QCheckBox* KeyedCheckBox(const QString& text, const leaf::SettingDescription& setting,
+                         QWidget* parent);
+// Names a control after the setting it shows, so that it can be found by its key.
+void NameAfterSetting(QWidget* control, const leaf::SettingDescription& setting);
 
 // A radio group's checked id, or -1; and checking one id (-1: none).
 int CheckedId(const QButtonGroup& group);

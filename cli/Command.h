@@ -24,6 +24,7 @@ struct Command {
   const char* summary;
   std::string (*usage)();  // full help text
   int (*run)(Context& context, Args& args);
+  std::string (*makeUsage)() = nullptr;
 };
 
 int RunInfo(Context& context, Args& args);

@@ -4,6 +4,7 @@
 
 #include "Command.h"
 #include "ConvertOptions.h"
+#include "SettingOptions.h"
 #include "app/SaveParameters.h"
 #include "formats/AtomicFile.h"
 #include "formats/DjvuBookWriter.h"
@@ -164,10 +165,15 @@ std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& gro
   while (!args.empty()) {
     const std::string item = args.next();
     if (item.size() > 1 && item[0] == '-') {
-      const ConvertOption* option = FindConvertOption(groups, item);
-      if (!option) throw UsageError(command + ": unknown option " + item);
-      const std::string value = option->valueName ? args.valueFor(item) : std::string();
-      option->apply(job, item, value);
+      std::string name = item, value;
+      const bool inlineValue = SplitOptionValue(item, name, value);
+      const ConvertOption* option = FindConvertOption(groups, name);
+      if (!option) throw UsageError(command + ": unknown option " + name);
+      if (inlineValue && !option->valueName && !option->setting) {
+        throw UsageError(name + " takes no value");
+      }
+      if (!inlineValue && option->valueName) value = args.valueFor(name);
+      option->apply(job, name, value);
     } else {
       positional.push_back(item);
     }
@@ -190,15 +196,8 @@ std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups) {
   for (const ConvertOptionGroup& group : groups) {
     text << "\n" << group.title << " options:\n";
     for (const ConvertOption& option : group.options) {
-      std::string head = std::string("  ") + option.name;
-      if (option.valueName) head += std::string(" ") + option.valueName;
-      text << head;
-      if (head.size() < 30) {
-        text << std::string(30 - head.size(), ' ');
-      } else {
-        text << "\n" << std::string(30, ' ');
-      }
-      text << option.help << "\n";
+      text << HelpLine(option.name, option.valueName,
+                       option.setting ? SettingOptionHelp(*option.setting) : option.help);
     }
   }
   return text.str();
@@ -210,7 +209,8 @@ std::string ConvertUsage() {
           "Reads IN, applies the editing options in the order given and writes OUT.\n"
           "Several inputs, or --all-pages, make one DjVu document of all their pages,\n"
           "encoded in parallel and written in order.\n"
-          "Settings not given as options come from the settings file.\n";
+          "Settings not given as options come from the settings file; a switch is\n"
+          "turned on by its option alone and set with --option=0 or --option=1.\n";
   text << OptionHelp(ConvertOptionGroups());
   return text.str();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "Args.h"
 #include "app/AppSettings.h"
 #include "app/SaveParameters.h"
+#include "app/SettingsTable.h"
 #include "formats/ImageFiles.h"
 #include "image/DibImage.h"
 #include "ocr/PageRecognition.h"
@@ -66,6 +68,8 @@ struct ConvertOption {
   const char* help;
   // Applies the option; throws UsageError for a bad value.
   void (*apply)(ConvertJob& job, const std::string& option, const std::string& value);
+  // The setting an option of the settings table sets (its help is made from it).
+  const SettingDescription* setting = nullptr;
 };
 
 struct ConvertOptionGroup {
@@ -90,6 +94,9 @@ std::string OptionHelp(const std::vector<ConvertOptionGroup>& groups);
 
 // Every group, in the order the help lists them.
 std::vector<ConvertOptionGroup> ConvertOptionGroups();
+
+// The options of the settings that a conversion uses, of these sections.
+std::vector<ConvertOption> SettingConvertOptions(std::initializer_list<std::string_view> sections);
 
 // The option groups, one per file.
 std::span<const ConvertOption> GeneralConvertOptions();

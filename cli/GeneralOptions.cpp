@@ -1,6 +1,8 @@
+#include <iterator>
+#include <vector>
+
 #include "Args.h"
 #include "ConvertOptions.h"
-#include "image/PixelLimit.h"
 
 namespace leaf::cli {
 
@@ -33,10 +35,6 @@ void ApplyProgress(ConvertJob& job, const std::string&, const std::string&) {
   job.showProgress = true;
 }
 
-void ApplyMaxMegapixels(ConvertJob& job, const std::string& option, const std::string& value) {
-  job.settings.maxMegapixels = ParseInt(option, value, 1, kLargestMegapixelLimit);
-}
-
 void ApplyStrict(ConvertJob& job, const std::string&, const std::string&) { job.strict = true; }
 
 void ApplyForce(ConvertJob& job, const std::string&, const std::string&) { job.force = true; }
@@ -55,15 +53,21 @@ const ConvertOption kOptions[] = {
     {"--jobs", "N", "pages of a document encoded at once (default: the number of cores)",
      ApplyJobs},
     {"--progress", nullptr, "print what the writer is doing, with percentages", ApplyProgress},
-    {"--max-megapixels", "N",
-     "refuse pictures larger than N megapixels (default: MaxMegapixels of the settings, 700)",
-     ApplyMaxMegapixels},
     {"--strict", nullptr, "treat a warning about a damaged input file as a failure", ApplyStrict},
     {"--force", nullptr, "replace OUT even when it is write-protected", ApplyForce},
 };
 
 }  // namespace
 
-std::span<const ConvertOption> GeneralConvertOptions() { return kOptions; }
+std::span<const ConvertOption> GeneralConvertOptions() {
+  // The general settings a conversion takes (the pixel limit) come from the
+  // settings table.
+  static const std::vector<ConvertOption> options = [] {
+    std::vector<ConvertOption> all(std::begin(kOptions), std::end(kOptions));
+    for (ConvertOption& option : SettingConvertOptions({"General"})) all.push_back(option);
+    return all;
+  }();
+  return options;
+}
 
 }  // namespace leaf::cli

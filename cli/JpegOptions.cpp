@@ -6,18 +6,6 @@ namespace leaf::cli {
 
 namespace {
 
-void ApplyQuality(ConvertJob& job, const std::string& option, const std::string& value) {
-  job.settings.jpegQty = ParseInt(option, value, 0, 100);
-}
-
-void ApplySmoothing(ConvertJob& job, const std::string& option, const std::string& value) {
-  job.settings.jpegSmooth = ParseInt(option, value, 0, 100);
-}
-
-void ApplyOptimize(ConvertJob& job, const std::string& option, const std::string& value) {
-  job.settings.jpegOptHuff = ParseInt(option, value, 0, 1);
-}
-
 // The DCT method by name or by libjpeg's number; it serves decoding and coding.
 void ApplyDct(ConvertJob& job, const std::string& option, const std::string& value) {
   int method;
@@ -28,7 +16,8 @@ void ApplyDct(ConvertJob& job, const std::string& option, const std::string& val
   } else if (value == "float") {
     method = kJpegDctFloat;
   } else {
-    method = ParseInt(option, value, kJpegDctAccurate, kJpegDctFloat);
+    constexpr const SettingDescription& methods = Setting("JpegEncodeDCT");
+    method = ParseInt(option, value, methods.lowest(), methods.highest());
   }
   job.settings.jpegEncodeDct = method;
   job.settings.jpegDecodeDct = method;
@@ -38,18 +27,21 @@ void ApplyDisplayDepth(ConvertJob& job, const std::string& option, const std::st
   job.read.depth = ParseInt(option, value, 1, 24);
 }
 
-const ConvertOption kOptions[] = {
-    {"--jpeg-quality", "N", "JPEG quality 0..100 (settings: JpegQty)", ApplyQuality},
-    {"--jpeg-smooth", "N", "JPEG smoothing 0..100 (settings: JpegSmooth)", ApplySmoothing},
-    {"--jpeg-optimize", "0|1", "optimal Huffman tables (settings: JpegOptHuff)", ApplyOptimize},
-    {"--jpeg-dct", "METHOD",
-     "JPEG DCT method: accurate, fast, float (JpegDecodeDCT, JpegEncodeDCT)", ApplyDct},
-    {"--display-depth", "BITS", "below 24, a colour JPEG is read as 256 colours (default 24)",
-     ApplyDisplayDepth},
-};
+std::vector<ConvertOption> JpegOptions() {
+  std::vector<ConvertOption> options = SettingConvertOptions({"JPEG"});
+  options.push_back({"--jpeg-dct", "METHOD",
+                     "JPEG DCT method of reading and writing: accurate, fast, float", ApplyDct});
+  options.push_back({"--display-depth", "BITS",
+                     "below 24, a colour JPEG is read as 256 colours (default 24)",
+                     ApplyDisplayDepth});
+  return options;
+}
 
 }  // namespace
 
-std::span<const ConvertOption> JpegConvertOptions() { return kOptions; }
+std::span<const ConvertOption> JpegConvertOptions() {
+  static const std::vector<ConvertOption> options = JpegOptions();
+  return options;
+}
 
 }  // namespace leaf::cli

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "SettingOptions.h"
 #include "app/SaveParameters.h"
 #include "formats/DjvuWriter.h"
 #include "formats/ImageFiles.h"
@@ -18,21 +19,74 @@ namespace leaf::cli {
 
 namespace {
 
-const char kMaskUsage[] =
-    "usage: leafsmith-cli mask IN OUT.pbm [options]\n\n"
-    "Finds the foreground/background mask that saving IN as DjVu would use and\n"
-    "writes it as a PBM file, black = foreground. Options not given come from the\n"
-    "settings file (DjvuFilterLevel, DjvuForeback, DjvuNoColorFilter,\n"
-    "DjvuNoSizeFilter, DjvuNoInvFilter).\n\n"
-    "Options:\n"
-    "  --page N           the page of a multipage file (1 = first, the default)\n"
-    "  --filter-level N   -200..200: larger keeps more marks in the mask\n"
-    "  --foreback N       0..255: above 0 the page is split into two tonal halves\n"
-    "                     at this gray level and each half is searched\n"
-    "  --no-color-filter  switch the colour filter off\n"
-    "  --no-size-filter   switch the size filter off\n"
-    "  --no-inv-filter    no light-on-dark marks, no rejection of dark regions\n"
-    "                     (with all three filters off the mask is unfiltered)\n";
+// The settings of the mask finder, which the mask command takes as options.
+constexpr const char* kMaskSettings[] = {"DjvuFilterLevel", "DjvuForeback", "DjvuNoColorFilter",
+                                         "DjvuNoSizeFilter", "DjvuNoInvFilter"};
+
+const SettingDescription* MaskSetting(const std::string& option) {
+  const SettingDescription* setting = FindSettingOption(option);
+  if (!setting) return nullptr;
+  for (const char* key : kMaskSettings) {
+    if (std::string_view(key) == setting->key) return setting;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string MaskUsage() {
+  std::string text =
+      "usage: leafsmith-cli mask IN OUT.pbm [options]\n\n"
+      "Finds the foreground/background mask that saving IN as DjVu would use and\n"
+      "writes it as a PBM file, black = foreground. Options not given come from the\n"
+      "settings file. With all three filters off the mask is unfiltered; a foreback\n"
+      "level above 0 splits the page into two tonal halves at that gray level and\n"
+      "searches each.\n\n"
+      "Options:\n";
+  text += HelpLine("--page", "N", "the page of a multipage file (1 = first, the default)");
+  for (const char* key : kMaskSettings) {
+    const SettingDescription& s = *FindSetting(key);
+    text += HelpLine(s.option, SettingValueName(s), SettingOptionHelp(s));
+  }
+  return text + kReadOptionsHelp + kWriteOptionsHelp;
+}
+
+namespace {
+
+struct MaskJob {
+  std::string input, output;
+  int page = 0;
+  djvu_mask_options options{};
+};
+
+MaskJob ParseMask(Context& context, Args& args) {
+  // The record the application fills when it saves a page as DjVu.
+  MaskJob job;
+  AppSettings settings = context.settings;
+  std::vector<std::string> positional;
+  while (!args.empty()) {
+    const std::string item = args.next();
+    std::string name = item, value;
+    const bool inlineValue = SplitOptionValue(item, name, value);
+    if (item == "--page") {
+      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
+    } else if (const SettingDescription* setting = MaskSetting(name)) {
+      if (!inlineValue && SettingValueName(*setting)) value = args.valueFor(name);
+      ApplySettingOption(*setting, name, value, settings);
+    } else if (ApplyCommonOption(context, item, args, true)) {
+      continue;
+    } else if (item.size() > 1 && item[0] == '-') {
+      throw UsageError("mask: unknown option " + item);
+    } else {
+      positional.push_back(item);
+    }
+  }
+  job.options = SaveParametersFor(settings).djvu.mask;
+  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
+  job.input = positional[0];
+  job.output = positional[1];
+  return job;
+}
 
 // The mask (records with bit 7 set for black) as a 1-bit image, palette
 // entry 0 white, ready for the PBM writer.
@@ -63,47 +117,6 @@ bool MaskAsImage(const djvu_run_image& mask, DibImage& image) {
 }
 
 }  // namespace
-
-std::string MaskUsage() { return std::string(kMaskUsage) + kReadOptionsHelp + kWriteOptionsHelp; }
-
-struct MaskJob {
-  std::string input, output;
-  int page = 0;
-  djvu_mask_options options{};
-};
-
-MaskJob ParseMask(Context& context, Args& args) {
-  // The record the application fills when it saves a page as DjVu.
-  MaskJob job;
-  job.options = SaveParametersFor(context.settings).djvu.mask;
-  std::vector<std::string> positional;
-  while (!args.empty()) {
-    const std::string item = args.next();
-    if (item == "--page") {
-      job.page = ParseInt(item, args.valueFor(item), 1, 65535) - 1;
-    } else if (item == "--filter-level") {
-      job.options.filter_level = ParseInt(item, args.valueFor(item), -200, 200);
-    } else if (item == "--foreback") {
-      job.options.multi_forback = ParseInt(item, args.valueFor(item), 0, 255);
-    } else if (item == "--no-color-filter") {
-      job.options.flags |= NO_COLOR_FILTER;
-    } else if (item == "--no-size-filter") {
-      job.options.flags |= NO_SIZE_FILTER;
-    } else if (item == "--no-inv-filter") {
-      job.options.flags |= NO_INV_FILTER;
-    } else if (ApplyCommonOption(context, item, args, true)) {
-      continue;
-    } else if (item.size() > 1 && item[0] == '-') {
-      throw UsageError("mask: unknown option " + item);
-    } else {
-      positional.push_back(item);
-    }
-  }
-  if (positional.size() != 2) throw UsageError("mask needs an input and an output file");
-  job.input = positional[0];
-  job.output = positional[1];
-  return job;
-}
 
 int RunMask(Context& context, Args& args) {
   const MaskJob job = ParseMask(context, args);

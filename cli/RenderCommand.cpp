@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "app/SaveParameters.h"
+#include "app/SettingsTable.h"
 #include "formats/DjvuReader.h"
 #include "formats/ImageFiles.h"
 #include "image/Messages.h"
@@ -59,7 +60,8 @@ int RunRender(Context& context, Args& args) {
     } else if (item == "--depth") {
       options.depth = ParseInt(item, args.valueFor(item), 1, 24);
     } else if (item == "--gamma") {
-      options.gamma = ParseDouble(item, args.valueFor(item), 0.1, 10.0);
+      constexpr const SettingDescription& display = Setting("DisplayGamma");
+      options.gamma = ParseDouble(item, args.valueFor(item), display.minimum, display.maximum);
     } else if (ApplyCommonOption(context, item, args, true)) {
       continue;
     } else if (item.size() > 1 && item[0] == '-') {

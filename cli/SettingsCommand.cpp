@@ -1,44 +1,59 @@
 #include <cstdio>
+#include <sstream>
 
 #include "Command.h"
+#include "SettingOptions.h"
 
 namespace leaf::cli {
 
+std::string SettingsUsage() {
+  std::ostringstream text;
+  text << "usage: leafsmith-cli settings [--write] [SETTING OPTIONS]\n\n"
+          "Shows which settings file is in use and the values read from it, after\n"
+          "the options given have changed them. --write writes every setting back to\n"
+          "that file (making a complete file with the defaults when none exists).\n"
+          "A switch is turned on by its option alone and set with --option=0 or 1.\n";
+  const char* section = "";
+  for (const SettingDescription& s : kSettings) {
+    if (std::string_view(section) != s.section) {
+      section = s.section;
+      text << "\n[" << section << "]\n";
+    }
+    text << HelpLine(s.option, SettingValueName(s), SettingOptionHelp(s));
+  }
+  return text.str();
+}
+
 namespace {
 
-const char kSettingsUsage[] =
-    "usage: leafsmith-cli settings [--write]\n\n"
-    "Shows which settings file is in use and the values read from it.\n"
-    "--write writes every setting back to that file (making a complete file\n"
-    "with the defaults when none exists).\n";
-
-void PrintSettings(const AppSettings& s) {
-  std::printf("DjVu: quality %d, background %d dpi, gamma %.1f, filter level %d, foreback %d,\n",
-              s.djvuPhotoQty, s.djvuPhotoRes, s.djvuPhotoGamma, s.djvuFilterLevel, s.djvuForeback);
-  std::printf("      no thickening %d, lossless %d, aggressive %d, text only %d, upsample %d,\n",
-              s.djvuNoThick, s.djvuLossless, s.djvuAggressive, s.djvuTextOnly, s.djvuUpsample);
-  std::printf("      no colour filter %d, no inversion filter %d, no size filter %d\n",
-              s.djvuNoColorFilter, s.djvuNoInvFilter, s.djvuNoSizeFilter);
-  std::printf("IW44: quality %d, colour %d, gamma %.1f\n", s.iw44PhotoQty, s.iw44Crcb,
-              s.iw44PhotoGamma);
-  std::printf("JPEG: quality %d, smoothing %d, optimise %d, DCT encode %d decode %d\n", s.jpegQty,
-              s.jpegSmooth, s.jpegOptHuff, s.jpegEncodeDct, s.jpegDecodeDct);
-  std::printf("Display gamma %.1f, fancy zoom %d, dither %d\n", s.displayGamma, s.fancyZoom,
-              s.dither);
-  std::printf("Sweep: %s -> %s (archive %s), type %d\n", s.sweepOpenDir.c_str(),
-              s.sweepSaveDir.c_str(), s.sweepArchiveDir.c_str(), s.sweepSaveType);
+void PrintSettings(const AppSettings& settings) {
+  const char* section = "";
+  for (const SettingDescription& s : kSettings) {
+    if (std::string_view(section) != s.section) {
+      section = s.section;
+      std::printf("[%s]\n", section);
+    }
+    std::printf("%s=%s\n", s.key, SettingValueText(s, settings).c_str());
+  }
 }
 
 }  // namespace
 
-std::string SettingsUsage() { return kSettingsUsage; }
 
 int RunSettings(Context& context, Args& args) {
   bool write = false;
   while (!args.empty()) {
     const std::string item = args.next();
-    if (item != "--write") throw UsageError("settings: unknown argument " + item);
-    write = true;
+    if (item == "--write") {
+      write = true;
+      continue;
+    }
+    std::string name = item, value;
+    const bool inlineValue = SplitOptionValue(item, name, value);
+    const SettingDescription* setting = FindSettingOption(name);
+    if (!setting) throw UsageError("settings: unknown argument " + item);
+    if (!inlineValue && SettingValueName(*setting)) value = args.valueFor(name);
+    ApplySettingOption(*setting, name, value, context.settings);
   }
   std::printf("Settings file: %s\n", context.settingsPath.c_str());
   PrintSettings(context.settings);

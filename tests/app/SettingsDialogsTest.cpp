@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +30,7 @@
 #include "app/CThumbnailOptionsDlg.h"
 #include "app/DjvuQuickSet.h"
 #include "app/SettingsControls.h"
+#include "app/SettingsTable.h"
 #include "app/SweepDirectories.h"
 #include "formats/SaveImageFile.h"
 #include "tests/support/Fixtures.h"
@@ -228,7 +230,7 @@ TEST_F(SettingsDialogTest, ValuesOutOfRangeAreRefused) {
 }
 
 TEST_F(SettingsDialogTest, GammaBelowTheLeastMovesTheSliderToIt) {
-  CGammaField field;
+  CGammaField field(Setting("DisplayGamma"));
   field.setValue(2.2);
   EXPECT_EQ(field.slider()->value(), 220);
   EXPECT_EQ(field.edit()->text(), "2.2");
@@ -742,7 +744,36 @@ TEST_F(SettingsDialogTest, SweeperRoundTrip) {
 
 // ----- every dialog -----
 
-TEST_F(SettingsDialogTest, EveryDialogHasItsTitleAndHelpPage) {
+// The control named after each setting the dialog edits, with the range
+// the settings table gives.
+void ExpectControlsOfItsSettings(QDialog& dialog, SettingEditor editor) {
+  for (const SettingDescription& s : kSettings) {
+    if (s.editor != editor) continue;
+    SCOPED_TRACE(s.key);
+    QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(s.key));
+    ASSERT_NE(control, nullptr);
+    if (auto* slider = qobject_cast<CSliderField*>(control)) {
+      EXPECT_EQ(slider->minimum(), s.lowest());
+      EXPECT_EQ(slider->maximum(), s.highest());
+      EXPECT_EQ(slider->slider()->minimum(), s.lowest());
+      EXPECT_EQ(slider->slider()->maximum(), s.highest());
+    } else if (auto* spin = qobject_cast<CRangeSpinBox*>(control)) {
+      EXPECT_EQ(spin->rangeMinimum(), s.lowest());
+      EXPECT_EQ(spin->rangeMaximum(), s.highest());
+    } else if (auto* gamma = qobject_cast<CGammaField*>(control)) {
+      EXPECT_EQ(gamma->minimum(), s.minimum);
+      EXPECT_EQ(gamma->maximum(), s.maximum);
+    } else if (auto* box = qobject_cast<QComboBox*>(control)) {
+      ASSERT_EQ(box->count(), static_cast<int>(s.choices.size()));
+      for (int i = 0; i < box->count(); ++i) EXPECT_EQ(box->itemData(i).toInt(), s.choices[i]);
+    } else if (s.type == SettingType::kNumber) {
+      // A radio group: one radio for each value.
+      EXPECT_EQ(control->findChildren<QRadioButton*>().size(), s.highest() - s.lowest() + 1);
+    }
+  }
+}
+
+TEST_F(SettingsDialogTest, EveryDialogHasItsTitleHelpPageAndTheControlsOfItsSettings) {
   CGeneralSettingsDlg general(settings, prompts);
   CDjvuSettingsDlg djvu(settings, {}, prompts);
   CAdvancedDjvuDlg advanced(settings, false, prompts);
@@ -751,20 +782,39 @@ TEST_F(SettingsDialogTest, EveryDialogHasItsTitleAndHelpPage) {
   CThumbnailOptionsDlg thumbnails(settings, prompts);
   CBatchSettingsDlg batch(settings, {}, prompts);
   CSweeperOptionsDlg sweeper(settings, {}, prompts);
-  const std::pair<CSettingsDialog*, std::pair<const char*, const char*>> dialogs[] = {
-      {&general, {"General Settings", "GeneralOptions.html"}},
-      {&djvu, {"DjVu Settings", "DjvuOptions.html"}},
-      {&advanced, {"DjVu Advanced Parameters", "AdvDjvuOptions.html"}},
-      {&iw44, {"IW44 Settings", "IW44Options.html"}},
-      {&jpeg, {"JPEG Settings", "JpegOptions.html"}},
-      {&thumbnails, {"Thumbnail Options", "ThumbnailOptions.html"}},
-      {&batch, {"Batch conversion settings", "BatchOptions.html"}},
-      {&sweeper, {"Sweeper Options", "SweepOptions.html"}},
+  struct Expected {
+    CSettingsDialog* dialog;
+    SettingEditor editor;
+    const char* title;
+    const char* topic;
   };
-  for (const auto& [dialog, names] : dialogs) {
-    EXPECT_EQ(dialog->windowTitle(), names.first);
-    EXPECT_EQ(dialog->helpTopic(), names.second);
-    EXPECT_NE(dialog->button("Help"), nullptr) << names.first;
+  const Expected dialogs[] = {
+      {&general, SettingEditor::kGeneralSettings, "General Settings", "GeneralOptions.html"},
+      {&djvu, SettingEditor::kDjvuSettings, "DjVu Settings", "DjvuOptions.html"},
+      {&advanced, SettingEditor::kAdvancedDjvu, "DjVu Advanced Parameters", "AdvDjvuOptions.html"},
+      {&iw44, SettingEditor::kIw44Settings, "IW44 Settings", "IW44Options.html"},
+      {&jpeg, SettingEditor::kJpegSettings, "JPEG Settings", "JpegOptions.html"},
+      {&thumbnails, SettingEditor::kThumbnailOptions, "Thumbnail Options", "ThumbnailOptions.html"},
+      {&batch, SettingEditor::kBatchSettings, "Batch conversion settings", "BatchOptions.html"},
+      {&sweeper, SettingEditor::kSweeperOptions, "Sweeper Options", "SweepOptions.html"},
+  };
+  for (const Expected& expected : dialogs) {
+    EXPECT_EQ(expected.dialog->windowTitle(), expected.title);
+    EXPECT_EQ(expected.dialog->helpTopic(), expected.topic);
+    EXPECT_NE(expected.dialog->button("Help"), nullptr) << expected.title;
+    ExpectControlsOfItsSettings(*expected.dialog, expected.editor);
+  }
+}
+
+// Every setting can be given on the command line, and every one the user
+// edits has a dialog of the list above (the text label settings have the
+// text label dialog; the program keeps the others itself).
+TEST_F(SettingsDialogTest, EverySettingHasAnOptionAndAnEditor) {
+  for (const SettingDescription& s : kSettings) {
+    SCOPED_TRACE(s.key);
+    ASSERT_NE(s.option, nullptr);
+    EXPECT_EQ(FindSettingOption(s.option), &s);
+    EXPECT_TRUE(s.editor != SettingEditor::kTextLabel || std::string(s.section) == "Text");
   }
 }
 

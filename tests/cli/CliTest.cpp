@@ -76,7 +76,7 @@ TEST(CliTest, SettingsCommandWritesACompleteProfile) {
   test::WriteText(ini, "[JPEG]\nJpegQty=55\n");
   auto r = RunCli("--settings " + Quote(ini) + " settings --write");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(r.out, "quality 55"));
+  EXPECT_TRUE(Contains(r.out, "JpegQty=55"));
   const auto bytes = test::ReadBytes(ini);
   const std::string text(bytes.begin(), bytes.end());
   EXPECT_TRUE(Contains(text, "JpegQty=55"));
