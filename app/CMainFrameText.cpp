@@ -60,6 +60,4 @@ void CMainFrame::findAgainCommand(bool forward) {
   statusBar()->showMessage(status, 5000);
 }
 
-void CMainFrame::copyTextCommand() {
-  statusBar()->showMessage(textSearch_->copyText(), 5000);
-}
+void CMainFrame::copyTextCommand() { statusBar()->showMessage(textSearch_->copyText(), 5000); }

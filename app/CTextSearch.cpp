@@ -53,7 +53,8 @@ QString CTextSearch::find(const QString& phrase, bool forward) {
   setPhrase(phrase);
   if (phrase.simplified().isEmpty()) return {};
   if (!available()) return tr("Only DjVu pages carry text to find");
-  if (!load()) return tr("The text cannot be read: %1").arg(QString::fromLocal8Bit(leaf::LastMessage()));
+  if (!load())
+    return tr("The text cannot be read: %1").arg(QString::fromLocal8Bit(leaf::LastMessage()));
   if (!finder_->hasText()) return tr("This document has no hidden text");
   TextMatch from = current_;
   if (from.page != doc_.pageIndex()) from = {doc_.pageIndex(), -1, 0};
@@ -108,7 +109,8 @@ QString CTextSearch::copyText() {
   if (!available()) return tr("Only DjVu pages carry text to copy");
   const QString text = selectedText();
   if (text.isEmpty()) {
-    return view_.hasSelection() ? tr("No words in the selection") : tr("This page has no hidden text");
+    return view_.hasSelection() ? tr("No words in the selection")
+                                : tr("This page has no hidden text");
   }
   QGuiApplication::clipboard()->setText(text);
   const qsizetype words = text.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts).size();

@@ -36,7 +36,9 @@ QRect Turned(const djvu_text_word& word, int pageWidth, int pageHeight, int rota
   const int t = pageHeight - word.top, b = pageHeight - word.bottom;
   switch (((rotation % 4) + 4) % 4) {
     case 1: return QRect(QPoint(t, pageWidth - r), QPoint(b - 1, pageWidth - l - 1));
-    case 2: return QRect(QPoint(pageWidth - r, pageHeight - b), QPoint(pageWidth - l - 1, pageHeight - t - 1));
+    case 2:
+      return QRect(QPoint(pageWidth - r, pageHeight - b),
+                   QPoint(pageWidth - l - 1, pageHeight - t - 1));
     case 3: return QRect(QPoint(pageHeight - b, l), QPoint(pageHeight - t - 1, r - 1));
     default: return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
   }
@@ -99,7 +101,8 @@ QRect PageTextFinder::wordRect(int page, int word, QSize shownSize) const {
   const DjvuPageWords& words = pages_[static_cast<size_t>(page)];
   const int rotation = words.rotation;
   if (word < 0 || word >= static_cast<int>(words.words.size())) return {};
-  const QRect box = Turned(words.words[static_cast<size_t>(word)], words.width, words.height, rotation);
+  const QRect box =
+      Turned(words.words[static_cast<size_t>(word)], words.width, words.height, rotation);
   // The page may be shown at another size than its own (an IW44 page's
   // reduced rendering is not; a DjVu page always is at its own).
   const bool sideways = rotation % 2 != 0;

@@ -217,7 +217,7 @@ std::string ConvertUsage() {
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
-  if (const int status = CheckOcrJob(job); status != kExitOk) return status;
+  if (const int status = CheckOcrJob(job, context.settings); status != kExitOk) return status;
   context.settings.maxMegapixels = job.settings.maxMegapixels;
   context.force = job.force;
   UsePixelLimit(context);

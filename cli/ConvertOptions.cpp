@@ -30,7 +30,6 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
       {"General", GeneralConvertOptions()},
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
-      {"Text recognition (DjVu)", OcrConvertOptions()},
       {"Editing (applied in the order given)", EditConvertOptions()},
   };
 }
@@ -38,7 +37,6 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
 SaveParameters ConvertJob::saveParameters() const {
   SaveParameters parameters = SaveParametersFor(settings);
   if (noUpsample) parameters.djvu.upsample = kDjvuUpsampleNone;
-  if (ocr.enabled) parameters.djvu.ocr = ocr;
   return parameters;
 }
 

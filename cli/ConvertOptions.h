@@ -13,7 +13,6 @@
 #include "app/SettingsTable.h"
 #include "formats/ImageFiles.h"
 #include "image/DibImage.h"
-#include "ocr/PageRecognition.h"
 
 namespace leaf::cli {
 
@@ -105,10 +104,11 @@ std::span<const ConvertOption> EditConvertOptions();
 std::span<const ConvertOption> DjvuConvertOptions();
 std::span<const ConvertOption> BatchOptions();
 std::span<const ConvertOption> SweepOptions();
-std::span<const ConvertOption> OcrConvertOptions();
 
-// Before a job with --ocr starts: a usage error when its output is not
-// DjVu; kExitFailure (the reason on stderr) when a language is missing.
-int CheckOcrJob(const ConvertJob& job);
+// Before a job that recognises text starts: a usage error when --ocr was
+// given for an output that is not DjVu or the languages are malformed;
+// kExitFailure (the reason on stderr) when a language is not installed.
+// profile: the settings before the command line changed them.
+int CheckOcrJob(const ConvertJob& job, const AppSettings& profile);
 
 }  // namespace leaf::cli

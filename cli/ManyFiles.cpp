@@ -11,7 +11,6 @@ std::vector<ConvertOptionGroup> ManyFilesOptionGroups(const char* title,
       {title, own},
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
-      {"Text recognition (DjVu)", OcrConvertOptions()},
       {"Editing (applied to every page, in the order given)", EditConvertOptions()},
   };
 }

@@ -12,8 +12,9 @@ namespace leaf {
 // The text of one page: its words with their boxes (DjVu page pixels, from
 // the bottom left) and its characters as plain text.
 struct DjvuPageWords {
-  int width = 0;  // of the page, as its INFO chunk says (before any turn)
+  int width = 0;  // of the page before its INFO chunk turns it
   int height = 0;
+  int rotation = 0;   // quarter turns counter-clockwise the page is shown with
   std::string plain;  // lines on lines of their own, paragraphs parted by an empty line
   std::vector<djvu_text_word> words;
 };

@@ -160,8 +160,9 @@ bool EncodeWithText(const DibImage& image, const OcrSettings& ocr, const djvu_pi
   std::vector<unsigned char> coded;
   const bool encoded = encode(AppendToBytes, &coded);
   if (!encoded) {
+    // The recogniser stops at its next check; a recognition left for later
+    // (no thread) never runs.
     stop = true;
-    recognition.wait();
     return false;
   }
   if (recognition.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) {

@@ -3,23 +3,31 @@
 #include <tesseract/baseapi.h>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "OcrLanguages.h"
 
 namespace leaf {
 
-OcrEngine::OcrEngine() : api_(std::make_unique<tesseract::TessBaseAPI>()) {}
+namespace {
+
+// Tesseract reports a missing language, and much else, on stderr; the callers
+// say what went wrong in their own words. The setting is global to the
+// library, so it is made once, before any recogniser starts.
+void QuietDiagnostics() {
+  static std::once_flag once;
+  std::call_once(once, [] { tesseract::TessBaseAPI().SetVariable("debug_file", "/dev/null"); });
+}
+
+}  // namespace
+
+OcrEngine::OcrEngine() : api_((QuietDiagnostics(), std::make_unique<tesseract::TessBaseAPI>())) {}
 
 OcrEngine::~OcrEngine() { api_->End(); }
 
 std::string OcrEngine::Start(const std::string& languages) {
-  // Tesseract reports a missing language, and much else, on stderr; the
-  // callers say what went wrong in their own words.
-  const std::vector<std::string> variables{"debug_file"};
-  const std::vector<std::string> values{"/dev/null"};
-  const bool started = api_->Init(nullptr, languages.c_str(), tesseract::OEM_DEFAULT, nullptr, 0,
-                                  &variables, &values, false) == 0;
+  const bool started = api_->Init(nullptr, languages.c_str(), tesseract::OEM_DEFAULT) == 0;
   // Tesseract goes on without a missing language when another one loads.
   std::vector<std::string> loaded;
   if (started) api_->GetLoadedLanguagesAsVector(&loaded);

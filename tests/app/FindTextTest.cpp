@@ -17,6 +17,8 @@
 #include "app/CMainFrame.h"
 #include "app/CTextSearch.h"
 #include "app/PageTextFinder.h"
+#include "formats/ImageFiles.h"
+#include "formats/SaveImageFile.h"
 #include "libAPI/djvu_text.h"
 
 namespace leaf {
@@ -31,9 +33,9 @@ DjvuPageWords KnownPage() {
   DjvuPageWords page;
   page.width = 400;
   page.height = 200;
-  page.words = {Word(10, 150, 60, 170, "alpha"), Word(70, 150, 120, 170, "Beta"),
+  page.words = {Word(10, 150, 60, 170, "alpha"),   Word(70, 150, 120, 170, "Beta"),
                 Word(130, 150, 180, 170, "alpha"), Word(190, 150, 250, 170, "gamma"),
-                Word(10, 100, 60, 120, "delta"), Word(70, 100, 120, 120, "alpha.")};
+                Word(10, 100, 60, 120, "delta"),   Word(70, 100, 120, 120, "alpha.")};
   return page;
 }
 
@@ -54,10 +56,10 @@ TEST(PageTextFinderTest, PhrasesAcrossWordsAndPagesBothWays) {
     bool forward;
     TextMatch found;
   } steps[] = {
-      {{0, -1, 0}, true, {0, 0, 1}},  {{0, 0, 1}, true, {0, 2, 1}},
-      {{0, 5, 1}, true, {2, 0, 1}},   {{2, 0, 1}, true, {0, 0, 1}},  // wraps around
-      {{0, 0, 1}, false, {2, 0, 1}},  {{0, -1, 0}, false, {0, 5, 1}},
-      {{1, -1, 0}, true, {2, 0, 1}},  {{1, -1, 0}, false, {0, 5, 1}},
+      {{0, -1, 0}, true, {0, 0, 1}}, {{0, 0, 1}, true, {0, 2, 1}},
+      {{0, 5, 1}, true, {2, 0, 1}},  {{2, 0, 1}, true, {0, 0, 1}},  // wraps around
+      {{0, 0, 1}, false, {2, 0, 1}}, {{0, -1, 0}, false, {0, 5, 1}},
+      {{1, -1, 0}, true, {2, 0, 1}}, {{1, -1, 0}, false, {0, 5, 1}},
   };
   for (const auto& s : steps) {
     EXPECT_EQ(finder.find("alpha", s.from, s.forward), s.found)
@@ -87,9 +89,8 @@ TEST(PageTextFinderTest, BoxesFollowTheTurnAndTheSelectionGivesItsLines) {
     EXPECT_EQ(PageTextFinder({page}).wordRect(0, 0, shown), t.rect) << t.rotation;
   }
   EXPECT_EQ(upright.wordsIn(0, QRect(), {400, 200}), "alpha Beta alpha gamma\ndelta alpha.");
-  EXPECT_EQ(upright.wordsIn(0, QRect(QPoint(0, 60), QPoint(399, 199)), {400, 200}),
-            "delta alpha.");
-  EXPECT_EQ(upright.wordsIn(0, QRect(QPoint(100, 0), QPoint(399, 60)), {400, 200}),
+  EXPECT_EQ(upright.wordsIn(0, QRect(QPoint(0, 60), QPoint(399, 199)), {400, 200}), "delta alpha.");
+  EXPECT_EQ(upright.wordsIn(0, QRect(QPoint(65, 0), QPoint(399, 60)), {400, 200}),
             "Beta alpha gamma");
   EXPECT_EQ(upright.wordsIn(0, QRect(QPoint(300, 0), QPoint(399, 60)), {400, 200}), "");
 }
@@ -133,9 +134,9 @@ class FindWindowTest : public ::testing::Test {
   FindWindowTest() : settings(AppSettings::Defaults(dir.path())) {
     settings.windowFit = 0;
     settings.imageFit = 2;
-    frame = std::make_unique<CMainFrame>(settings,
-                                         QString::fromStdString(dir.file("Leafsmith.ini")),
-                                         std::make_unique<test::FakePrompts>());
+    frame =
+        std::make_unique<CMainFrame>(settings, QString::fromStdString(dir.file("Leafsmith.ini")),
+                                     std::make_unique<test::FakePrompts>());
     frame->resize(900, 700);
     frame->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));

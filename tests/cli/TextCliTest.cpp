@@ -73,13 +73,13 @@ TEST(TextCliTest, OcrMistakesAreRefusedBeforeAnythingIsWritten) {
                    {'P', '5', ' ', '2', ' ', '1', ' ', '2', '5', '5', '\n', 0, 255});
   const std::string in = Quote(dir.file("tiny.pgm"));
   const test::CliResult missing =
-      RunCli("convert " + in + " " + Quote(dir.file("a.djvu")) + " --ocr-lang eng+qqx");
+      RunCli("convert " + in + " " + Quote(dir.file("a.djvu")) + " --ocr --ocr-lang eng+qqx");
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(Contains(missing.err, "install the Debian package tesseract-ocr-qqx")) << missing.err;
   EXPECT_FALSE(test::FileExists(dir.file("a.djvu")));
   EXPECT_EQ(RunCli("convert " + in + " " + Quote(dir.file("a.jpg")) + " --ocr").status, 2);
   const test::CliResult unsafe =
-      RunCli("convert " + in + " " + Quote(dir.file("a.djvu")) + " --ocr-lang ../../x");
+      RunCli("convert " + in + " " + Quote(dir.file("a.djvu")) + " --ocr --ocr-lang ../../x");
   EXPECT_EQ(unsafe.status, 2);
   EXPECT_TRUE(Contains(unsafe.err, "not a list of languages")) << unsafe.err;
   EXPECT_EQ(RunCli("batch --to jpeg --out " + Quote(dir.file("o")) + " --ocr " + in).status, 2);

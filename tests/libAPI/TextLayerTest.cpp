@@ -58,7 +58,9 @@ djvu_page_text ReadText(const TempDir& dir, const std::vector<unsigned char>& by
   djvu_document* document = djvu_document_open(path.c_str());
   djvu_page_text text;
   EXPECT_NE(document, nullptr);
-  if (document) EXPECT_EQ(djvu_document_page_text(document, 0, &text), 0);
+  if (document) {
+    EXPECT_EQ(djvu_document_page_text(document, 0, &text), 0);
+  }
   djvu_document_free(document);
   return text;
 }
