@@ -32,6 +32,11 @@ struct TextSettings {
   int fontItalic = 0;
   int fontUnderline = 0;
   int fontStrikeout = 0;
+  // Not stored in the profile: where an inside label goes when it is not
+  // placed by hand (Text position details).
+  int insideAnchor = 5;  // 1 top left .. 9 bottom right
+  int paddingX = 0;
+  int paddingY = 0;
 
   friend bool operator==(const TextSettings&, const TextSettings&) = default;
 };

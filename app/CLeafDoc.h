@@ -130,6 +130,12 @@ class CLeafDoc : public QObject {
   bool resize(int width, int height, int method);
   // Width and height of the page at full size.
   QSize fullSize() const;
+  // The page's true pixels at full size, as printing draws them.
+  bool pageForPrinting(leaf::DibImage& page);
+
+  // Stamps a text label made from the settings; an inside label floats over
+  // the page and is placed with the mouse, as a paste is.
+  bool addText(const leaf::TextSettings& text);
 
   // The pasted picture waiting to be placed, or null.
   const leaf::DibImage* floatingImage() const { return floating_.get(); }

@@ -11,6 +11,7 @@
 
 #include "CLeafDoc.h"
 #include "ClipboardImage.h"
+#include "TextLabelDrawing.h"
 #include "image/DepthConversions.h"
 #include "image/InsertImage.h"
 #include "image/Messages.h"
@@ -66,6 +67,14 @@ bool ClipToPage(const DibImage& picture, const DibRaster& page, const QPoint& to
 QSize CLeafDoc::fullSize() const {
   const DibRaster& r = image_.raster;
   return {r.fullWidth > 0 ? r.fullWidth : r.width, r.fullHeight > 0 ? r.fullHeight : r.height};
+}
+
+bool CLeafDoc::pageForPrinting(DibImage& page) {
+  ClearMessage();
+  PageState state;
+  if (!truePixels(state)) return false;
+  page = std::move(state.image);
+  return true;
 }
 
 // ----- page states -----
@@ -324,6 +333,27 @@ bool CLeafDoc::insertFloatingImage(const QPoint& topLeft) {
 }
 
 // ----- the Image menu -----
+
+bool CLeafDoc::addText(const TextSettings& text) {
+  if (!hasImage()) return false;
+  auto label = std::make_unique<DibImage>();
+  ClearMessage();
+  if (!MakeTextLabel(text, std::string(), *label)) {
+    prompts_.showError(tr("Failed to create the text label!"), LastText());
+    return false;
+  }
+  if (text.position == kTextPositionInside) {
+    discardFloatingImage();
+    floating_ = std::move(label);
+    emit floatingImageChanged();
+    emit statusMessage(
+        tr("Click where the top left corner of the text label should go (Esc cancels)."));
+    return true;
+  }
+  const LabelPlacement placement = LabelPlacementOf(text);
+  return pixelEdit(tr("Failed to insert the text label!"),
+                   [&](DibImage& page) { return StampTextLabel(page, *label, placement); });
+}
 
 bool CLeafDoc::flip() {
   return simpleEdit([](DibImage& image) { return Flip(image, true); },

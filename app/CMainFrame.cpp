@@ -12,7 +12,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -21,6 +25,7 @@
 #include <atomic>
 
 #include "CAboutDlg.h"
+#include "CAddTextDlg.h"
 #include "CBatchSettingsDlg.h"
 #include "CDjvuSettingsDlg.h"
 #include "CGeneralSettingsDlg.h"
@@ -36,6 +41,7 @@
 #include "DocumentTexts.h"
 #include "FileAssociations.h"
 #include "FileDialogFilters.h"
+#include "PagePrinting.h"
 #include "ProgramLogo.h"
 #include "RecentFiles.h"
 #include "ToolbarIcons.h"
@@ -140,9 +146,12 @@ void CMainFrame::createFileMenu() {
   menu->addSeparator();
   Later(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")));
   menu->addSeparator();
-  Later(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}));
-  Later(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")));
-  Later(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")));
+  connect(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}),
+          &QAction::triggered, this, &CMainFrame::printCommand);
+  connect(addCommand(menu, tr("Print Pre&view"), tr("Display full pages")), &QAction::triggered,
+          this, &CMainFrame::printPreviewCommand);
+  connect(addCommand(menu, tr("P&rint Setup..."), tr("Change the printer and printing options")),
+          &QAction::triggered, this, &CMainFrame::printSetupCommand);
   recentSeparator_ = menu->addSeparator();
   for (int i = 0; i < kRecentFileCount; ++i) {
     auto* recent = new QAction(this);
@@ -277,7 +286,8 @@ void CMainFrame::createImageMenu() {
                 [this] { doc_->negative(); });
   addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
                 [this] { doc_->convertToGray(); });
-  Later(addCommand(menu, tr("Add &Text"), tr("Stamp the text label on the image")));
+  addDocCommand(menu, tr("Add &Text"), tr("Stamp a text label on the image"),
+                [this] { addTextCommand(); });
 }
 
 void CMainFrame::createOptionsMenu() {
@@ -293,7 +303,8 @@ void CMainFrame::createOptionsMenu() {
   add(tr("&IW44 Settings..."), tr("Change the IW44 encoding settings"),
       &CMainFrame::iw44SettingsCommand);
   add(tr("&JPEG Settings..."), tr("Change the JPEG settings"), &CMainFrame::jpegSettingsCommand);
-  Later(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")));
+  connect(addCommand(menu, tr("&Text Settings..."), tr("Change the text label settings")),
+          &QAction::triggered, this, &CMainFrame::textSettingsCommand);
   add(tr("T&humbnail Settings..."), tr("Change the thumbnail settings"),
       &CMainFrame::thumbnailSettingsCommand);
   add(tr("&Batch Settings..."), tr("Change the batch conversion settings"),
@@ -431,6 +442,9 @@ void CMainFrame::updateCommands() {
   const bool image = doc_->hasImage();
   action(QStringLiteral("Save"))->setEnabled(image && doc_->isModified());
   action(QStringLiteral("Save As"))->setEnabled(image);
+  for (const char* name : {"Print", "Print Preview", "Print Setup"}) {
+    action(QString::fromLatin1(name))->setEnabled(image);
+  }
   action(QStringLiteral("Zoom In"))->setEnabled(view_->canZoomIn());
   action(QStringLiteral("Zoom Out"))->setEnabled(view_->canZoomOut());
   action(QStringLiteral("Refresh"))->setEnabled(image);
@@ -455,7 +469,7 @@ void CMainFrame::updateCommands() {
   action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());
   for (const char* name :
        {"Cut", "Copy", "Clear", "Flip", "Mirror", "90 degrees left", "90 degrees right",
-        "180 degrees", "Resize", "Negative", "Convert To Gray"}) {
+        "180 degrees", "Resize", "Negative", "Convert To Gray", "Add Text"}) {
     action(QString::fromLatin1(name))->setEnabled(image);
   }
   action(QStringLiteral("Paste"))->setEnabled(clipboard);
@@ -556,6 +570,58 @@ QRect CMainFrame::selectionOrWhole() const {
 
 void CMainFrame::cutCommand() {
   if (doc_->cut(selectionOrWhole())) view_->dropSelection();
+}
+
+QPrinter& CMainFrame::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+bool CMainFrame::printOnto(QPrinter& target) {
+  return PrintDocumentPage(target, *doc_, view_->zoom(), settings_, *prompts_);
+}
+
+void CMainFrame::printCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  target.setFromTo(0, 0);  // one page
+  QPrintDialog dialog(&target, this);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (dialog.exec() != QDialog::Accepted) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  printOnto(target);
+  QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::printPreviewCommand() {
+  if (!doc_->hasImage()) return;
+  QPrinter& target = printer();
+  target.setDocName(doc_->title());
+  QPrintPreviewDialog preview(&target, this);
+  preview.setWindowTitle(tr("Print Preview - %1").arg(doc_->title()));
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+          [this](QPrinter* shown) { printOnto(*shown); });
+  preview.exec();
+}
+
+void CMainFrame::printSetupCommand() {
+  if (!doc_->hasImage()) return;
+  QPageSetupDialog dialog(&printer(), this);
+  dialog.exec();
+}
+
+void CMainFrame::addTextCommand() {
+  if (!doc_->hasImage()) return;
+  CAddTextDlg dialog(settings_.text, true, &doc_->image().raster, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  settings_.text = dialog.settings();
+  doc_->addText(settings_.text);
+}
+
+void CMainFrame::textSettingsCommand() {
+  CAddTextDlg dialog(settings_.text, false, nullptr, this);
+  if (dialog.exec() == QDialog::Accepted) settings_.text = dialog.settings();
 }
 
 void CMainFrame::resizeCommand() {

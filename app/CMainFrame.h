@@ -13,6 +13,8 @@
 #include "UserPrompts.h"
 #include "multi/ConversionLog.h"
 
+class QPrinter;
+
 class CBackgroundBatch;
 class CFindBar;
 class CTextSearch;
@@ -50,6 +52,13 @@ class CMainFrame : public QMainWindow {
   void exitCommand();
   void cutCommand();
   void resizeCommand();
+  void printCommand();
+  void printPreviewCommand();
+  void printSetupCommand();
+  // Prints the page on the printer (Print, and each page Print Preview draws).
+  bool printOnto(QPrinter& printer);
+  void addTextCommand();
+  void textSettingsCommand();
   // Find and Copy Text over the hidden text of DjVu pages (CMainFrameText.cpp).
   void findCommand();
   void findAgainCommand(bool forward);
@@ -159,6 +168,9 @@ class CMainFrame : public QMainWindow {
   leaf::AppSettings& settings_;
   QString profilePath_;
   std::unique_ptr<CUserPrompts> prompts_;
+  // Made at the first print command; keeps the printer and paper chosen.
+  std::unique_ptr<QPrinter> printer_;
+  QPrinter& printer();
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
   CTextSearch* textSearch_ = nullptr;

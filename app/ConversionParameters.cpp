@@ -1,6 +1,9 @@
 #include "ConversionParameters.h"
 
+#include <filesystem>
+
 #include "SaveParameters.h"
+#include "TextLabelDrawing.h"
 
 namespace leaf {
 
@@ -16,11 +19,23 @@ ConversionSettings ConversionSettingsFor(const AppSettings& settings, FileTypeCo
   return conversion;
 }
 
+namespace {
+
+// Stamps the settings' text label on every page converted.
+void AddTextLabel(ConversionSettings& conversion, const TextSettings& text) {
+  conversion.prepare = [text](DibImage& image, const std::string& input) {
+    return StampSettingsLabel(text, std::filesystem::path(input).filename().string(), image);
+  };
+}
+
+}  // namespace
+
 ConversionSettings BatchConversionSettings(const AppSettings& settings) {
   ConversionSettings conversion =
       ConversionSettingsFor(settings, static_cast<FileTypeCode>(settings.lcSaveType));
   conversion.addThumbnails = settings.run.batchAddThumbnails != 0;
   conversion.replaceExisting = settings.run.batchReplaceExisting != 0;
+  if (settings.run.batchAddText != 0) AddTextLabel(conversion, settings.text);
   return conversion;
 }
 
@@ -28,6 +43,7 @@ ConversionSettings SweepConversionSettings(const AppSettings& settings) {
   ConversionSettings conversion =
       ConversionSettingsFor(settings, static_cast<FileTypeCode>(settings.sweepSaveType));
   conversion.addThumbnails = settings.run.sweepAddThumbnails != 0;
+  if (settings.run.sweepAddText != 0) AddTextLabel(conversion, settings.text);
   return conversion;
 }
 

@@ -1,6 +1,6 @@
 # The desktop program `leafsmith`: its classes in a library that the tests
 # link too, and the executable around them.
-find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Gui Widgets PrintSupport)
 
 add_library(leafsmith_ui STATIC
   BackgroundRuns.cpp
@@ -13,6 +13,7 @@ add_library(leafsmith_ui STATIC
   CGeneralSettingsDlg.cpp
   CIw44SettingsDlg.cpp
   CJpegSettingsDlg.cpp
+  CAddTextDlg.cpp
   CLeafApp.cpp
   CLeafDoc.cpp
   CLeafDocEdit.cpp
@@ -31,10 +32,13 @@ add_library(leafsmith_ui STATIC
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
   CThumbnailOptionsDlg.cpp
+  CTextPositionDlg.cpp
   DisplayImage.cpp
   DocumentTexts.cpp
   FileDialogFilters.cpp
   PageJobs.cpp
+  PagePrinting.cpp
+  PrintLayout.cpp
   ProgramLogo.cpp
   RecentFiles.cpp
   ResizeFields.cpp
@@ -47,8 +51,8 @@ add_library(leafsmith_ui STATIC
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
 target_link_libraries(leafsmith_ui PUBLIC save_parameters conversion_parameters multi formats
-                      settings leafsmith_shell_support
-                      Qt6::Widgets)
+                      settings text_label leafsmith_shell_support Qt6::Widgets
+                      Qt6::PrintSupport)
 
 add_executable(leafsmith main.cpp)
 target_link_libraries(leafsmith PRIVATE leafsmith_ui)

@@ -1,6 +1,7 @@
 // A cursor over command-line arguments with option lookup.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,12 @@ class Args {
   std::vector<std::string> items_;
   size_t index_ = 0;
 };
+
+// The parts of a text between separators ("1,2" -> "1", "2").
+std::vector<std::string> SplitText(const std::string& text, char separator);
+
+// A colour "#RRGGBB" as 0xRRGGBB; UsageError naming the option.
+uint32_t ParseRgb(const std::string& option, const std::string& text);
 
 // Strict number parsing for option values; UsageError naming the option.
 int ParseInt(const std::string& option, const std::string& text, int min, int max);

@@ -47,7 +47,7 @@ bool LoadPage(const ConvertJob& job, const std::string& path, int page, DibImage
   read.jpegDctMethod = job.settings.jpegDecodeDct;
   read.page = page;
   if (!ReadInput(path, image, read, job.strict)) return false;
-  return ApplyEdits(job, image);
+  return ApplyEdits(job, image, path);
 }
 
 // A page of the document to write: which input, which of its pages.
@@ -141,10 +141,10 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
 
 }  // namespace
 
-bool ApplyEdits(const ConvertJob& job, DibImage& image) {
+bool ApplyEdits(const ConvertJob& job, DibImage& image, const std::string& input) {
   for (const Edit& edit : job.edits) {
     ClearMessage();
-    if (!edit.apply(image)) {
+    if (!edit.apply(image, input)) {
       const std::string reason = LastMessage();
       SetMessage("Failed to %s!%s%s%s", edit.description.c_str(), reason.empty() ? "" : " (",
                  reason.c_str(), reason.empty() ? "" : ")");
@@ -177,6 +177,10 @@ std::vector<std::string> ParseOptions(const std::vector<ConvertOptionGroup>& gro
     } else {
       positional.push_back(item);
     }
+  }
+  if (job.label && job.labels == 0) {
+    throw UsageError(command +
+                     ": the --label-... options give labels their look; add --label TEXT");
   }
   return positional;
 }

@@ -31,6 +31,7 @@ std::vector<ConvertOptionGroup> ConvertOptionGroups() {
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
       {"Editing (applied in the order given)", EditConvertOptions()},
+      {"Text labels", LabelConvertOptions()},
   };
 }
 

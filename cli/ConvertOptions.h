@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,7 +20,8 @@ namespace leaf::cli {
 // One editing step, applied to the image after reading, in command-line order.
 struct Edit {
   std::string description;  // for the failure message, e.g. "rotate left"
-  std::function<bool(DibImage&)> apply;
+  // The image and the path of the file it was read from.
+  std::function<bool(DibImage&, const std::string& input)> apply;
 };
 
 // What batch and sweep add to a conversion.
@@ -32,7 +34,6 @@ struct ManyFilesJob {
   bool replaceExisting = false;
   bool once = false;      // sweep: one cycle, then exit
   int settleSeconds = 2;  // sweep: files younger than this wait
-  std::string label;      // text stamped on every page
 };
 
 struct ConvertJob {
@@ -42,6 +43,10 @@ struct ConvertJob {
   ReadOptions read;
   AppSettings settings;  // the profile's values, overridden by options
   std::vector<Edit> edits;
+  // The look of the text labels that --label stamps (from the settings'
+  // "Text" section and the --label-... options); shared by every label.
+  std::shared_ptr<TextSettings> label;
+  int labels = 0;  // --label options given
   bool writeThumbnail = false;
   bool showProgress = false;   // print the savers' progress texts
   bool strict = false;         // a warning while reading is a failure
@@ -52,7 +57,6 @@ struct ConvertJob {
   int jobs = 0;                // pages encoded at once; 0: the number of cores
   ManyFilesJob many;
   bool noUpsample = false;  // --upsample 1: not even a low-resolution page is enlarged
-  OcrSettings ocr;          // --ocr, --ocr-lang
 
   // The savers' parameters: the settings' with the options no setting holds.
   SaveParameters saveParameters() const;
@@ -77,8 +81,8 @@ struct ConvertOptionGroup {
 };
 
 // Applies the job's editing steps (and its thumbnail choice) to an image
-// read; false with the reason in the message buffer.
-bool ApplyEdits(const ConvertJob& job, DibImage& image);
+// read from input; false with the reason in the message buffer.
+bool ApplyEdits(const ConvertJob& job, DibImage& image, const std::string& input);
 
 const ConvertOption* FindConvertOption(const std::vector<ConvertOptionGroup>& groups,
                                        const std::string& name);
@@ -102,6 +106,7 @@ std::span<const ConvertOption> GeneralConvertOptions();
 std::span<const ConvertOption> JpegConvertOptions();
 std::span<const ConvertOption> EditConvertOptions();
 std::span<const ConvertOption> DjvuConvertOptions();
+std::span<const ConvertOption> LabelConvertOptions();
 std::span<const ConvertOption> BatchOptions();
 std::span<const ConvertOption> SweepOptions();
 

@@ -19,24 +19,13 @@ namespace {
 
 constexpr int kMaxSide = 65535;
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(separator, start);
-    parts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
-
 struct Size {
   int width;
   int height;
 };
 
 Size ParseSize(const std::string& option, const std::string& text) {
-  const std::vector<std::string> sides = Split(text, 'x');
+  const std::vector<std::string> sides = SplitText(text, 'x');
   if (sides.size() != 2) throw UsageError(option + " takes a size WxH, not '" + text + "'");
   return {ParseInt(option, sides[0], 1, kMaxSide), ParseInt(option, sides[1], 1, kMaxSide)};
 }
@@ -55,7 +44,7 @@ struct Resampling {
 };
 
 Resampling ParseResampling(const std::string& option, const std::string& value) {
-  const std::vector<std::string> parts = Split(value, ':');
+  const std::vector<std::string> parts = SplitText(value, ':');
   if (parts.size() > 2) throw UsageError(option + " takes WxH[:method], not '" + value + "'");
   const int method = parts.size() == 2 ? ParseMethod(option, parts[1]) : kFavorGridCenter;
   return {ParseSize(option, parts[0]), method};
@@ -69,13 +58,7 @@ struct Fill {
 };
 
 Fill ParseFill(const std::string& option, const std::string& text) {
-  if (!text.empty() && text[0] == '#') {
-    if (text.size() != 7 ||
-        text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) {
-      throw UsageError(option + " takes a colour #RRGGBB, not '" + text + "'");
-    }
-    return {true, static_cast<uint32_t>(std::stoul(text.substr(1), nullptr, 16))};
-  }
+  if (!text.empty() && text[0] == '#') return {true, ParseRgb(option, text)};
   return {false, static_cast<uint32_t>(ParseInt(option, text, 0, 0xFFFFFF))};
 }
 
@@ -87,7 +70,8 @@ uint32_t FillValueFor(const DibRaster& r, uint32_t rgb) {
 }
 
 void AddEdit(ConvertJob& job, std::string description, std::function<bool(DibImage&)> apply) {
-  job.edits.push_back({std::move(description), std::move(apply)});
+  job.edits.push_back({std::move(description),
+                       [apply](DibImage& image, const std::string&) { return apply(image); }});
 }
 
 void ApplyFlip(ConvertJob& job, const std::string&, const std::string&) {
@@ -116,7 +100,7 @@ void ApplyGray(ConvertJob& job, const std::string&, const std::string&) {
 }
 
 void ApplyCrop(ConvertJob& job, const std::string& option, const std::string& value) {
-  const std::vector<std::string> parts = Split(value, ',');
+  const std::vector<std::string> parts = SplitText(value, ',');
   if (parts.size() != 4) throw UsageError(option + " takes L,T,R,B, not '" + value + "'");
   const SelectionRect rect{
       ParseInt(option, parts[0], 0, INT_MAX), ParseInt(option, parts[1], 0, INT_MAX),
@@ -132,7 +116,7 @@ void ApplyResize(ConvertJob& job, const std::string& option, const std::string& 
 }
 
 void ApplyEnlarge(ConvertJob& job, const std::string& option, const std::string& value) {
-  const std::vector<std::string> parts = Split(value, ':');
+  const std::vector<std::string> parts = SplitText(value, ':');
   if (parts.size() > 3) {
     throw UsageError(option + " takes WxH[:anchor[:colour]], not '" + value + "'");
   }

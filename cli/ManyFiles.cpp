@@ -12,6 +12,7 @@ std::vector<ConvertOptionGroup> ManyFilesOptionGroups(const char* title,
       {"JPEG", JpegConvertOptions()},
       {"DjVu and IW44", DjvuConvertOptions()},
       {"Editing (applied to every page, in the order given)", EditConvertOptions()},
+      {"Text labels", LabelConvertOptions()},
   };
 }
 
@@ -32,8 +33,8 @@ ConversionSettings JobConversionSettings(const ConvertJob& job) {
   settings.read = job.read;
   settings.read.jpegDctMethod = dctMethod;
   if (!job.edits.empty() || job.writeThumbnail) {
-    settings.prepare = [job](DibImage& image, const std::string&) {
-      return ApplyEdits(job, image);
+    settings.prepare = [job](DibImage& image, const std::string& input) {
+      return ApplyEdits(job, image, input);
     };
   }
   return settings;

@@ -53,11 +53,6 @@ void ApplySettle(ConvertJob& job, const std::string& option, const std::string& 
   job.many.settleSeconds = ParseInt(option, value, 0, 3600);
 }
 
-void ApplyLabel(ConvertJob&, const std::string& option, const std::string&) {
-  // Stamping waits for the text label drawing of the image module.
-  throw UsageError(option + ": text labels are not available in this version yet");
-}
-
 const ConvertOption kBatchOptions[] = {
     {"--to", "TYPE", "output type: djvu, iw44, bmp, pnm or jpeg (default: the batch settings)",
      ApplyTo},
@@ -69,7 +64,6 @@ const ConvertOption kBatchOptions[] = {
     {"--thumbnails", nullptr, "also write a JPEG thumbnail of each page (the thumbnail settings)",
      ApplyThumbnails},
     {"--thumbnails-only", nullptr, "write only the thumbnails", ApplyThumbnailsOnly},
-    {"--label", "TEXT", "stamp a text label on every page", ApplyLabel},
 };
 
 const ConvertOption kSweepOptions[] = {
@@ -83,7 +77,6 @@ const ConvertOption kSweepOptions[] = {
     {"--settle", "SECONDS",
      "leave files changed less than this long ago for a later sweep (default 2)", ApplySettle},
     {"--thumbnails", nullptr, "also write a JPEG thumbnail of each page", ApplyThumbnails},
-    {"--label", "TEXT", "stamp a text label on every page", ApplyLabel},
 };
 
 }  // namespace

@@ -52,6 +52,13 @@ TEST(BatchCli, EditsAndThumbnailsApplyToEveryFile) {
             (std::vector<std::string>{"p.bmp", "p.jpg", "q.bmp", "q.jpg"}));
   r = RunCli("info " + Quote(dir.file("out/q.bmp")));
   EXPECT_TRUE(Contains(r.out, "20 x 40")) << r.out;
+
+  // A label below each page, naming its file.
+  r = RunCli("batch --to bmp --label '$filename' --label-position below --label-size 8 --out " +
+             Quote(dir.file("labelled")) + " " + Quote(dir.file("p.pgm")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunCli("info " + Quote(dir.file("labelled/p.bmp")));
+  EXPECT_TRUE(Contains(r.out, "40 x ") && !Contains(r.out, "40 x 20")) << r.out;
 }
 
 TEST(BatchCli, UsageErrors) {
@@ -65,7 +72,7 @@ TEST(BatchCli, UsageErrors) {
       {"batch --to djvu" + out, "files"},
       {"batch --to tiff" + out + file, "unknown output type"},
       {"batch --to djvu --jobs 0" + out + file, "--jobs"},
-      {"batch --to djvu --label Hello" + out + file, "text labels"},
+      {"batch --to djvu --label-bold" + out + file, "add --label TEXT"},
       {"sweep --to djvu --in a --out a --archive b", "same"},
       {"sweep --to djvu --in a --out b", "--archive"},
       {"sweep --to djvu --in a --out b --archive c extra", "no file names"},
@@ -102,7 +109,7 @@ TEST(SweepCli, TermStopsTheSweeperCleanly) {
   const std::string script =
       "(XDG_CONFIG_HOME=" + Quote(dir.path()) + " " + Cli() + " sweep --to pnm --settle 0 --in " +
       Quote(dir.file("in")) + " --out " + Quote(dir.file("out")) + " --archive " +
-      Quote(dir.file("old")) + " & pid=$!; " + "for i in $(seq 200); do [ -e " +
+      Quote(dir.file("old")) + " & pid=$!; " + "for i in $(seq 600); do [ -e " +
       Quote(dir.file("old/finished/p.pgm")) + " ] && break; sleep 0.1; done; " +
       "kill -TERM $pid; wait $pid; echo status=$?)";
   const auto r = test::RunCommand(script);
