@@ -15,6 +15,7 @@ CFindBar::CFindBar(QWidget* parent) : QToolBar(tr("Find"), parent) {
   field_->setPlaceholderText(tr("Text on the pages"));
   field_->setClearButtonEnabled(true);
   field_->setMinimumWidth(220);
+  field_->setMaximumWidth(420);
   addWidget(field_);
   QAction* previous = addAction(tr("Previous"));
   previous->setToolTip(tr("Find the previous occurrence (Shift+F3)"));

@@ -2,25 +2,17 @@
 
 #include <QtGui/QFont>
 #include <QtGui/QFontMetrics>
-#include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include "GuiApplication.h"
+
 namespace leaf::test {
 
 namespace {
-
-void EnsureApplication() {
-  if (QGuiApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "text-pages";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
-}
 
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
@@ -49,7 +41,7 @@ TextPageWord InkBox(const QImage& image, const QRect& area, const std::string& t
 }  // namespace
 
 TextPage RenderTextPage(const std::vector<std::string>& lines, int pointSize, int dpi) {
-  EnsureApplication();
+  EnsureGuiApplication();
   QFont font("DejaVu Serif");
   font.setPixelSize(std::max(8, pointSize * dpi / 72));
   const QFontMetrics metrics(font);
