@@ -115,6 +115,12 @@ struct AppSettings {
   int sweepSaveType = 1;
   // Text
   TextSettings text;
+  // Scan: the scanner chosen in Select Source (its SANE name) and the
+  // options of the last scan; empty or 0 leaves the device's own.
+  std::string scanDevice;
+  std::string scanMode;  // "color", "gray", "lineart"
+  int scanResolution = 0;
+  std::string scanSource;  // the device's own source name
 
   std::vector<std::string> recentFiles;  // most recent first, at most five
   RunOptions run;

@@ -12,6 +12,7 @@
 #include "ZoomLevel.h"
 #include "formats/DjvuReader.h"
 #include "image/Messages.h"
+#include "scanner/Scanner.h"
 
 using namespace leaf;
 
@@ -35,6 +36,12 @@ bool IsGrayPage(const DibRaster& raster) {
     if (p[0] != p[1] || p[1] != p[2]) return false;
   }
   return true;
+}
+
+// The step that puts a saved file in place, unless the save was stopped.
+std::function<bool(const std::function<bool()>&)> CommitFor(const TaskReporter& reporter) {
+  return
+      [&reporter](const std::function<bool()>& step) { return reporter.CommitUnlessStopped(step); };
 }
 
 // The types Save can write without asking.
@@ -79,6 +86,7 @@ RenderRequest CLeafDoc::renderRequest() const {
 }
 
 void CLeafDoc::newDocument() {
+  dropScannedPages();
   forgetEdits();
   image_.Release(true);
   documentType_ = sourceType_ = djvuKind_ = 0;
@@ -124,6 +132,7 @@ bool CLeafDoc::openDocument(const QString& path, const FitArea& fit, int pageInd
     prompts_.showError(Q(page.summary), Q(page.detail));
     return false;
   }
+  dropScannedPages();
   forgetEdits();
   image_ = std::move(page.image);
   documentType_ = sourceType_ = page.type;
@@ -225,8 +234,9 @@ bool CLeafDoc::saveAsCommand() {
   if (!saveDocument(Q(name), type, allPages)) return false;
   saveAllPages_ = allPages;
   path_ = Q(name);
-  setTitle(Q(SavedTitle(source, name)));
-  emit fileUsed(path_);
+  setTitle(hasScannedPages() ? scannedTitle() : Q(SavedTitle(source, name)));
+  // Pages saved as numbered files leave no file of the name itself.
+  if (!hasScannedPages() || type == kFileDjvu) emit fileUsed(path_);
   return true;
 }
 
@@ -240,7 +250,7 @@ void CLeafDoc::saveCommand() {
     return;
   }
   const std::string source = sourcePath_.isEmpty() ? S(title_) : FileNameOf(S(sourcePath_));
-  setTitle(Q(SavedTitle(source, S(path_))));
+  setTitle(hasScannedPages() ? scannedTitle() : Q(SavedTitle(source, S(path_))));
 }
 
 TruePixelSource CLeafDoc::truePixelSource() const {
@@ -267,11 +277,31 @@ DibImage CLeafDoc::copyForSaving() const {
   return copy;
 }
 
+bool CLeafDoc::runSaveTask(const QString& message, SaveWork work) {
+  CSaveProgressDlg dialog(tr("Save in progress"), message, dialogParent_);
+  struct Result {
+    bool ok = false;
+    std::string message;
+  };
+  auto result = std::make_shared<Result>();
+  const TaskOutcome outcome =
+      RunBackgroundTask(dialog, 0, [work = std::move(work), result](const TaskReporter& reporter) {
+        result->ok = work(reporter, result->message);
+      });
+  if (outcome == TaskOutcome::Stopped) return false;
+  if (!result->ok) {
+    prompts_.showError(tr("Failed to save the image!"), Q(result->message));
+    return false;
+  }
+  return true;
+}
+
 bool CLeafDoc::canSaveAllPages() const {
   return hasImage() && pageCount() > 1 && !sourcePath_.isEmpty();
 }
 
 bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
+  if (scanned_.size() > 1) return savePages(path, type);
   ClearMessage();
   auto copy = std::make_shared<DibImage>(copyForSaving());
   if (copy->raster.empty() && !copy->raster.pageLink) {
@@ -293,38 +323,167 @@ bool CLeafDoc::saveDocument(const QString& path, int type, bool allPages) {
 
 bool CLeafDoc::runSave(const std::shared_ptr<DibImage>& copy, const SaveRequest& request,
                        const std::optional<PageRange>& allPages) {
-  CSaveProgressDlg dialog(tr("Save in progress"),
-                          tr("Saving %1. The time it takes will depend on the size of the image, "
+  const QString message = tr("Saving %1. The time it takes will depend on the size of the image, "
                              "and the format to which it is saved.")
-                              .arg(Q(FileNameOf(request.path))),
-                          dialogParent_);
-  struct Result {
-    bool ok = false;
-    std::string message;
-  };
-  auto result = std::make_shared<Result>();
-  const TaskOutcome outcome =
-      RunBackgroundTask(dialog, 0, [copy, request, allPages, result](const TaskReporter& reporter) {
+                              .arg(Q(FileNameOf(request.path)));
+  return runSaveTask(
+      message, [copy, request, allPages](const TaskReporter& reporter, std::string& failure) {
         const auto progress = [&reporter](const char* text, int percent) {
           reporter.Progress(text, percent);
         };
-        const auto commit = [&reporter](const std::function<bool()>& step) {
-          return reporter.CommitUnlessStopped(step);
-        };
         if (allPages) {
-          result->ok = SaveAllPages(
+          return SaveAllPages(
               *copy, request, *allPages, progress, [&reporter] { return reporter.StopRequested(); },
-              commit, result->message);
-        } else {
-          copy->SetProgressCallback(progress);
-          result->ok = SavePage(*copy, request, commit, result->message);
-          copy->SetProgressCallback(nullptr);
+              CommitFor(reporter), failure);
         }
+        copy->SetProgressCallback(progress);
+        const bool ok = SavePage(*copy, request, CommitFor(reporter), failure);
+        copy->SetProgressCallback(nullptr);
+        return ok;
       });
-  if (outcome == TaskOutcome::Stopped) return false;
-  if (!result->ok) {
-    prompts_.showError(tr("Failed to save the image!"), Q(result->message));
+}
+
+bool CLeafDoc::savePages(const QString& path, int type) {
+  PageList pages;
+  for (const std::shared_ptr<DibImage>& page : scanned_) {
+    if (page) {
+      pages.push_back(page);
+      continue;
+    }
+    auto shown = std::make_shared<DibImage>();
+    ClearMessage();
+    if (!shown->Clone(image_)) {
+      prompts_.showError(tr("Failed to save the image!"), Q(LastMessage()));
+      return false;
+    }
+    pages.push_back(std::move(shown));
+  }
+  SaveRequest request;
+  request.path = S(path);
+  request.type = static_cast<FileTypeCode>(type);
+  request.parameters = SaveParametersFor(settings_);
+  const QString name = Q(FileNameOf(request.path));
+  const QString message =
+      type == kFileDjvu
+          ? tr("Saving the %1 pages as one DjVu document, %2.").arg(pages.size()).arg(name)
+          : tr("Saving the %1 pages as numbered files beside %2, one file per page.")
+                .arg(pages.size())
+                .arg(name);
+  const bool saved =
+      runSaveTask(message, [pages, request](const TaskReporter& reporter, std::string& failure) {
+        return SavePages(
+            pages, request, CommitFor(reporter),
+            [&reporter](const char* text, int percent) { reporter.Progress(text, percent); },
+            [&reporter] { return reporter.StopRequested(); }, failure);
+      });
+  if (saved) setModified(false);
+  return saved;
+}
+
+// ----- scanning -----
+
+bool CLeafDoc::acquire(const scan::ScanRequest& request, const FitArea& fit) {
+  CSaveProgressDlg dialog(tr("New Scan"),
+                          request.allPages ? tr("Scanning every page in the document feeder...")
+                                           : tr("Scanning a page..."),
+                          dialogParent_);
+  dialog.setStopText(tr("&Cancel"));
+  auto cancel = std::make_shared<scan::ScanCancel>();
+  connect(&dialog, &CSaveProgressDlg::stopRequested, &dialog, [cancel] { cancel->Cancel(); });
+  struct Result {
+    scan::ScanOutcome outcome;
+    std::vector<DibImage> pages;
+  };
+  auto result = std::make_shared<Result>();
+  const TaskOutcome task =
+      RunBackgroundTask(dialog, 0, [request, cancel, result](const TaskReporter& reporter) {
+        result->outcome = scan::AcquirePages(
+            request,
+            [&result](DibImage&& page, int) {
+              result->pages.push_back(std::move(page));
+              return true;
+            },
+            [&reporter](const std::string& text, int percent) {
+              reporter.Progress(text.c_str(), percent);
+            },
+            *cancel);
+      });
+  // A cancelled scan changes nothing; its pages, if any, are dropped.
+  if (task == TaskOutcome::Stopped || result->outcome.status == scan::ScanStatus::Cancelled) {
     return false;
   }
+  const int scanned = static_cast<int>(result->pages.size());
+  if (!result->outcome.ok()) {
+    const QString reason = Q(result->outcome.message);
+    if (scanned == 0) {
+      prompts_.showError(tr("Failed to acquire image!"), reason);
+      return false;
+    }
+    // A batch that broke off part-way: the pages in hand may be kept.
+    const QString question =
+        scanned == 1 ? tr("%1\n\nKeep the page scanned before as a new document?").arg(reason)
+                     : tr("%1\n\nKeep the %2 pages scanned before as a new document?")
+                           .arg(reason)
+                           .arg(scanned);
+    if (!prompts_.askYesNo(question)) return false;
+  }
+  if (scanned == 0) {
+    prompts_.showError(tr("Failed to acquire image!"));
+    return false;
+  }
+  setScannedPages(std::move(result->pages), fit);
   return true;
 }
+
+void CLeafDoc::setScannedPages(std::vector<DibImage> pages, const FitArea& fit) {
+  if (pages.empty()) return;
+  const int count = static_cast<int>(pages.size());
+  dropScannedPages();
+  for (int index = 0; index < count; ++index) {
+    pages[index].raster.pageIndex = index;
+    pages[index].raster.pageCount = count;
+  }
+  image_ = std::move(pages[0]);
+  if (count > 1) {
+    scanned_.resize(1);  // page 0 is on screen
+    for (int index = 1; index < count; ++index) {
+      scanned_.push_back(std::make_shared<DibImage>(std::move(pages[index])));
+    }
+  }
+  documentType_ = kFileBmp;
+  djvuKind_ = 0;
+  path_.clear();
+  sourcePath_.clear();
+  zoom_ = FitZoomFor(image_.raster, fit);
+  renderedZoom_ = 0;
+  setModified(true);
+  setTitle(scannedTitle());
+  emit contentsChanged();
+}
+
+void CLeafDoc::showScannedPage(int index, const FitArea& fit) {
+  if (scanned_.empty()) return;
+  const int current = pageIndex();
+  index = std::clamp(index, 0, static_cast<int>(scanned_.size()) - 1);
+  if (index == current) return;
+  std::shared_ptr<DibImage> next = std::move(scanned_[index]);
+  scanned_[current] = std::make_shared<DibImage>(std::move(image_));
+  if (next.use_count() == 1) {
+    image_ = std::move(*next);
+  } else {  // a save running on a worker still reads it
+    image_.Clone(*next);
+    image_.raster.pageIndex = index;
+    image_.raster.pageCount = static_cast<int>(scanned_.size());
+  }
+  zoom_ = FitZoomFor(image_.raster, fit);
+  setTitle(scannedTitle());
+  emit contentsChanged();
+}
+
+QString CLeafDoc::scannedTitle() const {
+  std::string base = S(tr("Untitled scanned image"));
+  if (!path_.isEmpty()) base = SavedTitle(base, S(path_));
+  return Q(OpenedTitle(base, pageIndex(), pageCount()));
+}
+
+void CLeafDoc::dropScannedPages() { scanned_.clear(); }

@@ -12,14 +12,20 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "AppSettings.h"
 #include "PageJobs.h"
 #include "UndoStore.h"
 #include "UserPrompts.h"
 #include "image/DibImage.h"
+#include "scanner/ScanTypes.h"
 
 class QWidget;
+
+namespace leaf {
+class TaskReporter;
+}
 
 class CLeafDoc : public QObject {
   Q_OBJECT
@@ -69,6 +75,18 @@ class CLeafDoc : public QObject {
   // Opens a file, fitted to the area; on failure the message is shown and the
   // document stays as it was.
   bool openDocument(const QString& path, const leaf::FitArea& fit, int pageIndex = 0);
+
+  // Scans on a worker thread behind a progress dialog with Cancel: one page,
+  // or every page in the feeder. The pages become a new untitled document,
+  // fitted to the area; a scan that fails or is cancelled leaves the
+  // document as it was.
+  bool acquire(const leaf::scan::ScanRequest& request, const leaf::FitArea& fit = {});
+  // Scanned pages (at least one) as a new untitled, modified document.
+  void setScannedPages(std::vector<leaf::DibImage> pages, const leaf::FitArea& fit = {});
+  // True while the document holds the pages of a feeder batch (several).
+  bool hasScannedPages() const { return !scanned_.empty(); }
+  // Shows another page of the batch; the page left keeps its edits.
+  void showScannedPage(int index, const leaf::FitArea& fit = {});
 
   // Renders a DjVu or IW44 page again at a zoom level and layer; the zoom is
   // stored either way. False (with the message shown) when the render fails.
@@ -171,6 +189,13 @@ class CLeafDoc : public QObject {
   bool runSave(const std::shared_ptr<leaf::DibImage>& copy, const leaf::SaveRequest& request,
                const std::optional<leaf::PageRange>& allPages);
   leaf::DibImage copyForSaving() const;
+  bool savePages(const QString& path, int type);
+  // Runs a save on a worker thread behind the "Save in progress" dialog;
+  // work returns false with the reason in its message.
+  using SaveWork = std::function<bool(const leaf::TaskReporter&, std::string& message)>;
+  bool runSaveTask(const QString& message, SaveWork work);
+  QString scannedTitle() const;
+  void dropScannedPages();
 
   // Edits (CLeafDocEdit.cpp).
   using Operation = bool (*)(leaf::DibImage&);
@@ -205,6 +230,9 @@ class CLeafDoc : public QObject {
   int untitledCounter_ = 1;
   QString baseTitle_ = QStringLiteral("untitled");
   int renderedZoom_ = 0;  // the zoom the DjVu raster was rendered at
+  // The pages of a feeder batch; the one on screen is image_ and its entry
+  // is empty meanwhile.
+  std::vector<std::shared_ptr<leaf::DibImage>> scanned_;
 
   leaf::UndoStore undo_;
   std::unique_ptr<leaf::DibImage> floating_;  // a pasted picture being placed

@@ -257,10 +257,14 @@ void CLeafView::onContentsChanged() {
 
 bool CLeafView::canGoToPage(int index) const {
   return doc_.hasImage() && doc_.pageCount() > 1 && index >= 0 && index < doc_.pageCount() &&
-         index != doc_.pageIndex() && !doc_.sourcePath().isEmpty();
+         index != doc_.pageIndex() && (!doc_.sourcePath().isEmpty() || doc_.hasScannedPages());
 }
 
 void CLeafView::goToPage(int index) {
+  if (doc_.hasScannedPages()) {  // the pages are all in memory: nothing to save first
+    doc_.showScannedPage(index, fitArea());
+    return;
+  }
   if (!doc_.hasImage() || doc_.sourcePath().isEmpty()) return;
   index = std::clamp(index, 0, std::max(doc_.pageCount() - 1, 0));
   if (index == doc_.pageIndex()) return;

@@ -130,12 +130,13 @@ QAction* CMainFrame::addCommand(QMenu* menu, const QString& text, const QString&
   return action;
 }
 
-// Entries of features that come later are present but disabled.
-static void Later(QAction* action) { action->setEnabled(false); }
-
 void CMainFrame::createFileMenu() {
   QMenu* menu = menuBar()->addMenu(tr("&File"));
-  Later(addCommand(menu, tr("&New Scan"), tr("Scan a new document"), {QKeySequence::New}));
+  connect(addCommand(menu, tr("&New Scan"), tr("Scan a new document"), {QKeySequence::New}),
+          &QAction::triggered, this, [this] { newScanCommand(false); });
+  connect(addCommand(menu, tr("Acquire A&ll Pages..."),
+                     tr("Scan every page in the document feeder into one document")),
+          &QAction::triggered, this, [this] { newScanCommand(true); });
   connect(addCommand(menu, tr("&Open..."), tr("Open an existing document"), {QKeySequence::Open}),
           &QAction::triggered, this, &CMainFrame::openCommand);
   connect(addCommand(menu, tr("&Save"), tr("Save the active document"), {QKeySequence::Save}),
@@ -144,7 +145,8 @@ void CMainFrame::createFileMenu() {
                      {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), QKeySequence::SaveAs}),
           &QAction::triggered, doc_, [this] { doc_->saveAsCommand(); });
   menu->addSeparator();
-  Later(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")));
+  connect(addCommand(menu, tr("Select Sour&ce..."), tr("Select the scanner to acquire pages from")),
+          &QAction::triggered, this, &CMainFrame::selectSourceCommand);
   menu->addSeparator();
   connect(addCommand(menu, tr("&Print..."), tr("Print the active document"), {QKeySequence::Print}),
           &QAction::triggered, this, &CMainFrame::printCommand);

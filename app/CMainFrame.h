@@ -12,6 +12,7 @@
 #include "AppSettings.h"
 #include "UserPrompts.h"
 #include "multi/ConversionLog.h"
+#include "scanner/ScanTypes.h"
 
 class QPrinter;
 
@@ -49,6 +50,10 @@ class CMainFrame : public QMainWindow {
 
   // Commands, callable by tests as the menus call them.
   void openCommand();
+  // Scans a page (or with allPages every page in the feeder) into a new
+  // untitled document, from the scanner chosen in Select Source.
+  void newScanCommand(bool allPages = false);
+  void selectSourceCommand();
   void exitCommand();
   void cutCommand();
   void resizeCommand();
@@ -159,6 +164,9 @@ class CMainFrame : public QMainWindow {
   void updateTitle();
   void fitWindowToImage();
   void onZoomBoxChosen(int entry);
+  // Opens the scanner off the interface thread and reads what it offers;
+  // device: the name asked for, then the one opened.
+  bool queryScanner(std::string& device, leaf::scan::ScannerCapabilities& caps);
   // The view's selection, or an empty rectangle for the whole image.
   QRect selectionOrWhole() const;
   void openFormatSettings(int fileType);

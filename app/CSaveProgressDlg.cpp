@@ -39,6 +39,8 @@ void CSaveProgressDlg::setProgress(const QString& status, int percent) {
   }
 }
 
+void CSaveProgressDlg::setStopText(const QString& text) { stop_->setText(text); }
+
 QString CSaveProgressDlg::status() const { return status_->text(); }
 
 int CSaveProgressDlg::position() const { return bar_->maximum() == 0 ? -1 : bar_->value(); }

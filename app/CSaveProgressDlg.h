@@ -17,6 +17,9 @@ class CSaveProgressDlg : public QDialog {
   // A status text and a position 0..100; a negative position shows a busy bar.
   void setProgress(const QString& status, int percent);
 
+  // The button's text ("&Stop" unless changed; "&Cancel" for a scan).
+  void setStopText(const QString& text);
+
   QString status() const;
   int position() const;
 

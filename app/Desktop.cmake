@@ -6,6 +6,7 @@ add_library(leafsmith_ui STATIC
   BackgroundRuns.cpp
   BackgroundTask.cpp
   CAboutDlg.cpp
+  CAcquireDlg.cpp
   CAdvancedDjvuDlg.cpp
   CBatchSettingsDlg.cpp
   CConversionDetailsDlg.cpp
@@ -19,6 +20,7 @@ add_library(leafsmith_ui STATIC
   CLeafDocEdit.cpp
   CLeafView.cpp
   CMainFrame.cpp
+  CMainFrameScan.cpp
   CMainFrameMulti.cpp
   CMainFrameText.cpp
   CFindBar.cpp
@@ -28,6 +30,7 @@ add_library(leafsmith_ui STATIC
   CResizeDlg.cpp
   ClipboardImage.cpp
   CSaveProgressDlg.cpp
+  CSelectSourceDlg.cpp
   CSelectionBar.cpp
   CSettingsDialog.cpp
   CSweeperOptionsDlg.cpp
@@ -50,7 +53,7 @@ add_library(leafsmith_ui STATIC
 )
 set_target_properties(leafsmith_ui PROPERTIES AUTOMOC ON)
 target_compile_definitions(leafsmith_ui PUBLIC LEAFSMITH_VERSION="${LEAFSMITH_VERSION_TEXT}")
-target_link_libraries(leafsmith_ui PUBLIC save_parameters conversion_parameters multi formats
+target_link_libraries(leafsmith_ui PUBLIC save_parameters conversion_parameters multi formats scanner
                       settings text_label leafsmith_shell_support Qt6::Widgets
                       Qt6::PrintSupport)
 

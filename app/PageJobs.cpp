@@ -14,6 +14,7 @@
 #include "image/DepthConversions.h"
 #include "image/Messages.h"
 #include "image/Transforms.h"
+#include "scanner/ScanOutput.h"
 
 namespace leaf {
 
@@ -154,6 +155,20 @@ bool MoveIntoPlace(const std::string& written, const std::string& path, std::str
   return true;
 }
 
+// Moves the written file into place unless the save was stopped meanwhile,
+// in which case it goes.
+bool CommitWritten(const std::string& written, const std::string& path,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  bool moved = false;
+  const bool committed = commit([&] { return moved = MoveIntoPlace(written, path, message); });
+  if (!committed && !moved) {
+    std::error_code error;
+    std::filesystem::remove(written, error);
+  }
+  return committed && moved;
+}
+
 }  // namespace
 
 bool MakeTruePixels(DibImage& copy, const TruePixelSource& source) {
@@ -176,20 +191,6 @@ bool MakeTruePixels(DibImage& copy, const TruePixelSource& source) {
 
 namespace {
 
-// Moves the written file into place unless the save was stopped meanwhile,
-// in which case it goes.
-bool CommitWritten(const std::string& written, const std::string& path,
-                   const std::function<bool(const std::function<bool()>&)>& commit,
-                   std::string& message) {
-  bool moved = false;
-  const bool committed = commit([&] { return moved = MoveIntoPlace(written, path, message); });
-  if (!committed && !moved) {
-    std::error_code error;
-    std::filesystem::remove(written, error);
-  }
-  return committed && moved;
-}
-
 // A page of the document's file other than the one on the screen, as saving
 // wants it: full size, DjVu and IW44 pages in colour at 24 bits.
 bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
@@ -199,6 +200,35 @@ bool ReadPageForSaving(const SaveRequest& request, int index, DibImage& page) {
   options.jpegDctMethod = request.pixels.jpegDctMethod;
   return ReadImageFile(page, request.pixels.sourcePath,
                        static_cast<FileTypeCode>(request.sourceType), options);
+}
+
+// Pages from source as one DjVu document, encoded in parallel, written
+// beside the target and committed as SavePage does; a stop ends the reading
+// of pages.
+bool SaveDjvuPages(int count, const DjvuPageSource& pages, const SaveRequest& request,
+                   const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
+                   const std::function<bool(const std::function<bool()>&)>& commit,
+                   std::string& message) {
+  const DjvuPageSource source = [&](int index, DibImage& page) {
+    if (stopped && stopped()) {
+      SetMessage("The save was stopped.");
+      return false;
+    }
+    return pages(index, page);
+  };
+  DjvuBookOptions options;
+  options.progress = [&](int done, int total) {
+    if (!progress) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "Saved page %d of %d", done, total);
+    progress(text, done * 100 / total);
+  };
+  const std::string written = SavingNameFor(request.path);
+  if (!SaveDjvuBook(written, count, source, request.parameters.djvu, options)) {
+    message = LastMessage();
+    return false;
+  }
+  return CommitWritten(written, request.path, commit, message);
 }
 
 }  // namespace
@@ -229,26 +259,38 @@ bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange
     return false;
   }
   const DjvuPageSource source = [&](int index, DibImage& page) {
-    if (stopped && stopped()) {
-      SetMessage("The save was stopped.");
-      return false;
-    }
     if (index == pages.current) return page.Clone(current);
     return ReadPageForSaving(request, index, page);
   };
-  DjvuBookOptions options;
-  options.progress = [&](int done, int total) {
-    if (!progress) return;
-    char text[64];
-    std::snprintf(text, sizeof text, "Saved page %d of %d", done, total);
-    progress(text, done * 100 / total);
-  };
-  const std::string written = SavingNameFor(request.path);
-  if (!SaveDjvuBook(written, pages.count, source, request.parameters.djvu, options)) {
-    message = LastMessage();
-    return false;
+  return SaveDjvuPages(pages.count, source, request, progress, stopped, commit, message);
+}
+
+bool SavePages(const PageList& pages, const SaveRequest& request,
+               const std::function<bool(const std::function<bool()>&)>& commit,
+               const DibImage::ProgressCallback& progress,
+               const std::function<bool()>& stopRequested, std::string& message) {
+  const int count = static_cast<int>(pages.size());
+  ClearMessage();
+  if (request.type == kFileDjvu) {
+    const DjvuPageSource source = [&](int index, DibImage& page) {
+      return page.Clone(*pages[static_cast<size_t>(index)]);
+    };
+    return SaveDjvuPages(count, source, request, progress, stopRequested, commit, message);
   }
-  return CommitWritten(written, request.path, commit, message);
+  for (int index = 0; index < count; ++index) {
+    if (stopRequested()) return false;
+    DibImage copy;
+    const std::string path = scan::NumberedPagePath(request.path, index);
+    const std::string text = "Saving " + std::filesystem::path(path).filename().string();
+    if (progress) progress(text.c_str(), index * 100 / count);
+    ClearMessage();
+    if (!copy.Clone(*pages[index]) ||
+        !SaveImageFile(path, request.type, copy, request.parameters)) {
+      message = path + ": " + LastMessage();
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace leaf

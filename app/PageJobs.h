@@ -4,8 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/SaveParameters.h"
 #include "formats/FileType.h"
@@ -111,5 +113,19 @@ bool SaveAllPages(DibImage& current, const SaveRequest& request, const PageRange
                   const DibImage::ProgressCallback& progress, const std::function<bool()>& stopped,
                   const std::function<bool(const std::function<bool()>&)>& commit,
                   std::string& message);
+
+// The pages of a scanned batch as a save sees them: shared, never changed
+// while it runs.
+using PageList = std::vector<std::shared_ptr<const DibImage>>;
+
+// Saves several pages: as one DjVu document (written beside the target
+// first, then put in place by commit as SavePage does), or in the other
+// types as one numbered file per page ("name-0001.jpg", ...). progress hears
+// each page; stopRequested is asked between pages, and a stopped DjVu save
+// writes nothing.
+bool SavePages(const PageList& pages, const SaveRequest& request,
+               const std::function<bool(const std::function<bool()>&)>& commit,
+               const DibImage::ProgressCallback& progress,
+               const std::function<bool()>& stopRequested, std::string& message);
 
 }  // namespace leaf

@@ -276,6 +276,15 @@ inline constexpr S kSettingsTable[] = {
           "--sweep-archive", "sweeper archive folder"),
     Choice("Sweep", "SweepSaveType", Int<&A::sweepSaveType>, kSweepTypes, E::kSweeperOptions,
            "--sweep-type", "sweeper output type; 99 is none"),
+    // Scan: kept by Select Source and New Scan
+    Words("Scan", "ScanDevice", String<&A::scanDevice>, T::kText, E::kProgram, "--scan-device",
+          "the scanner Select Source chose (its SANE name); empty: the first found"),
+    Words("Scan", "ScanMode", String<&A::scanMode>, T::kText, E::kProgram, "--scan-mode",
+          "mode of the last scan: color, gray or lineart; empty: the device's"),
+    Number("Scan", "ScanResolution", Int<&A::scanResolution>, 0, 19200, E::kProgram,
+           "--scan-resolution", "resolution of the last scan in dpi; 0: the device's"),
+    Words("Scan", "ScanSource", String<&A::scanSource>, T::kText, E::kProgram, "--scan-source",
+          "source of the last scan (the device's name for it); empty: the device's"),
     // Text
     Number("Text", "TextAlign", TextInt<&X::align>, 0, 2, E::kTextLabel, "--text-align",
            "label lines: 0 left, 1 centred, 2 right"),

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "CAcquireDlg.h"
+#include "CSelectSourceDlg.h"
 #include "FileDialogFilters.h"
 
 namespace {
@@ -141,6 +143,22 @@ CUserPrompts::FileChoice CDialogPrompts::chooseOpenPath(const QString& folder, i
 
 void CDialogPrompts::reviewDjvuSettings() {
   if (djvuSettings_) djvuSettings_();
+}
+
+bool CDialogPrompts::chooseScanDevice(QString& device) {
+  CSelectSourceDlg dialog(device, owner_);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedDevice().isEmpty()) return false;
+  device = dialog.selectedDevice();
+  return true;
+}
+
+bool CDialogPrompts::chooseScanOptions(const QString& device,
+                                       const leaf::scan::ScannerCapabilities& caps, bool allPages,
+                                       leaf::scan::ScanRequest& request) {
+  CAcquireDlg dialog(device, caps, request, allPages, owner_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  request = dialog.request();
+  return true;
 }
 
 QString CDialogPrompts::chooseFolder(const QString& title, const QString& start) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "scanner/ScanTypes.h"
+
 class QWidget;
 
 class CUserPrompts {
@@ -41,6 +43,13 @@ class CUserPrompts {
   virtual FileChoice chooseOpenPath(const QString& folder, int filterRow) = 0;
   // Yes to "review the settings before saving": shows the DjVu settings.
   virtual void reviewDjvuSettings() = 0;
+  // Select Source: device holds the scanner chosen before and gets the new
+  // choice; false for Cancel.
+  virtual bool chooseScanDevice(QString& device) = 0;
+  // The options of a scan on the opened device; request holds the last
+  // scan's and gets the chosen ones. False for Cancel.
+  virtual bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
+                                 bool allPages, leaf::scan::ScanRequest& request) = 0;
   // A folder chooser with a title, starting at a folder; empty when cancelled.
   virtual QString chooseFolder(const QString& title, const QString& start) = 0;
   // Saving a document of pageCount pages as DjVu: "all pages" in one DjVu
@@ -63,6 +72,9 @@ class CDialogPrompts : public CUserPrompts {
                             int filterRow) override;
   FileChoice chooseOpenPath(const QString& folder, int filterRow) override;
   void reviewDjvuSettings() override;
+  bool chooseScanDevice(QString& device) override;
+  bool chooseScanOptions(const QString& device, const leaf::scan::ScannerCapabilities& caps,
+                         bool allPages, leaf::scan::ScanRequest& request) override;
   QString chooseFolder(const QString& title, const QString& start) override;
   PagesChoice choosePagesToSave(int pageCount) override;
 

@@ -24,7 +24,6 @@ struct Command {
   const char* summary;
   std::string (*usage)();  // full help text
   int (*run)(Context& context, Args& args);
-  std::string (*makeUsage)() = nullptr;
 };
 
 int RunInfo(Context& context, Args& args);
@@ -32,6 +31,7 @@ int RunConvert(Context& context, Args& args);
 int RunSettings(Context& context, Args& args);
 int RunRender(Context& context, Args& args);
 int RunMask(Context& context, Args& args);
+int RunScan(Context& context, Args& args);
 int RunBatchCommand(Context& context, Args& args);
 int RunSweepCommand(Context& context, Args& args);
 int RunText(Context& context, Args& args);
@@ -47,6 +47,7 @@ std::string SettingsUsage();
 std::string RenderUsage();
 std::string MaskUsage();
 std::string ConvertUsage();
+std::string ScanUsage();
 std::string BatchUsage();
 std::string SweepUsage();
 std::string TextUsage();
@@ -79,6 +80,15 @@ int SaveOutput(const Context& context, const std::string& path, FileTypeCode typ
 // Prints "wrote PATH: type, W x H, bits, bytes", on stderr when the picture
 // itself went to standard output.
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster);
+
+// "wrote PATH: djvu document, N pages, bytes".
+void PrintDocumentWritten(const std::string& path, int pages);
+
+// Prints a saver's progress text with its percentage.
+void PrintProgress(const char* text, int percent);
+
+// The size of a file; 0 when it cannot be told.
+unsigned long long FileBytes(const std::string& path);
 
 // Where a command's report goes: stderr when its output is standard output.
 std::FILE* ReportStream(const std::string& output);

@@ -86,12 +86,6 @@ std::vector<PageRef> ListPages(const ConvertJob& job, bool& ok) {
   return pages;
 }
 
-unsigned long long FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  return error ? 0ULL : static_cast<unsigned long long>(bytes);
-}
-
 int ConvertToDocument(const Context& context, const ConvertJob& job) {
   if (!context.force && IsWriteProtected(job.output)) return ReportWriteProtected(job.output);
   bool listed;
@@ -123,8 +117,8 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
   if (!SaveDjvuBook(path, count, source, job.saveParameters().djvu, options)) {
     return ReportFailure("Failed to save the document!");
   }
-  unsigned long long bytes = FileBytes(path);
   if (indirect) {
+    unsigned long long bytes = FileBytes(path);
     for (int page = 0; page < count; ++page) {
       bytes += FileBytes(
           (std::filesystem::path(path).parent_path() / DjvuPageName(path, page, count, true))
@@ -133,8 +127,7 @@ int ConvertToDocument(const Context& context, const ConvertJob& job) {
     std::printf("wrote %s: indirect djvu document, %d page%s in %d files, %llu bytes\n",
                 path.c_str(), count, count == 1 ? "" : "s", count + 1, bytes);
   } else {
-    std::fprintf(ReportStream(path), "wrote %s: djvu document, %d page%s, %llu bytes\n",
-                 path.c_str(), count, count == 1 ? "" : "s", bytes);
+    PrintDocumentWritten(path, count);
   }
   return kExitOk;
 }

@@ -35,4 +35,22 @@ void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& r
                error ? 0ULL : static_cast<unsigned long long>(bytes));
 }
 
+unsigned long long FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  return error ? 0ULL : static_cast<unsigned long long>(bytes);
+}
+
+void PrintDocumentWritten(const std::string& path, int pages) {
+  std::FILE* report = ReportStream(path);
+  std::fprintf(report, "wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), pages,
+               pages == 1 ? "" : "s", FileBytes(path));
+  std::fflush(report);
+}
+
+void PrintProgress(const char* text, int percent) {
+  std::printf("%3d%% %s\n", percent, text);
+  std::fflush(stdout);
+}
+
 }  // namespace leaf::cli

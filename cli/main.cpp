@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"batch", "convert many files into a folder, several at once", BatchUsage, RunBatchCommand},
     {"sweep", "convert whatever arrives in a watched folder, archiving the originals", SweepUsage,
      RunSweepCommand},
+    {"scan", "scan pages into files of any type, with the convert options", ScanUsage, RunScan},
 };
 
 void PrintMainHelp() {

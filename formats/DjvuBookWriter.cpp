@@ -35,17 +35,10 @@ size_t AppendToVector(void* context, const void* buffer, size_t length) {
   return length;
 }
 
-// Reads and encodes one page on the calling thread.
-EncodedPage EncodePage(const DjvuPageSource& source, int index,
-                       const DjvuSaveParameters& parameters) {
+// Encodes one page on the calling thread.
+EncodedPage EncodeImage(DibImage& page, const DjvuSaveParameters& parameters) {
   EncodedPage result;
   try {
-    DibImage page;
-    ClearMessage();
-    if (!source(index, page)) {
-      result.message = *LastMessage() ? LastMessage() : "Failed to open the image!";
-      return result;
-    }
     const CodecErrorCapture reports;
     ClearMessage();
     result.ok = EncodeDjvu(page, parameters.upsample, parameters.textOnly, parameters.mask,
@@ -58,6 +51,21 @@ EncodedPage EncodePage(const DjvuPageSource& source, int index,
     result = EncodedPage{false, {}, "Not enough memory to encode the page."};
   }
   return result;
+}
+
+// Reads and encodes one page on the calling thread.
+EncodedPage EncodePage(const DjvuPageSource& source, int index,
+                       const DjvuSaveParameters& parameters) {
+  try {
+    DibImage page;
+    ClearMessage();
+    if (!source(index, page)) {
+      return {false, {}, *LastMessage() ? LastMessage() : "Failed to open the image!"};
+    }
+    return EncodeImage(page, parameters);
+  } catch (const std::bad_alloc&) {
+    return {false, {}, "Not enough memory to read the page."};
+  }
 }
 
 // Hands pages out to the workers in order and takes the encoded ones back
@@ -295,6 +303,79 @@ bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& 
   }
   const bool written = options.indirect ? WriteIndirect(book.get(), path, pageCount)
                                         : WriteBundled(book.get(), path);
+  if (written) folders.Keep();
+  return written;
+}
+
+struct DjvuBookBuilder::State {
+  Book book;
+  EncodedPage first;  // kept until a second page makes a book of it
+};
+
+DjvuBookBuilder::DjvuBookBuilder(std::string path, DjvuSaveParameters parameters)
+    : path_(std::move(path)), parameters_(parameters), state_(std::make_unique<State>()) {}
+
+DjvuBookBuilder::~DjvuBookBuilder() = default;
+
+namespace {
+
+bool AddToBook(djvu_book* book, const std::string& path, const EncodedPage& page, int index) {
+  const CodecErrorCapture reports;
+  const std::string name = DjvuPageName(path, index, index + 1, false);
+  if (djvu_book_add_page(book, page.bytes.data(), page.bytes.size(), name.c_str())) {
+    return FailWith("Could not write %s: %s", path, reports.first());
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DjvuBookBuilder::Add(DibImage& page) {
+  EncodedPage encoded = EncodeImage(page, parameters_);
+  if (!encoded.ok) {
+    SetMessage("Page %d: %s", pages_ + 1, encoded.message.c_str());
+    return false;
+  }
+  if (pages_ == 0) {
+    state_->first = std::move(encoded);
+    ++pages_;
+    return true;
+  }
+  if (!state_->book) {
+    const DibImage reporter;
+    MadeFolders folders;
+    if (!folders.MakeFor(reporter, path_)) return false;
+    folders.Keep();  // the book's spool files live there until Finish
+    const CodecErrorCapture reports;
+    const std::string folder = std::filesystem::path(path_).parent_path().string();
+    state_->book.reset(djvu_book_create(folder.empty() ? "." : folder.c_str()));
+    if (!state_->book) return FailWith("Could not write %s: %s", path_, reports.first());
+    if (!AddToBook(state_->book.get(), path_, state_->first, 0)) return false;
+    state_->first = {};
+  }
+  if (!AddToBook(state_->book.get(), path_, encoded, pages_)) return false;
+  ++pages_;
+  return true;
+}
+
+bool DjvuBookBuilder::Finish() {
+  if (pages_ == 0) {
+    SetMessage("There are no pages to save.");
+    return false;
+  }
+  const DibImage reporter;
+  MadeFolders folders;
+  if (!folders.MakeFor(reporter, path_)) return false;
+  if (state_->book) {
+    const CodecErrorCapture reports;
+    const bool lossy = (parameters_.encode.flags & DJVU_AGGRESSIVE) != 0;
+    const std::string prefix = DjvuSharedShapesPrefix(path_, false);
+    if (djvu_book_share_shapes(state_->book.get(), prefix.c_str(), lossy ? 1 : 0)) {
+      return FailWith("Could not write %s: %s", path_, reports.first());
+    }
+  }
+  const bool written = !state_->book ? WriteSinglePage(state_->first, path_)
+                                     : WriteBundled(state_->book.get(), path_);
   if (written) folders.Keep();
   return written;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "SaveImageFile.h"
@@ -35,6 +36,35 @@ struct DjvuBookOptions {
 // page is written as a single-page file unless indirect.
 bool SaveDjvuBook(const std::string& path, int pageCount, const DjvuPageSource& source,
                   const DjvuSaveParameters& parameters, const DjvuBookOptions& options = {});
+
+// A DjVu document made a page at a time, when the pages come one by one and
+// their number is not known before (a scanner's feeder). Each page is
+// encoded as it is added and spooled beside the output, so that memory holds
+// only the page in hand; Finish writes the document (a single-page file when
+// only one page came). Nothing is written, and no existing file replaced,
+// before Finish succeeds.
+class DjvuBookBuilder {
+ public:
+  DjvuBookBuilder(std::string path, DjvuSaveParameters parameters);
+  ~DjvuBookBuilder();
+  DjvuBookBuilder(const DjvuBookBuilder&) = delete;
+  DjvuBookBuilder& operator=(const DjvuBookBuilder&) = delete;
+
+  // Encodes the next page (the image may be changed); false with the
+  // calling thread's message buffer set.
+  bool Add(DibImage& page);
+  // Writes the pages added so far as the document.
+  bool Finish();
+  int pages() const { return pages_; }
+
+ private:
+  struct State;
+
+  std::string path_;
+  DjvuSaveParameters parameters_;
+  int pages_ = 0;
+  std::unique_ptr<State> state_;
+};
 
 // The name of a page in a document: "p0001.djvu", or for an indirect
 // document's page files the index's name first ("book-p0001.djvu").

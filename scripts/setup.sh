@@ -17,6 +17,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   xdg-utils shared-mime-info desktop-file-utils
   xvfb xdotool xclip
+  libsane-dev sane-utils
   poppler-utils
   imagemagick parallel
   tesseract-ocr tesseract-ocr-eng libtesseract-dev

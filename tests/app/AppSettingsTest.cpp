@@ -56,7 +56,9 @@ TEST(AppSettingsTest, FirstSaveWritesACompleteFileWithGammaText) {
   EXPECT_EQ(ini["Text"]["TextFontName"], "Arial");
   size_t keys = 0;
   for (const auto& [section, values] : ini) keys += values.size();
-  EXPECT_EQ(keys, 19u + 16u + 3u + 5u + 4u + 13u);
+  EXPECT_EQ(ini["Scan"]["ScanDevice"], "");
+  EXPECT_EQ(ini["Scan"]["ScanResolution"], "0");
+  EXPECT_EQ(keys, 19u + 16u + 3u + 5u + 4u + 13u + 4u);
 }
 
 TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {
@@ -71,6 +73,10 @@ TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {
   s.text.content = "Page %n, printed %d";
   s.text.position = kTextPositionLeft;
   s.recentFiles = {"/a.djvu", "/b.tif"};
+  s.scanDevice = "epson2:net:192.168.1.20";
+  s.scanMode = "lineart";
+  s.scanResolution = 600;
+  s.scanSource = "ADF Front";
   ASSERT_TRUE(SaveSettings(s, path));
   const AppSettings back = LoadSettings(path, "/y");
   EXPECT_EQ(back.djvuFilterLevel, -150);
@@ -82,6 +88,10 @@ TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {
   EXPECT_EQ(back.text.position, kTextPositionLeft);
   EXPECT_EQ(back.lcOpenDir, "/x");
   EXPECT_EQ(back.recentFiles, s.recentFiles);
+  EXPECT_EQ(back.scanDevice, s.scanDevice);
+  EXPECT_EQ(back.scanMode, "lineart");
+  EXPECT_EQ(back.scanResolution, 600);
+  EXPECT_EQ(back.scanSource, "ADF Front");
 }
 
 TEST(AppSettingsTest, BadValuesAreClampedOrTakeTheirDefault) {
@@ -94,6 +104,7 @@ TEST(AppSettingsTest, BadValuesAreClampedOrTakeTheirDefault) {
                   "DjvuPhotoGamma=nan\nDjvuPhotoQty=5\n"
                   "[IW44]\nIw44PhotoGamma=0.01\n"
                   "[Sweep]\nSweepSaveType=6\n"
+                  "[Scan]\nScanResolution=-300\n"
                   "[Text]\nTextPosition=3\nTextForegroundColor=-5\n"
                   "TextFontName=" +
                       std::string(40, 'F') +
@@ -112,6 +123,7 @@ TEST(AppSettingsTest, BadValuesAreClampedOrTakeTheirDefault) {
   EXPECT_EQ(s.djvuPhotoQty, 20);
   EXPECT_FLOAT_EQ(s.iw44PhotoGamma, 0.1f);
   EXPECT_EQ(s.sweepSaveType, 1);
+  EXPECT_EQ(s.scanResolution, 0);
   EXPECT_EQ(s.text.position, kTextPositionBelow);
   EXPECT_EQ(s.text.foregroundColor, 0);
   EXPECT_EQ(s.text.fontName.size(), kMaxFontNameLength);

@@ -28,6 +28,14 @@ class FakePrompts : public CUserPrompts {
   int saveFilterRow = -1;
   int openFilterRow = -1;
   int djvuSettingsShown = 0;
+  // Select Source and the scan options: what was offered, what is answered.
+  QString scanDevice;
+  bool acceptScanDevice = true;
+  QString scanDeviceOffered;
+  scan::ScanRequest scanOptions;
+  bool acceptScanOptions = true;
+  QString scanOptionsDevice;
+  bool scanOptionsAllPages = false;
   // What the folder chooser returns, and the titles and start folders it was shown with.
   QString folderChoice;
   QStringList folderTitles;
@@ -62,6 +70,20 @@ class FakePrompts : public CUserPrompts {
     return openChoice;
   }
   void reviewDjvuSettings() override { ++djvuSettingsShown; }
+  bool chooseScanDevice(QString& device) override {
+    scanDeviceOffered = device;
+    if (!acceptScanDevice) return false;
+    device = scanDevice;
+    return true;
+  }
+  bool chooseScanOptions(const QString& device, const scan::ScannerCapabilities&, bool allPages,
+                         scan::ScanRequest& request) override {
+    scanOptionsDevice = device;
+    scanOptionsAllPages = allPages;
+    if (!acceptScanOptions) return false;
+    request = scanOptions;
+    return true;
+  }
   QString chooseFolder(const QString& title, const QString& start) override {
     folderTitles << title;
     folderStarts << start;

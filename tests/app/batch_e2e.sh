@@ -13,32 +13,7 @@ for tool in Xvfb xdotool import ddjvu; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-xvfb_pid= app_pid=
-cleanup() {
-  if [ -n "${LEAF_E2E_KEEP:-}" ]; then
-    mkdir -p "$LEAF_E2E_KEEP" && cp "$work"/*.png "$LEAF_E2E_KEEP"/ 2>/dev/null || true
-  fi
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${window:-}" ] && import -window root "$work/failure.png" 2>/dev/null || true
-  [ -f "$work/app.log" ] && tail -n 40 "$work/app.log" >&2
-  exit 1
-}
-
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/x_session.sh"
 
 # Three pages to convert, and a file the list leaves out.
 mkdir -p "$work/in" "$work/config/Leafsmith"

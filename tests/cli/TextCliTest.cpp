@@ -83,6 +83,7 @@ TEST(TextCliTest, OcrMistakesAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(unsafe.status, 2);
   EXPECT_TRUE(Contains(unsafe.err, "not a list of languages")) << unsafe.err;
   EXPECT_EQ(RunCli("batch --to jpeg --out " + Quote(dir.file("o")) + " --ocr " + in).status, 2);
+  EXPECT_EQ(RunCli("scan " + Quote(dir.file("s.jpg")) + " --ocr").status, 2);
 }
 
 TEST(TextCliTest, TextOfOtherEncodersAndOfPagesWithout) {

@@ -193,3 +193,42 @@ TEST_F(DjvuBookWriterTest, IndirectDocumentsAreAnIndexBesideTheirPages) {
 
 }  // namespace
 }  // namespace leaf
+
+namespace leaf {
+namespace {
+
+TEST_F(DjvuBookWriterTest, ABuilderTakesPagesOneByOneAndWritesOnlyAtTheEnd) {
+  const std::string path = dir_.file("out/fed.djvu");
+  std::filesystem::create_directories(dir_.file("out"));
+  const size_t counts[] = {0, 1, 4};
+  for (size_t count : counts) {
+    SCOPED_TRACE(count);
+    test::WriteText(path, "old contents");
+    {
+      DjvuBookBuilder builder(path, parameters_);
+      for (size_t index = 0; index < count; ++index) {
+        DibImage page;
+        MakeTestPage(static_cast<int>(index), page);
+        ASSERT_TRUE(builder.Add(page)) << LastMessage();
+      }
+      EXPECT_EQ(test::ReadBytes(path).size(), 12u) << "nothing replaced before Finish";
+      EXPECT_EQ(builder.Finish(), count > 0);
+      EXPECT_EQ(builder.pages(), static_cast<int>(count));
+    }
+    if (count == 0) {
+      EXPECT_EQ(test::ReadBytes(path).size(), 12u) << "no pages, nothing written";
+      continue;
+    }
+    std::vector<int> expected;
+    for (size_t page = 0; page < count; ++page) expected.push_back(40 + static_cast<int>(page));
+    EXPECT_EQ(PageWidths(path), expected);
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    ASSERT_GT(bytes.size(), 16u);
+    // One page is a plain page file; more make a bundled document.
+    EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), count == 1 ? "DJVU" : "DJVM");
+    EXPECT_EQ(Listing(dir_.file("out")), std::vector<std::string>{"fed.djvu"}) << "spool removed";
+  }
+}
+
+}  // namespace
+}  // namespace leaf

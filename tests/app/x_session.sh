@@ -1,0 +1,34 @@
+# Sourced by the end-to-end scripts: a work folder, a private X server (Xvfb
+# picks a free display and tells its number) and the clean-up of both, and
+# `fail` for a failure with the end of the program's log. Sets work, DISPLAY,
+# QT_QPA_PLATFORM; the script sets app_pid once it starts the program (and xclip_pid for a
+# clipboard owner). With
+# LEAF_E2E_KEEP=DIR the screenshots are copied there to be looked at.
+
+work=$(mktemp -d)
+xvfb_pid= app_pid= xclip_pid=
+cleanup() {
+  if [ -n "${LEAF_E2E_KEEP:-}" ]; then
+    mkdir -p "$LEAF_E2E_KEEP" && cp "$work"/*.png "$LEAF_E2E_KEEP"/ 2>/dev/null || true
+  fi
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${window:-}" ] && import -window root "$work/failure.png" 2>/dev/null || true
+  [ -f "$work/app.log" ] && tail -n 40 "$work/app.log" >&2
+  exit 1
+}
+
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
