@@ -95,6 +95,9 @@ struct AppSettings {
   int djvuFilterLevel = 0;
   int djvuForeback = 0;
   int djvuUpsample = 0;
+  // Recognise the page's text into a hidden text layer, in these languages.
+  int djvuOcr = 0;
+  std::string djvuOcrLang = "eng";
   // IW44
   int iw44PhotoQty = 80;
   int iw44Crcb = 0;

@@ -28,7 +28,9 @@ constexpr double kDefaultDpi = 96.0;
 
 QColor ColorOf(uint32_t packed) { return QColor(RedOf(packed), GreenOf(packed), BlueOf(packed)); }
 
-uint32_t PackedOf(const QColor& color) { return PackColor(color.red(), color.green(), color.blue()); }
+uint32_t PackedOf(const QColor& color) {
+  return PackColor(color.red(), color.green(), color.blue());
+}
 
 QLabel* MakeSwatch(QWidget* parent) {
   auto* swatch = new QLabel(parent);
@@ -72,9 +74,8 @@ CAddTextDlg::CAddTextDlg(const TextSettings& text, bool placing, const DibRaster
     return true;
   };
 
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                           this);
+  auto* buttons = new QDialogButtonBox(
+      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &CAddTextDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(buttons, &QDialogButtonBox::helpRequested, this,
@@ -245,8 +246,8 @@ void CAddTextDlg::chooseTextColor() {
 }
 
 void CAddTextDlg::chooseBackgroundColor() {
-  const QColor color = QColorDialog::getColor(
-      ColorOf(static_cast<uint32_t>(text_.backgroundColor)), this, tr("Background Color"));
+  const QColor color = QColorDialog::getColor(ColorOf(static_cast<uint32_t>(text_.backgroundColor)),
+                                              this, tr("Background Color"));
   if (color.isValid()) setBackgroundColor(color);
 }
 
@@ -254,10 +255,10 @@ void CAddTextDlg::chooseBackgroundColor() {
 
 QString CAddTextDlg::describeFont(const TextSettings& text, double dpi) {
   const int height = std::abs(text.fontSize);
-  const QString size = height == 0 || dpi <= 0
-                           ? QStringLiteral("Size: N/A")
-                           : QStringLiteral("Size: %1").arg(static_cast<int>(
-                                 std::floor(height * 72.0 / dpi + 0.5)));
+  const QString size =
+      height == 0 || dpi <= 0
+          ? QStringLiteral("Size: N/A")
+          : QStringLiteral("Size: %1").arg(static_cast<int>(std::floor(height * 72.0 / dpi + 0.5)));
   QString style = QStringLiteral("Style:");
   const bool bold = text.fontWeight >= 700;
   if (!bold && !text.fontItalic) style += QStringLiteral(" Regular");

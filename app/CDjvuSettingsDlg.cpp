@@ -1,11 +1,13 @@
 #include "CDjvuSettingsDlg.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include "DjvuQuickSet.h"
 #include "SettingsControls.h"
 #include "UserPrompts.h"
+#include "ocr/OcrLanguages.h"
 
 using namespace leaf;
 
@@ -47,6 +50,20 @@ CDjvuSettingsDlg::CDjvuSettingsDlg(AppSettings& settings, DjvuDialogContext cont
   form->addRow(tr("Re&solution"), resolution_);
   background_->setEnabled(!context_.bilevelImage);
   body->addWidget(background_);
+
+  auto* text = new QGroupBox(tr("Searchable text"), this);
+  searchable_ = KeyedCheckBox(tr("Add searchable &text (recognise the words of the page)"),
+                              Setting("DjvuOcr"), text);
+  languages_ = new QLineEdit(text);
+  NameAfterSetting(languages_, Setting("DjvuOcrLang"));
+  languages_->setToolTip(
+      tr("Tesseract's language names joined by '+', such as eng+deu; each "
+         "needs its Debian package tesseract-ocr-NAME"));
+  auto* textForm = new QFormLayout(text);
+  textForm->addRow(searchable_);
+  textForm->addRow(tr("La&nguages"), languages_);
+  connect(searchable_, &QCheckBox::toggled, languages_, &QWidget::setEnabled);
+  body->addWidget(text);
   setBody(body);
 
   connect(quickSet_, &QButtonGroup::idClicked, this, &CDjvuSettingsDlg::quickSetClicked);
@@ -63,6 +80,13 @@ void CDjvuSettingsDlg::load() {
   CheckId(*quickSet_, settings_.djvuQuickSet);
   quality_->setValue(settings_.djvuPhotoQty);
   setResolution(settings_.djvuPhotoRes);
+  loadText(settings_);
+}
+
+void CDjvuSettingsDlg::loadText(const AppSettings& from) {
+  searchable_->setChecked(from.djvuOcr != 0);
+  languages_->setText(QString::fromStdString(from.djvuOcrLang));
+  languages_->setEnabled(from.djvuOcr != 0);
 }
 
 // The entry of the resolution, or the nearest one.
@@ -92,6 +116,7 @@ void CDjvuSettingsDlg::restoreDefaults() {
   CheckId(*quickSet_, defaults.djvuQuickSet);
   quality_->setValue(defaults.djvuPhotoQty);
   setResolution(defaults.djvuPhotoRes);
+  loadText(defaults);
 }
 
 void CDjvuSettingsDlg::resetToStored() {
@@ -107,6 +132,7 @@ void CDjvuSettingsDlg::resetToStored() {
   }
   quality_->setValue(settings_.djvuPhotoQty);
   setResolution(settings_.djvuPhotoRes);
+  loadText(settings_);
 }
 
 void CDjvuSettingsDlg::openAdvanced() {
@@ -117,12 +143,21 @@ void CDjvuSettingsDlg::openAdvanced() {
 }
 
 bool CDjvuSettingsDlg::validate() {
-  return !background_->isEnabled() || quality_->check(prompts());
+  if (background_->isEnabled() && !quality_->check(prompts())) return false;
+  if (!searchable_->isChecked()) return true;
+  // A language that is not installed is refused now rather than at every save.
+  const std::string problem = CheckOcrLanguages(languages_->text().trimmed().toStdString());
+  if (problem.empty()) return true;
+  prompts().showWarning(QString::fromStdString(problem));
+  languages_->setFocus();
+  return false;
 }
 
 void CDjvuSettingsDlg::store() {
   if (quality_->valid()) settings_.djvuPhotoQty = *quality_->value();
   settings_.djvuPhotoRes = resolution_->currentData().toInt();
   settings_.djvuQuickSet = quickSet();
+  settings_.djvuOcr = searchable_->isChecked() ? 1 : 0;
+  settings_.djvuOcrLang = languages_->text().trimmed().toStdString();
   notifyChanged();
 }

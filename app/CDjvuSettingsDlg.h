@@ -1,6 +1,7 @@
 // DjVu Settings: the Quick set of the source's resolution, which changes the
 // advanced parameters at once, and the background layer's quality and
-// resolution; "Advanced" opens DjVu Advanced Parameters.
+// resolution; whether saved pages get searchable text, and in which
+// languages; "Advanced" opens DjVu Advanced Parameters.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,8 @@
 
 class CSliderField;
 class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
 class QComboBox;
 class QGroupBox;
 
@@ -32,6 +35,8 @@ class CDjvuSettingsDlg : public CSettingsDialog {
   CSliderField* qualityField() const { return quality_; }
   QComboBox* resolutionBox() const { return resolution_; }
   QGroupBox* backgroundGroup() const { return background_; }
+  QCheckBox* searchableTextBox() const { return searchable_; }
+  QLineEdit* languagesField() const { return languages_; }
 
   // The buttons' actions.
   void restoreDefaults();
@@ -44,6 +49,7 @@ class CDjvuSettingsDlg : public CSettingsDialog {
 
  private:
   void load();
+  void loadText(const leaf::AppSettings& from);
   void quickSetClicked(int preset);
   void setResolution(int dpi);
   void notifyChanged();
@@ -54,4 +60,6 @@ class CDjvuSettingsDlg : public CSettingsDialog {
   QGroupBox* background_;
   CSliderField* quality_;
   QComboBox* resolution_;
+  QCheckBox* searchable_;
+  QLineEdit* languages_;
 };

@@ -149,6 +149,7 @@ void CLeafView::paintEvent(QPaintEvent* event) {
   } else {
     painter.drawImage(target, source.image, picture);
   }
+  paintTextMarks(painter);
   if (mode_ == MouseMode::Placing && !floating_.isNull()) {
     painter.setClipping(false);
     const QRect where = floatingRect();
@@ -328,7 +329,46 @@ QPoint CLeafView::imagePointAt(const QPoint& viewportPoint) const {
           static_cast<int>(std::clamp<long long>(y, 0, full.height() - 1))};
 }
 
-QRect CLeafView::viewportRectOfSelection() const {
+QRect CLeafView::viewportRectOfSelection() const { return viewportRectOf(selection_); }
+
+void CLeafView::setTextMarks(std::vector<QRect> marks, std::vector<QRect> current) {
+  textMarks_ = std::move(marks);
+  currentTextMarks_ = std::move(current);
+  if (!currentTextMarks_.empty()) {
+    QRect all;
+    for (const QRect& mark : currentTextMarks_) all |= viewportRectOf(mark);
+    scrollToShow(all);
+  }
+  viewport()->update();
+}
+
+void CLeafView::scrollToShow(const QRect& rect) {
+  const QRect area = viewport()->rect().adjusted(20, 20, -20, -20);
+  if (area.contains(rect) || area.isEmpty()) return;
+  const auto delta = [](int low, int high, int areaLow, int areaHigh) {
+    if (high - low > areaHigh - areaLow || low < areaLow) return low - areaLow;
+    return high > areaHigh ? high - areaHigh : 0;
+  };
+  horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                  delta(rect.left(), rect.right(), area.left(), area.right()));
+  verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                delta(rect.top(), rect.bottom(), area.top(), area.bottom()));
+}
+
+void CLeafView::paintTextMarks(QPainter& painter) const {
+  if (textMarks_.empty() && currentTextMarks_.empty()) return;
+  for (const QRect& mark : textMarks_) {
+    painter.fillRect(viewportRectOf(mark).adjusted(-1, -1, 1, 1), QColor(255, 210, 0, 90));
+  }
+  for (const QRect& mark : currentTextMarks_) {
+    const QRect where = viewportRectOf(mark).adjusted(-1, -1, 1, 1);
+    painter.fillRect(where, QColor(255, 120, 0, 110));
+    painter.setPen(QPen(QColor(220, 80, 0), 1));
+    painter.drawRect(where.adjusted(0, 0, -1, -1));
+  }
+}
+
+QRect CLeafView::viewportRectOf(const QRect& imageRect) const {
   const QSize drawn = drawnSize();
   const QSize full = fullImageSize();
   if (full.isEmpty()) return {};
@@ -339,8 +379,8 @@ QRect CLeafView::viewportRectOfSelection() const {
   auto mapY = [&](long long y) {
     return origin.y() + static_cast<int>(y * drawn.height() / full.height());
   };
-  return QRect(QPoint(mapX(selection_.left()), mapY(selection_.top())),
-               QPoint(mapX(selection_.right() + 1) - 1, mapY(selection_.bottom() + 1) - 1));
+  return QRect(QPoint(mapX(imageRect.left()), mapY(imageRect.top())),
+               QPoint(mapX(imageRect.right() + 1) - 1, mapY(imageRect.bottom() + 1) - 1));
 }
 
 void CLeafView::showPointerStatus(const QPoint& viewportPoint) {

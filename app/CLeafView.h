@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QRect>
+#include <vector>
 
 #include "AppSettings.h"
 #include "DisplayImage.h"
@@ -12,6 +13,7 @@
 #include "ZoomLevel.h"
 
 class CLeafDoc;
+class QPainter;
 class QRubberBand;
 
 class CLeafView : public QAbstractScrollArea {
@@ -60,6 +62,14 @@ class CLeafView : public QAbstractScrollArea {
   void setSelection(const QRect& selection);
   // Forgets the selection (after crop and cut); selection mode stays.
   void dropSelection();
+
+  // Boxes of found text marked on the page (full-size image pixels); those of
+  // the current occurrence stand out, and the view scrolls to show them.
+  void setTextMarks(std::vector<QRect> marks, std::vector<QRect> current);
+  const std::vector<QRect>& textMarks() const { return textMarks_; }
+  const std::vector<QRect>& currentTextMarks() const { return currentTextMarks_; }
+  // Where a rectangle of full-size image pixels lies in the viewport.
+  QRect viewportRectOf(const QRect& imageRect) const;
 
   // Image pixel under a point of the viewport, clamped to the image.
   QPoint imagePointAt(const QPoint& viewportPoint) const;
@@ -127,4 +137,8 @@ class CLeafView : public QAbstractScrollArea {
   bool dragging_ = false;
   QPoint lastMouse_;
   QImage floating_;  // the pasted picture being placed, top row first
+  std::vector<QRect> textMarks_;
+  std::vector<QRect> currentTextMarks_;
+  void paintTextMarks(QPainter& painter) const;
+  void scrollToShow(const QRect& viewportRect);
 };

@@ -205,6 +205,7 @@ void CMainFrame::createEditMenu() {
                 [] { CLeafDoc::emptyClipboard(); });
   addDocCommand(menu, tr("Empty Undo &Buffer"), tr("Free the memory kept for Undo"),
                 [this] { doc_->emptyUndoBuffer(); });
+  addTextCommands(menu);
 }
 
 void CMainFrame::createViewMenu() {
@@ -464,6 +465,7 @@ void CMainFrame::updateCommands() {
   }
   zoomBox_->setEnabled(true);
 
+  updateTextCommands();
   const bool clipboard = CLeafDoc::clipboardHasImage();
   action(QStringLiteral("Undo"))->setEnabled(doc_->hasUndo());
   action(QStringLiteral("Empty Undo Buffer"))->setEnabled(doc_->hasUndo());

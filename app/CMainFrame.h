@@ -11,12 +11,14 @@
 
 #include "AppSettings.h"
 #include "UserPrompts.h"
-#include "scanner/ScanTypes.h"
 #include "multi/ConversionLog.h"
+#include "scanner/ScanTypes.h"
 
 class QPrinter;
 
 class CBackgroundBatch;
+class CFindBar;
+class CTextSearch;
 class CGeneralSettingsDlg;
 class CSelectionBar;
 class CSweeperRun;
@@ -62,6 +64,13 @@ class CMainFrame : public QMainWindow {
   bool printOnto(QPrinter& printer);
   void addTextCommand();
   void textSettingsCommand();
+  // Find and Copy Text over the hidden text of DjVu pages (CMainFrameText.cpp).
+  void findCommand();
+  void findAgainCommand(bool forward);
+  void copyTextCommand();
+  CFindBar* findBar() const { return findBar_; }
+  CTextSearch& textSearch() { return *textSearch_; }
+
   // The desktop session is ending: true when the program may quit (the page
   // is saved or given up, and the user said Yes to quitting).
   bool queryEndSession();
@@ -130,6 +139,8 @@ class CMainFrame : public QMainWindow {
                          const QList<QKeySequence>& shortcuts = {});
   void createFileMenu();
   void createEditMenu();
+  void addTextCommands(QMenu* menu);
+  void updateTextCommands();
   void createViewMenu();
   void createImageMenu();
   void createOptionsMenu();
@@ -170,6 +181,8 @@ class CMainFrame : public QMainWindow {
   QPrinter& printer();
   CLeafDoc* doc_ = nullptr;
   CLeafView* view_ = nullptr;
+  CTextSearch* textSearch_ = nullptr;
+  CFindBar* findBar_ = nullptr;
 
   QToolBar* toolBar_ = nullptr;
   QComboBox* zoomBox_ = nullptr;

@@ -22,6 +22,10 @@ add_library(leafsmith_ui STATIC
   CMainFrame.cpp
   CMainFrameScan.cpp
   CMainFrameMulti.cpp
+  CMainFrameText.cpp
+  CFindBar.cpp
+  CTextSearch.cpp
+  PageTextFinder.cpp
   CProgramHintDlg.cpp
   CResizeDlg.cpp
   ClipboardImage.cpp

@@ -51,6 +51,7 @@ SaveParameters SaveParametersFor(const AppSettings& s) {
   parameters.djvu.textOnly = s.djvuTextOnly != 0;
   parameters.djvu.mask = MaskOptionsFor(s);
   parameters.djvu.encode = EncodeOptionsFor(s);
+  parameters.djvu.ocr = {s.djvuOcr != 0, s.djvuOcrLang};
   parameters.iw44.gamma = s.iw44PhotoGamma;
   parameters.iw44.quality = static_cast<unsigned>(s.iw44PhotoQty);
   parameters.iw44.crcb = static_cast<unsigned>(s.iw44Crcb);

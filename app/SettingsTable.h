@@ -159,6 +159,14 @@ constexpr S Words(const char* section, const char* key, std::string& (*field)(A&
   return s;
 }
 
+// A text setting that conversions take.
+constexpr S ConversionWords(const char* section, const char* key, std::string& (*field)(A&),
+                            E editor, const char* option, const char* help) {
+  S s = Words(section, key, field, T::kText, editor, option, help);
+  s.conversion = true;
+  return s;
+}
+
 // In the order the profile is written.
 inline constexpr S kSettingsTable[] = {
     // General
@@ -229,6 +237,13 @@ inline constexpr S kSettingsTable[] = {
            "mask foreback level; 0 is off", true),
     Number("DjVu", "DjvuUpsample", Int<&A::djvuUpsample>, 0, 3, E::kAdvancedDjvu, "--djvu-upsample",
            "enlarging before saving as DjVu: 0 automatic, 1 2x, 2 3x, 3 4x (convert: --upsample)"),
+    Switch("DjVu", "DjvuOcr", Int<&A::djvuOcr>, E::kDjvuSettings, "--ocr",
+           "add searchable text: recognise the text of DjVu pages as scanned (beside the "
+           "encoder) into a hidden text layer",
+           true),
+    ConversionWords("DjVu", "DjvuOcrLang", String<&A::djvuOcrLang>, E::kDjvuSettings, "--ocr-lang",
+                    "languages of the text recognition, tesseract's names joined by '+' (eng+deu); "
+                    "each needs its Debian package tesseract-ocr-NAME"),
     // IW44
     Number("IW44", "Iw44PhotoQty", Int<&A::iw44PhotoQty>, 20, 100, E::kIw44Settings,
            "--iw44-quality", "IW44 quality", true),

@@ -121,6 +121,8 @@ std::string BatchUsage() { return ManyFilesUsage(kBatchUsage, BatchGroups()); }
 
 int RunBatchCommand(Context& context, Args& args) {
   const BatchRequest request = ParseBatch(context, args);
+  if (const int status = CheckOcrJob(request.job, context.settings); status != kExitOk)
+    return status;
   BatchJob job;
   job.inputs = request.inputs;
   job.outputFolder = request.job.many.outputFolder;

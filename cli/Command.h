@@ -34,6 +34,7 @@ int RunMask(Context& context, Args& args);
 int RunScan(Context& context, Args& args);
 int RunBatchCommand(Context& context, Args& args);
 int RunSweepCommand(Context& context, Args& args);
+int RunText(Context& context, Args& args);
 
 // Prints the probe and page description of a DjVu or IW44 file (one page,
 // 0 = first; a multipage document lists its pages first); false (with the
@@ -49,6 +50,7 @@ std::string ConvertUsage();
 std::string ScanUsage();
 std::string BatchUsage();
 std::string SweepUsage();
+std::string TextUsage();
 
 // The message buffer's text (or the fallback when it is empty), on one line.
 std::string FailureText(const std::string& fallback);

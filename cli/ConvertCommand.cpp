@@ -214,6 +214,7 @@ std::string ConvertUsage() {
 
 int RunConvert(Context& context, Args& args) {
   const ConvertJob job = ParseConvert(context, args);
+  if (const int status = CheckOcrJob(job, context.settings); status != kExitOk) return status;
   context.settings.maxMegapixels = job.settings.maxMegapixels;
   context.force = job.force;
   UsePixelLimit(context);

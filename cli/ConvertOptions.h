@@ -110,4 +110,10 @@ std::span<const ConvertOption> LabelConvertOptions();
 std::span<const ConvertOption> BatchOptions();
 std::span<const ConvertOption> SweepOptions();
 
+// Before a job that recognises text starts: a usage error when --ocr was
+// given for an output that is not DjVu or the languages are malformed;
+// kExitFailure (the reason on stderr) when a language is not installed.
+// profile: the settings before the command line changed them.
+int CheckOcrJob(const ConvertJob& job, const AppSettings& profile);
+
 }  // namespace leaf::cli

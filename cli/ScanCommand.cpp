@@ -224,6 +224,7 @@ int RunScan(Context& context, Args& args) {
   ScanJob job = ParseScan(context, args);
   if (job.list) return ListDevices();
   const ConvertJob& convert = job.convert;
+  if (const int status = CheckOcrJob(convert, context.settings); status != kExitOk) return status;
 
   std::string error;
   const std::unique_ptr<scan::Scanner> scanner = scan::Scanner::Open(job.request.device, error);

@@ -39,7 +39,6 @@ void PrintSettings(const AppSettings& settings) {
 
 }  // namespace
 
-
 int RunSettings(Context& context, Args& args) {
   bool write = false;
   while (!args.empty()) {

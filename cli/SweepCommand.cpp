@@ -88,6 +88,7 @@ std::string SweepUsage() { return ManyFilesUsage(kSweepUsage, SweepGroups()); }
 
 int RunSweepCommand(Context& context, Args& args) {
   const ConvertJob job = ParseSweep(context, args);
+  if (const int status = CheckOcrJob(job, context.settings); status != kExitOk) return status;
   ConversionLog log;
   SweepEvents events;
   events.converted = PrintLogLine;

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"render", "render a DjVu or IW44 page's layer at a zoom level", RenderUsage, RunRender},
     {"settings", "show, change or write the settings file", SettingsUsage, RunSettings},
     {"mask", "write the foreground/background mask of a page as PBM", MaskUsage, RunMask},
+    {"text", "print the hidden text of DjVu pages, or its word boxes", TextUsage, RunText},
     {"batch", "convert many files into a folder, several at once", BatchUsage, RunBatchCommand},
     {"sweep", "convert whatever arrives in a watched folder, archiving the originals", SweepUsage,
      RunSweepCommand},

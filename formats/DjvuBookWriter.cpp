@@ -42,7 +42,7 @@ EncodedPage EncodeImage(DibImage& page, const DjvuSaveParameters& parameters) {
     const CodecErrorCapture reports;
     ClearMessage();
     result.ok = EncodeDjvu(page, parameters.upsample, parameters.textOnly, parameters.mask,
-                           parameters.encode, AppendToVector, &result.bytes);
+                           parameters.encode, AppendToVector, &result.bytes, parameters.ocr);
     if (!result.ok) {
       result.message = *LastMessage() ? LastMessage() : reports.first();
       if (result.message.empty()) result.message = "Failed to save the image!";

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "CodecErrorCapture.h"
@@ -13,6 +15,7 @@
 #include "image/Resampling.h"
 #include "image/Transforms.h"
 #include "libAPI/djvu_error.h"
+#include "libAPI/djvu_text.h"
 
 namespace leaf {
 
@@ -38,6 +41,13 @@ bool HasSquarePixels(const PageResolution& dpi) { return dpi.x == dpi.y; }
 
 size_t WriteToFile(void* context, const void* buffer, size_t length) {
   return static_cast<AtomicFile*>(context)->Write(buffer, length) ? length : 0;
+}
+
+size_t AppendToBytes(void* context, const void* buffer, size_t length) {
+  auto& bytes = *static_cast<std::vector<unsigned char>*>(context);
+  const auto* begin = static_cast<const unsigned char*>(buffer);
+  bytes.insert(bytes.end(), begin, begin + length);
+  return length;
 }
 
 void ForwardProgress(const char* text, int percent, void* image) {
@@ -131,6 +141,41 @@ bool MakeSquareCopy(const DibImage& image, const PageResolution& dpi, DibImage& 
   square.raster.xResolution = square.raster.yResolution = target;
   square.raster.resolutionUnit = kResolutionUnitInch;
   return true;
+}
+
+// Runs encode(output, context), which codes the page and hands it on; with
+// ocr enabled, recognises the text of scanned (the page before it is
+// enlarged scale times) on a second thread meanwhile, and hands on the coded
+// page with the text added as its TXTz chunk.
+template <typename Encode>
+bool EncodeWithText(const DibImage& image, const OcrSettings& ocr, const djvu_pixel_image& scanned,
+                    int scale, Encode encode, djvu_output_routine output, void* context) {
+  if (!ocr.enabled) return encode(output, context);
+  image.ReportProgress("Recognising the text beside the encoder...", 0);
+  std::atomic<bool> stop{false};
+  // When no thread can be started the text is recognised after the encoding.
+  auto recognition = std::async(std::launch::async | std::launch::deferred, [&] {
+    return RecognisePage(scanned, ocr.languages, scale, &stop);
+  });
+  std::vector<unsigned char> coded;
+  const bool encoded = encode(AppendToBytes, &coded);
+  if (!encoded) {
+    // The recogniser stops at its next check; a recognition left for later
+    // (no thread) never runs.
+    stop = true;
+    return false;
+  }
+  if (recognition.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) {
+    image.ReportProgress("Waiting for the text recognition...", 100);
+  }
+  const RecognisedText text = recognition.get();
+  if (!text.ok) return image.Fail("Failed to add the text layer: %s", text.error.c_str());
+  const std::string report =
+      "Text layer: " + std::to_string(djvu_text_word_count(text.page)) + " words";
+  image.ReportProgress(report.c_str(), 100);
+  const CodecErrorCapture errors;
+  return djvu_page_add_text(coded.data(), coded.size(), text.page, output, context) == 0 ||
+         FailToEncode(image, errors);
 }
 
 }  // namespace
@@ -284,8 +329,8 @@ int DjvuEnlargement(const DibImage& image, int upsample) {
 }
 
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
-                const djvu_encode_options& encodeOptions, djvu_output_routine output,
-                void* context) {
+                const djvu_encode_options& encodeOptions, djvu_output_routine output, void* context,
+                const OcrSettings& ocr) {
   const int bits = image.raster.bitsPerPixel;
   if (image.raster.empty()) return image.Fail("There is no image to save.");
   if (!SupportedDepth(bits)) return FailDepth(image, "DjVu");
@@ -297,7 +342,7 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
   if (!HasSquarePixels(dpi)) {
     DibImage square;
     return MakeSquareCopy(image, dpi, square) &&
-           EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context);
+           EncodeDjvu(square, upsample, textOnly, maskOptions, encodeOptions, output, context, ocr);
   }
   const CodecErrorCapture errors;
   MakeGrayMinIsBlack(image);
@@ -317,8 +362,17 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
     image.ReportProgress("Creating run image...", 0);
     const OwnedRunImage runs = MakeRunImage(image);
     if (!runs) return false;
-    return djvu_encode(&encode, runs.get(), nullptr, output, context) == 0 ||
-           FailToEncode(image, errors);
+    // The recogniser reads the page as gray.
+    djvu_pixel_image scanned{};
+    PixelBlock grayCopy;
+    if (ocr.enabled && MakePixelImage(image, scanned, grayCopy) < 0) return false;
+    return EncodeWithText(
+        image, ocr, scanned, 1,
+        [&](djvu_output_routine out, void* to) {
+          return djvu_encode(&encode, runs.get(), nullptr, out, to) == 0 ||
+                 FailToEncode(image, errors);
+        },
+        output, context);
   }
 
   image.ReportProgress("Preparing image for DjVu conversion...", 0);
@@ -357,14 +411,21 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
                       errors.Cause("the mask finder gave no reason").c_str());
   }
   if (textOnly) InvertMaskSense(*found);
-  return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, output, context) == 0 ||
-         FailToEncode(image, errors);
+  return EncodeWithText(
+      image, ocr, pixels, std::max(factor, 1),
+      [&](djvu_output_routine out, void* to) {
+        return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, out, to) == 0 ||
+               FailToEncode(image, errors);
+      },
+      output, context);
 }
 
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
-              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions) {
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions,
+              const OcrSettings& ocr) {
   return WriteEncoded(image, path, [&](AtomicFile* file) {
-    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file);
+    return EncodeDjvu(image, upsample, textOnly, maskOptions, encodeOptions, WriteToFile, file,
+                      ocr);
   });
 }
 

@@ -10,6 +10,7 @@
 #include "libAPI/djvu_encode.h"
 #include "libAPI/djvu_image.h"
 #include "libAPI/djvu_mask.h"
+#include "ocr/PageRecognition.h"
 
 namespace leaf {
 
@@ -47,8 +48,8 @@ int DjvuEnlargement(const DibImage& image, int upsample);
 // Encodes the image as a DjVu page (see SaveDjvu) and hands the finished
 // file to output. A failure names the coding layer's reason.
 bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_options& maskOptions,
-                const djvu_encode_options& encodeOptions, djvu_output_routine output,
-                void* context);
+                const djvu_encode_options& encodeOptions, djvu_output_routine output, void* context,
+                const OcrSettings& ocr = {});
 
 // Writes the image as a DjVu page: a 1-bit raster as a bilevel page, any
 // other as a compound page (or, with textOnly, as its bilevel text mask).
@@ -57,8 +58,13 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
 // upsample is kDjvuUpsampleAuto (enlarge a low-resolution page, see
 // DjvuUpsampleFactor), kDjvuUpsampleNone or -2, -3, -4 (enlarge before
 // finding the mask). A failed save leaves no file behind and an existing file as it was.
+// With ocr enabled, the text of the page as scanned (not of its mask) is
+// recognised on a second thread while the page is encoded, and goes into the
+// page as its hidden text layer (TXTz); a recognition that fails (a missing
+// language) fails the save.
 bool SaveDjvu(DibImage& image, const std::string& path, int upsample, bool textOnly,
-              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions);
+              const djvu_mask_options& maskOptions, const djvu_encode_options& encodeOptions,
+              const OcrSettings& ocr = {});
 
 // Writes the image as an IW44 file (or a bilevel DjVu page when it holds
 // only black and white); pages of two resolutions as SaveDjvu does.

@@ -49,7 +49,7 @@ bool WriteByType(const std::string& path, FileTypeCode type, DibImage& image,
   switch (type) {
     case kFileDjvu:
       return SaveDjvu(image, path, parameters.djvu.upsample, parameters.djvu.textOnly,
-                      parameters.djvu.mask, parameters.djvu.encode);
+                      parameters.djvu.mask, parameters.djvu.encode, parameters.djvu.ocr);
     case kFileIw44: return SaveIw44(image, path, parameters.iw44);
     case kFileBmp: return WriteBmp(image, path);
     case kFilePnm: return WritePnm(image, path);

@@ -18,6 +18,7 @@ struct DjvuSaveParameters {
   bool textOnly = false;             // write the text mask of a colour or gray page only
   djvu_mask_options mask = djvu_mask_default_options();
   djvu_encode_options encode = djvu_encode_options_default();
+  OcrSettings ocr;  // recognise the page's text into a hidden text layer
 };
 
 // Everything the writers need besides the image, filled from the settings

@@ -28,7 +28,7 @@ void PutPaletteColor(std::vector<uint8_t>& palette, uint32_t packed) {
 
 // Where the label goes on the page and how large the page becomes.
 struct Spot {
-  int width = 0;   // the page after growing
+  int width = 0;  // the page after growing
   int height = 0;
   int anchor = 0;  // where Enlarge keeps the picture; 0: no growth
   int column = 0;
@@ -81,8 +81,8 @@ std::string ExpandLabelPlaceholders(const std::string& content, const std::strin
   return text;
 }
 
-bool BuildTextLabel(DibImage& label, const uint8_t* bits, size_t bytesPerRow, int width,
-                    int height, uint32_t textColor, uint32_t backgroundColor, int orientation,
+bool BuildTextLabel(DibImage& label, const uint8_t* bits, size_t bytesPerRow, int width, int height,
+                    uint32_t textColor, uint32_t backgroundColor, int orientation,
                     bool transparentBackground) {
   const size_t used = width > 0 ? (static_cast<size_t>(width) + 7) / 8 : 0;
   const size_t stride = RowStride(width, 1);
@@ -142,8 +142,7 @@ bool StampTextLabel(DibImage& page, const DibImage& label, const LabelPlacement&
     return page.Fail("Unknown text label position: %d (anchor %d)", placement.position,
                      placement.anchor);
   }
-  if (spot.column < 0 || spot.row < 0 ||
-      static_cast<int64_t>(spot.column) + l.width > spot.width ||
+  if (spot.column < 0 || spot.row < 0 || static_cast<int64_t>(spot.column) + l.width > spot.width ||
       static_cast<int64_t>(spot.row) + l.height > spot.height) {
     return page.Fail(kOutOfBounds);
   }
@@ -152,8 +151,7 @@ bool StampTextLabel(DibImage& page, const DibImage& label, const LabelPlacement&
   if (p.rowOrder == kRowOrderTopDown && !Flip(page, false)) return false;
   const IndexMap map = NearestIndexMap(p, l);
   const uint8_t* ground = l.palette();
-  const uint32_t fill =
-      p.bitsPerPixel <= 8 ? map[0] : PackColor(ground[2], ground[1], ground[0]);
+  const uint32_t fill = p.bitsPerPixel <= 8 ? map[0] : PackColor(ground[2], ground[1], ground[0]);
   if (spot.anchor != 0 && !Enlarge(page, spot.width, spot.height, spot.anchor, fill)) {
     return false;
   }

@@ -47,8 +47,8 @@ std::string ExpandLabelPlaceholders(const std::string& content, const std::strin
 // colour (both red + 256 green + 65536 blue); orientation 1 turns it left,
 // 2 right. With a transparent background its background colour is skipped
 // when it is stamped.
-bool BuildTextLabel(DibImage& label, const uint8_t* bits, size_t bytesPerRow, int width,
-                    int height, uint32_t textColor, uint32_t backgroundColor, int orientation,
+bool BuildTextLabel(DibImage& label, const uint8_t* bits, size_t bytesPerRow, int width, int height,
+                    uint32_t textColor, uint32_t backgroundColor, int orientation,
                     bool transparentBackground);
 
 // Stamps the label on the page: grows the canvas for a label outside the

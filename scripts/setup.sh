@@ -20,7 +20,7 @@ packages=(
   libsane-dev sane-utils
   poppler-utils
   imagemagick parallel
-  tesseract-ocr tesseract-ocr-eng
+  tesseract-ocr tesseract-ocr-eng libtesseract-dev
   dpkg-dev patch
 )
 

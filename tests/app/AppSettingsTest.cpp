@@ -45,6 +45,8 @@ TEST(AppSettingsTest, FirstSaveWritesACompleteFileWithGammaText) {
   auto ini = ParseIni(path);
   EXPECT_EQ(ini["General"]["DisplayGamma"], "2.2");
   EXPECT_EQ(ini["DjVu"]["DjvuPhotoGamma"], "2.2");
+  EXPECT_EQ(ini["DjVu"]["DjvuOcr"], "0");
+  EXPECT_EQ(ini["DjVu"]["DjvuOcrLang"], "eng");
   EXPECT_EQ(ini["IW44"]["Iw44PhotoGamma"], "2.2");
   EXPECT_EQ(ini["General"]["LCOpenDir"], "/data");
   EXPECT_EQ(ini["General"]["ImageFit"], "0");
@@ -56,7 +58,7 @@ TEST(AppSettingsTest, FirstSaveWritesACompleteFileWithGammaText) {
   for (const auto& [section, values] : ini) keys += values.size();
   EXPECT_EQ(ini["Scan"]["ScanDevice"], "");
   EXPECT_EQ(ini["Scan"]["ScanResolution"], "0");
-  EXPECT_EQ(keys, 19u + 14u + 3u + 5u + 4u + 13u + 4u);
+  EXPECT_EQ(keys, 19u + 16u + 3u + 5u + 4u + 13u + 4u);
 }
 
 TEST(AppSettingsTest, ValuesSurviveASaveAndLoad) {

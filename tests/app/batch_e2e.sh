@@ -33,13 +33,7 @@ LCSaveType=1
 INI
 export XDG_CONFIG_HOME="$work/config"
 
-"$program" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "Leafsmith" | head -n1) ||
-  fail "no window: $(cat "$work/app.log")"
-xdotool windowsize --sync "$window" 1100 900 || true
-xdotool windowfocus --sync "$window"
-sleep 0.5
+start_program "Leafsmith" 1100 900
 key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.4; }
 
 key alt+v e          # View > Selection Bar

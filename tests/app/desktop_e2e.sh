@@ -39,13 +39,7 @@ INI
 export XDG_CONFIG_HOME="$work/config"
 
 # --- start the program on the DjVu page ---
-"$program" "$work/page.djvu" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "page.djvu - Leafsmith" | head -n1) ||
-  fail "no window: $(cat "$work/app.log")"
-xdotool windowsize --sync "$window" 1000 900 || true
-xdotool windowfocus --sync "$window"
-sleep 0.5
+start_program "page.djvu - Leafsmith" 1000 900 "$work/page.djvu"
 
 key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.3; }
 

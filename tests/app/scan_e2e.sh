@@ -52,12 +52,7 @@ DjvuUpsample=3
 INI
 export XDG_CONFIG_HOME="$work/config"
 
-"$program" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "Untitled - Leafsmith" | head -n1) ||
-  fail "no window: $(cat "$work/app.log")"
-xdotool windowsize --sync "$window" 900 800 || true
-sleep 0.5
+start_program "Untitled - Leafsmith" 900 800
 
 key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.3; }
 # Waits for a visible window whose title matches and focuses it.

@@ -32,3 +32,18 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
+
+# Starts $program with the arguments given after the window's size, its log
+# in $work/app.log, waits for its window (title matching the pattern), gives
+# it that size and the focus. Sets app_pid and window.
+start_program() {  # TITLE-PATTERN WIDTH HEIGHT [ARGS...]
+  local title=$1 width=$2 height=$3
+  shift 3
+  "$program" "$@" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -n1) ||
+    fail "no window: $(cat "$work/app.log")"
+  xdotool windowsize --sync "$window" "$width" "$height" || true
+  xdotool windowfocus --sync "$window"
+  sleep 0.5
+}

@@ -55,7 +55,8 @@ class LabelCliTest : public ::testing::Test {
   // Converts with the options and reads the result back.
   test::CliResult convert(const std::string& options, DibImage& out) {
     const std::string path = dir.file("out.bmp");
-    const test::CliResult r = RunCli("convert " + Quote(writePage()) + " " + Quote(path) + " " + options);
+    const test::CliResult r =
+        RunCli("convert " + Quote(writePage()) + " " + Quote(path) + " " + options);
     out.Release(true);
     if (r.status == 0) {
       EXPECT_TRUE(ReadBmp(out, path)) << r.err;
@@ -89,9 +90,10 @@ Box BoxOf(const DibRaster& r, uint32_t colour) {
 
 TEST_F(LabelCliTest, LabelsGrowThePageOrGoInsideWhereTheOptionsSay) {
   DibImage out;
-  auto r = convert("--label '$filename' --label-position below --label-color '#FF0000' "
-                   "--label-background '#00FF00' --label-size 20",
-                   out);
+  auto r = convert(
+      "--label '$filename' --label-position below --label-color '#FF0000' "
+      "--label-background '#00FF00' --label-size 20",
+      out);
   ASSERT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(out.raster.width, 300);
   ASSERT_GT(out.raster.height, 215);  // a strip of at least the letters' height
@@ -109,9 +111,10 @@ TEST_F(LabelCliTest, LabelsGrowThePageOrGoInsideWhereTheOptionsSay) {
   EXPECT_GE(BoxOf(out.raster, 0x0000FF).left, 300);
 
   // Inside, bottom right, 10 pixels from the edges, only the letters drawn.
-  r = convert("--label 'Hello' --label-anchor bottom-right --label-padding 10 --label-transparent "
-              "--label-color '#000000' --label-background '#FFFFFF' --label-size 24",
-              out);
+  r = convert(
+      "--label 'Hello' --label-anchor bottom-right --label-padding 10 --label-transparent "
+      "--label-color '#000000' --label-background '#FFFFFF' --label-size 24",
+      out);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(out.raster.width, 300);
   EXPECT_EQ(out.raster.height, 200);

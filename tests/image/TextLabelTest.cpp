@@ -12,8 +12,8 @@ namespace {
 
 using test::PixelAt;
 
-constexpr uint32_t kRed = 0x0000FF;   // packed red + 256 green + 65536 blue
-constexpr uint32_t kBlue = 0xFF0000;  //
+constexpr uint32_t kRed = 0x0000FF;     // packed red + 256 green + 65536 blue
+constexpr uint32_t kBlue = 0xFF0000;    //
 constexpr uint32_t kRedRgb = 0xFF0000;  // as PixelAt gives it: 0xRRGGBB
 constexpr uint32_t kBlueRgb = 0x0000FF;
 
@@ -119,8 +119,8 @@ TEST(TextLabelTest, TurnedLabelsReadUpwardsOrDownwards) {
 // stamped page, and the stamped page's size, for every position and anchor.
 struct Where {
   LabelPlacement placement;
-  int width, height;  // of the stamped page
-  int left, top;      // of the label on it
+  int width, height;            // of the stamped page
+  int left, top;                // of the label on it
   int pictureLeft, pictureTop;  // where the old picture went
 };
 
@@ -208,15 +208,15 @@ TEST(TextLabelTest, PalettePagesGetTheNearestColours) {
   DibImage gray;
   test::MakeNoiseImage(gray, 40, 30, 8, 5, test::GrayPalette(8));
   ASSERT_TRUE(StampTextLabel(gray, label, {kLabelBelow}));
-  EXPECT_EQ(PixelAt(gray.raster, 9, 30), 85u);  // top row of the label: red as gray
+  EXPECT_EQ(PixelAt(gray.raster, 9, 30), 85u);   // top row of the label: red as gray
   EXPECT_EQ(PixelAt(gray.raster, 0, 35), 128u);  // the grown strip: the label's ground
 
   DibImage bilevel;
   test::MakeNoiseImage(bilevel, 40, 30, 1, 5, {0xFFFFFF, 0x000000});
   const DibImage dark = MakeLabel(DrawnText(21, 9), 0, false, 0x000000, 0xFFFFFF);
   ASSERT_TRUE(StampTextLabel(bilevel, dark, {kLabelAbove}));
-  EXPECT_EQ(PixelAt(bilevel.raster, 9, 0), 1u);   // black text
-  EXPECT_EQ(PixelAt(bilevel.raster, 0, 8), 0u);   // the grown strip: white
+  EXPECT_EQ(PixelAt(bilevel.raster, 9, 0), 1u);  // black text
+  EXPECT_EQ(PixelAt(bilevel.raster, 0, 8), 0u);  // the grown strip: white
 }
 
 TEST(TextLabelTest, ALabelThatDoesNotFitOrAnUnknownPlaceLeavesThePageAlone) {

@@ -1,25 +1,16 @@
 #include "GlyphPages.h"
 
 #include <QtGui/QFont>
-#include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <algorithm>
 #include <random>
 
+#include "GuiApplication.h"
+
 namespace leaf::test {
 
 namespace {
-
-// Qt draws text only once an application object exists.
-void EnsureApplication() {
-  if (QGuiApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "glyph-pages";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
-}
 
 // Outline noise: an ink pixel beside paper, or a paper pixel beside ink,
 // flips with the given probability (one pass over the cell).
@@ -44,7 +35,7 @@ void RoughenOutlines(std::vector<unsigned char>& cell, int w, int h, double prob
 
 GlyphPage RenderGlyphPage(const std::vector<GlyphSpec>& kinds, const std::string& family,
                           int pointSize, int dpi, int prints, unsigned seed) {
-  EnsureApplication();
+  EnsureGuiApplication();
   const int em = std::max(8, pointSize * dpi / 72);
   QFont font(QString::fromStdString(family));
   font.setPixelSize(em);
