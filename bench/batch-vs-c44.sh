@@ -30,9 +30,10 @@ largest=0
 for i in $(seq 0 39); do
   src="${sources[$((i % ${#sources[@]}))]}"
   out="$work/pages/page$(printf %02d "$i")"
-  "$cli" --settings /dev/null convert "$src" "$out.pnm" --type pnm >/dev/null
-  mv "$out".p?m "$out.pnm" 2>/dev/null || true
-  file=$(ls "$out".* | head -n1)
+  ext=ppm
+  [[ "$src" == *.pgm ]] && ext=pgm
+  file="$out.$ext"
+  "$cli" --settings /dev/null convert "$src" "$file" --type pnm >/dev/null
   read -r w h bytes < <(head -c 64 "$file" | awk 'NR==1{t=$1} NR==2{print $1, $2, (t=="P6"?3:1)*$1*$2}')
   [ "$bytes" -gt "$largest" ] && largest=$bytes
 done
