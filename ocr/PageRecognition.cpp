@@ -13,9 +13,6 @@ namespace leaf {
 
 namespace {
 
-// The resolution a page without one is taken to have (the DjVu encoder's).
-constexpr int kDefaultDpi = 300;
-
 struct PixDeleter {
   void operator()(Pix* pix) const { pixDestroy(&pix); }
 };
@@ -132,18 +129,19 @@ RecognisedText RecognisePage(const djvu_pixel_image& page, const std::string& la
     result.error = MissingOcrLanguage(missing);
     return result;
   }
-  const int dpi =
-      (page.flags & DJVU_HAS_DPI) && page.xres > 0 ? static_cast<int>(page.xres) : kDefaultDpi;
+  // A page without a resolution has tesseract estimate it from the size of
+  // its letters, as the tesseract program does.
+  const int dpi = (page.flags & DJVU_HAS_DPI) ? static_cast<int>(page.xres) : 0;
   const OwnedPix pix = MakePix(page, dpi);
   if (!pix) {
-    result.error = "Not enough memory for the text recognizer's copy of the page.";
+    result.error = "Not enough memory for the text recogniser's copy of the page.";
     return result;
   }
   tesseract::TessBaseAPI& api = engine.api();
   // As the tesseract program reads a page: the layout analysed, not one block.
   api.SetPageSegMode(tesseract::PSM_AUTO);
   api.SetImage(pix.get());
-  api.SetSourceResolution(dpi);
+  if (dpi > 0) api.SetSourceResolution(dpi);
   tesseract::ETEXT_DESC monitor;
   if (stop) {
     monitor.cancel = StopRequested;
@@ -155,7 +153,7 @@ RecognisedText RecognisePage(const djvu_pixel_image& page, const std::string& la
     return result;
   }
   if (status != 0) {
-    result.error = "The text recognizer failed on the page.";
+    result.error = "The text recogniser failed on the page.";
     return result;
   }
   const BoxMapping mapping{scale, static_cast<int>(page.h) * scale};

@@ -24,7 +24,7 @@ struct RecognisedText {
   djvu_text_zone page;  // the page zone and every zone found in it
 };
 
-// Recognises the text of page at its resolution (300 dpi when it has none)
+// Recognises the text of page at its resolution (estimated when it has none)
 // and gives the boxes in the pixels of the page enlarged scale times (the
 // DjVu page coded from it), from the bottom left. stop, when given, is
 // polled while the recogniser works; setting it ends the work with an error.
