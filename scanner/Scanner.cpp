@@ -3,7 +3,9 @@
 #include <sane/sane.h>
 #include <sane/saneopts.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "DeviceOptions.h"
@@ -399,6 +401,13 @@ ScanOutcome Scanner::Scan(bool allPages, const PageHandler& onPage, const ScanPr
     }
     ++pages;
     if (!onPage(std::move(page), pages - 1) || !allPages) break;
+  }
+  if (outcome.status == ScanStatus::Failed) {
+    // Backends cancel their reader thread asynchronously in sane_cancel. A
+    // read that failed at once may find that thread just started and still
+    // inside the allocator, whose lock it would then keep for ever: give it
+    // a moment to reach its first write before cancelling.
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
   }
   // Ends the batch (or the cancelled scan) so that the device is free again.
   sane_cancel(Handle(handle_));
