@@ -28,11 +28,9 @@ int SaveOutput(const Context& context, const std::string& path, FileTypeCode typ
 }
 
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
-  std::error_code error;
-  const auto bytes = path == "-" ? 0 : std::filesystem::file_size(FollowLinks(path), error);
+  const unsigned long long bytes = path == "-" ? 0 : FileBytes(FollowLinks(path));
   std::fprintf(ReportStream(path), "wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(),
-               FileTypeName(type), raster.width, raster.height, raster.bitsPerPixel,
-               error ? 0ULL : static_cast<unsigned long long>(bytes));
+               FileTypeName(type), raster.width, raster.height, raster.bitsPerPixel, bytes);
 }
 
 unsigned long long FileBytes(const std::string& path) {
