@@ -411,6 +411,8 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
       encode.flags |= DJVU_NO_THICKEN;
       image.ReportProgress("Text: not thickened, the page was enlarged", 0);
     }
+    encode.flags |= DJVU_ENLARGED;
+    image.ReportProgress("Background: keeps the letters' soft edges, the page was enlarged", 0);
   }
   const OwnedRunImage found(djvu_mask(&mask, page));
   if (!found) {

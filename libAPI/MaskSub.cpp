@@ -20,8 +20,6 @@ constexpr const char* kSource = "libAPI/MaskSub";
 // Small shapes keep their place only when their colour is this close to the
 // foreground around them.
 constexpr double kShapeColourTolerance = 50.0;
-// Width of the blended border around ink that the background leaves out.
-constexpr int kInkBorder = 2;
 constexpr int kSmallShapePixels = 200;
 
 struct Colour {
@@ -324,12 +322,12 @@ void CheckForegroundCoversPage(const PageView& page, const ColorLayer& foregroun
 // Paper pixels along the edges of letters hold a blend of ink and paper;
 // averaged into the background they leave a dark ghost of the text there,
 // which costs wavelet bits and shows as a halo around every letter. The
-// background is recomputed from the pixels at least kInkBorder + 1 pixels
+// background is recomputed from the pixels at least inkBorder + 1 pixels
 // away from ink, and cells without such pixels become don't care.
-void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer& background,
-                      int s) {
+void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer& background, int s,
+                      int inkBorder) {
   ColorLayer clear;
-  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, kInkBorder);
+  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, inkBorder);
   const int rows = static_cast<int>(background.pixmap->rows());
   const int columns = static_cast<int>(background.pixmap->columns());
   for (int y = 0; y < rows; ++y) {
@@ -481,14 +479,14 @@ void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer
 }  // namespace
 
 bool FillColourLayers(const djvu_pixel_image& image, const JB2Image& stencil,
-                      ColorLayer& background, ColorLayer& foreground, int f, int s) {
+                      ColorLayer& background, ColorLayer& foreground, int f, int s, int inkBorder) {
   const PageView page(image);
   f = std::max(1, f);
   s = std::max(1, s);
   const bool coloured = Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, 0);
   if (background.mask->rows() == 0 || foreground.mask->rows() == 0) return coloured;
   CheckForegroundCoversPage(page, foreground, f);
-  RefineBackground(page, stencil, background, s);
+  RefineBackground(page, stencil, background, s, std::max(0, inkBorder));
   if (coloured) PaintShapes(page, stencil, background, foreground, f, s);
   return coloured;
 }

@@ -529,6 +529,7 @@ int MaskInk(const std::string& path) {
 TEST(SaveDjvuTest, EnlargedPagesAreNotThickened) {
   TempDir dir;
   const char* const report = "Text: not thickened, the page was enlarged";
+  const char* const background = "Background: keeps the letters' soft edges, the page was enlarged";
   struct Case {
     int dpi;
     bool thickened;
@@ -552,6 +553,8 @@ TEST(SaveDjvuTest, EnlargedPagesAreNotThickened) {
       ink[noThicken] = MaskInk(path);
       const bool reported = std::find(steps.begin(), steps.end(), report) != steps.end();
       EXPECT_EQ(reported, !c.thickened && !noThicken) << c.dpi;
+      EXPECT_EQ(std::find(steps.begin(), steps.end(), background) != steps.end(), !c.thickened)
+          << c.dpi;
     }
     ASSERT_GT(ink[1], 0) << c.dpi;
     if (c.thickened) {

@@ -293,6 +293,39 @@ TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInk) {
   }
 }
 
+// On an enlarged page the background leaves out one pixel around ink only:
+// what lies beyond it (here the lighter blend two columns from the bar, a
+// faint stroke the mask did not take) is kept, as the page shows it.
+TEST(MaskSubTest, EnlargedPagesKeepMoreOfTheInksEdgeInTheBackground) {
+  Page page(12, 3, 200, 200, 200);
+  GP<JB2Image> stencil = Stencil(12, 3);
+  AddBox(*stencil, 4, 0, 2, 3);
+  for (int y = 0; y < 3; ++y) {
+    page.Set(4, y, 0, 0, 0);
+    page.Set(5, y, 0, 0, 0);
+    page.Set(3, y, 100, 100, 100);
+    page.Set(6, y, 100, 100, 100);
+    page.Set(2, y, 140, 140, 140);
+    page.Set(7, y, 170, 170, 170);
+  }
+  struct Case {
+    int border;
+    int left;   // cell 0: columns 0..2
+    int right;  // cell 2: columns 6..8
+  } cases[] = {{djvu::kInkBorder, 200, 200},
+               {djvu::kEnlargedInkBorder, (200 + 200 + 140) / 3, (170 + 200) / 2}};
+  for (const Case& c : cases) {
+    ColorLayer fg;
+    ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6));
+    ColorLayer bg;
+    ASSERT_TRUE(djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3, c.border));
+    EXPECT_EQ((*bg.mask)[0][1], 1) << c.border;  // columns 3..5: ink and its first pixel
+    EXPECT_EQ((*bg.pixmap)[0][0].r, c.left) << c.border;
+    EXPECT_EQ((*bg.pixmap)[0][2].r, c.right) << c.border;
+    EXPECT_EQ((*bg.pixmap)[0][3].r, 200) << c.border;
+  }
+}
+
 TEST(MaskSubTest, PaintingColoursForegroundCellsLeftEmpty) {
   // The foreground was estimated before the shape grew into a new cell.
   Page page(12, 6, 255, 255, 255);
