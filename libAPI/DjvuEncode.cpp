@@ -35,6 +35,10 @@ constexpr long long kLargestDpi = 65535;
 // Below this resolution a pixel more on every row's right end joins the
 // letters and closes their counters: such masks are coded as found.
 constexpr unsigned kLowestThickenedDpi = 200;
+// Below this a letter is a few pixels across, and a print that differs from
+// an earlier one by a pixel or two may be another letter (a "c" for an "e"):
+// only identical shapes are shared.
+constexpr unsigned kLowestLossyMatchDpi = 200;
 // The first background chunk stays small so that a viewer shows a coarse
 // background early.
 constexpr int kFirstChunkBytes = 10000;
@@ -252,7 +256,11 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
 
   djvu::ReportProgress("Cleaning Mask", 20, arg);
   stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags, page != nullptr));
-  stencil = djvu::MatchShapes(*stencil, {!lossless, djvu::GlyphReach(dpi)});
+  const bool lossyMatching = !lossless && dpi >= kLowestLossyMatchDpi;
+  if (!lossless && !lossyMatching) {
+    djvu::ReportProgress("Text: only identical shapes shared, the mask has too few dpi", 25, arg);
+  }
+  stencil = djvu::MatchShapes(*stencil, {lossyMatching, djvu::GlyphReach(dpi)});
   iff->put_chunk("Sjbz");
   stencil->encode(iff->get_bytestream());
   iff->close_chunk();

@@ -131,6 +131,36 @@ TEST(DjvuEncodeTest, LowResolutionMasksAreNotThickened) {
   }
 }
 
+// Two prints of a block, the second with a notch in its top edge: at 300
+// dpi lossy matching shows the first print in both places; below 200 dpi,
+// where a pixel or two can tell letters apart, each print keeps its own.
+TEST(DjvuEncodeTest, LowResolutionMasksShareOnlyIdenticalShapes) {
+  struct Case {
+    unsigned dpi;
+    bool notchKept;
+  } cases[] = {{150, true}, {300, false}};
+  for (const Case& c : cases) {
+    TestMask mask(120, 60, c.dpi, [](unsigned x, unsigned y) {
+      const bool block = y >= 10 && y < 46 && ((x >= 10 && x < 34) || (x >= 60 && x < 84));
+      return block && !(y == 10 && x == 72);
+    });
+    djvu_encode_options options = djvu_encode_options_default();
+    options.flags = DJVU_NO_THICKEN;
+    LayerReports reports;
+    const IffFile file = ParseIff(Encode(&options, mask, nullptr));
+    GP<JB2Image> decoded = JB2Image::create();
+    decoded->decode(ByteStream::create(file.chunks[1].data.data(), file.chunks[1].data.size()));
+    GP<GBitmap> bitmap = decoded->get_bitmap();
+    EXPECT_EQ((*bitmap)[59 - 10][72] == 0, c.notchKept) << c.dpi;
+    EXPECT_NE((*bitmap)[59 - 10][71], 0) << c.dpi;
+    const auto& steps = reports.progress();
+    const bool said = std::any_of(steps.begin(), steps.end(), [](const std::string& step) {
+      return step.rfind("Text: only identical shapes shared", 0) == 0;
+    });
+    EXPECT_EQ(said, c.notchKept) << c.dpi;
+  }
+}
+
 TEST(DjvuEncodeTest, CompoundPageChunksComeInProgressiveOrder) {
   TestMask mask(300, 200, 300, [](unsigned x, unsigned y) { return Letters(x, y); });
   TestPage page(300, 200, false);
