@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "GRect.h"
+#include "Encoder/libMaskFind/page_heap.h"
 #include "PageView.h"
 #include "djvu_error.h"
 
@@ -40,7 +41,37 @@ Colour PixelColour(const PageView& page, const unsigned char* pixel) {
 
 int CellCount(int size, int reduction) { return (size + reduction - 1) / reduction; }
 
-void CheckStencilCoversPage(const PageView& page, const JB2Image& stencil) {
+// The colour page at the mask's size. A page smaller than the mask by an
+// integer scale stands for the scale x scale mask pixels under each of its
+// pixels; the layers are computed from it without an enlarged copy.
+class MaskPage {
+ public:
+  MaskPage(const djvu_pixel_image& image, int scale) : view_(image), scale_(std::max(1, scale)) {
+    if (static_cast<long long>(view_.width()) * scale_ > kLargestMaskSide ||
+        static_cast<long long>(view_.height()) * scale_ > kLargestMaskSide) {
+      Throw("Page scale too large", kSource, __LINE__);
+    }
+  }
+
+  const PageView& view() const { return view_; }
+  int scale() const { return scale_; }
+  // The size in mask pixels.
+  int width() const { return view_.width() * scale_; }
+  int height() const { return view_.height() * scale_; }
+  // The colour under mask pixel (x, y).
+  Colour at(int x, int y) const {
+    const unsigned char* row = view_.row(y / scale_);
+    return PixelColour(view_, row + static_cast<size_t>(x / scale_) * view_.pixsize());
+  }
+
+ private:
+  // Larger than any side a page can have, small enough for int arithmetic.
+  static constexpr long long kLargestMaskSide = 1 << 20;
+  PageView view_;
+  int scale_;
+};
+
+void CheckStencilCoversPage(const MaskPage& page, const JB2Image& stencil) {
   if (stencil.get_width() < page.width() || stencil.get_height() < page.height()) {
     Throw("Stencil smaller than the page", kSource, __LINE__);
   }
@@ -83,9 +114,9 @@ Colour ReferenceColour(const ColorLayer& layer, int x0, int y0, int x1, int y1) 
   }
 }
 
-// Calls visit(x, y, colour) for every page pixel under the shape's ink.
+// Calls visit(x, y, colour) for every mask pixel under the shape's ink.
 template <typename Visit>
-void ForEachInkPixel(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+void ForEachInkPixel(const MaskPage& page, const GBitmap& bits, const JB2Blit& blit,
                      Visit&& visit) {
   const int rows = static_cast<int>(bits.rows());
   const int columns = static_cast<int>(bits.columns());
@@ -93,20 +124,17 @@ void ForEachInkPixel(const PageView& page, const GBitmap& bits, const JB2Blit& b
     const int y = blit.bottom + r;
     if (y >= page.height()) break;
     const unsigned char* ink = bits[r];
-    const unsigned char* pageRow = page.row(y);
     for (int c = 0; c < columns; ++c) {
       const int x = blit.left + c;
       if (x >= page.width()) break;
-      if (!ink[c]) continue;
-      const Colour colour = PixelColour(page, pageRow + static_cast<size_t>(x) * page.pixsize());
-      visit(x, y, colour);
+      if (ink[c]) visit(x, y, page.at(x, y));
     }
   }
 }
 
 // The mean of the two page pixels under the shape's ink nearest to the
 // reference colour.
-Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+Colour NearestColour(const MaskPage& page, const GBitmap& bits, const JB2Blit& blit,
                      const Colour& reference) {
   double best[2] = {256.0, 256.0};
   Colour colours[2];
@@ -132,66 +160,155 @@ Colour NearestColour(const PageView& page, const GBitmap& bits, const JB2Blit& b
 
 namespace {
 
-// The stencil's ink for a band of page rows, optionally grown by `grow`
-// pixels in every direction (the halo of anti-aliased pixels around text).
-class InkBand {
+// A buffer from the page heap (huge pages for a page's worth of rows).
+class PageBytes {
  public:
-  InkBand(const JB2Image& stencil, int width, int height, int y0, int y1, int grow)
-      : width_(width), grow_(grow) {
-    first_ = std::max(0, y0 - grow);
-    const int last = std::min(height, y1 + grow);
-    bits_ = stencil.get_bitmap(GRect(0, first_, width, last - first_));
-    rows_ = last - first_;
-    if (grow_ > 0) {
-      wide_.assign(static_cast<size_t>(rows_) * width, 0);
-      for (int r = 0; r < rows_; ++r) {
-        const unsigned char* in = (*bits_)[r];
-        unsigned char* out = &wide_[static_cast<size_t>(r) * width];
-        // Ink within `grow` columns to the left, then to the right.
-        int lastInk = -grow - 1;
-        for (int x = 0; x < width; ++x) {
-          if (in[x]) lastInk = x;
-          out[x] = x - lastInk <= grow ? 1 : 0;
-        }
-        int next = width + grow + 1;
-        for (int x = width - 1; x >= 0; --x) {
-          if (in[x]) next = x;
-          if (next - x <= grow) out[x] = 1;
-        }
-      }
-      row_.resize(width);
+  PageBytes() = default;
+  ~PageBytes() { maskfind::page_free(bytes_); }
+  PageBytes(const PageBytes&) = delete;
+  PageBytes& operator=(const PageBytes&) = delete;
+
+  // At least size bytes, the old ones not kept.
+  unsigned char* Reserve(size_t size) {
+    if (size > size_) {
+      maskfind::page_free(bytes_);
+      bytes_ = static_cast<unsigned char*>(maskfind::page_malloc(size));
+      size_ = bytes_ ? size : 0;
+      if (!bytes_) Throw("Memory allocation failed", kSource, __LINE__);
     }
+    return bytes_;
   }
 
-  // Ink (non-zero) of page row y.
+ private:
+  unsigned char* bytes_ = nullptr;
+  size_t size_ = 0;
+};
+
+// The stencil's ink for a band of rows, optionally grown by `grow` pixels in
+// every direction (the halo of anti-aliased pixels around text). The
+// buffers serve band after band.
+class InkBand {
+ public:
+  InkBand(const JB2Image& stencil, int width, int height, int grow)
+      : stencil_(stencil), width_(width), height_(height), grow_(grow) {
+    if (grow_ > 0) row_.resize(width);
+  }
+
+  // Renders rows y0 .. y1 - 1 and the grow rows either side.
+  void Load(int y0, int y1) {
+    first_ = std::max(0, y0 - grow_);
+    const int last = std::min(height_, y1 + grow_);
+    rows_ = std::max(0, last - first_);
+    const size_t size = static_cast<size_t>(rows_) * width_;
+    bits_ = bitsBuffer_.Reserve(std::max<size_t>(size, 1));
+    std::memset(bits_, 0, size);
+    Render(last);
+    if (grow_ > 0) GrowAcross(wideBuffer_.Reserve(std::max<size_t>(size, 1)));
+  }
+
+  // Ink (non-zero) of row y.
   const unsigned char* row(int y) {
-    if (grow_ == 0) return (*bits_)[y - first_];
-    const int r = y - first_;
-    const int from = std::max(0, r - grow_);
-    const int to = std::min(rows_ - 1, r + grow_);
+    const size_t r = static_cast<size_t>(y - first_);
+    if (grow_ == 0) return bits_ + r * width_;
+    const int from = std::max(0, static_cast<int>(r) - grow_);
+    const int to = std::min(rows_ - 1, static_cast<int>(r) + grow_);
     std::fill(row_.begin(), row_.end(), 0);
     for (int k = from; k <= to; ++k) {
-      const unsigned char* in = &wide_[static_cast<size_t>(k) * width_];
+      const unsigned char* in = wide_ + static_cast<size_t>(k) * width_;
       for (int x = 0; x < width_; ++x) row_[x] |= in[x];
     }
     return row_.data();
   }
 
  private:
+  // Every shape's ink in rows first_ .. last - 1, as 1.
+  void Render(int last) {
+    for (int i = 0; i < stencil_.get_blit_count(); ++i) {
+      const JB2Blit& blit = *stencil_.get_blit(i);
+      const JB2Shape& shape = stencil_.get_shape(static_cast<int>(blit.shapeno));
+      if (!shape.bits) continue;
+      const GBitmap& bits = *shape.bits;
+      const int bottom = blit.bottom, left = blit.left;
+      const int r0 = std::max(0, first_ - bottom);
+      const int r1 = std::min(static_cast<int>(bits.rows()), last - bottom);
+      const int c0 = std::max(0, -left);
+      const int c1 = std::min(static_cast<int>(bits.columns()), width_ - left);
+      for (int r = r0; r < r1; ++r) {
+        const unsigned char* in = bits[r];
+        unsigned char* out = bits_ + static_cast<size_t>(bottom + r - first_) * width_ + left;
+        for (int c = c0; c < c1; ++c) out[c] |= in[c] != 0;
+      }
+    }
+  }
+
+  // Ink within `grow` columns to the left or right, into wide.
+  void GrowAcross(unsigned char* wide) {
+    wide_ = wide;
+    for (int r = 0; r < rows_; ++r) {
+      const unsigned char* in = bits_ + static_cast<size_t>(r) * width_;
+      unsigned char* out = wide_ + static_cast<size_t>(r) * width_;
+      std::memcpy(out, in, static_cast<size_t>(width_));
+      for (int d = 1; d <= grow_ && d < width_; ++d) {
+        for (int x = d; x < width_; ++x) out[x] |= in[x - d];
+        for (int x = 0; x + d < width_; ++x) out[x] |= in[x + d];
+      }
+    }
+  }
+
+  const JB2Image& stencil_;
   int width_;
+  int height_;
   int grow_;
   int first_ = 0;
   int rows_ = 0;
-  GP<GBitmap> bits_;
-  std::vector<unsigned char> wide_;
+  PageBytes bitsBuffer_;
+  PageBytes wideBuffer_;
+  unsigned char* bits_ = nullptr;
+  unsigned char* wide_ = nullptr;
   std::vector<unsigned char> row_;
 };
 
+// Adds to counts[x] the ink pixels among the scale mask pixels of page
+// column x in one mask row.
+template <int kScale>
+void AddInkCountsOf(const unsigned char* ink, std::vector<uint32_t>& counts) {
+  const size_t n = counts.size();
+  for (size_t x = 0; x < n; ++x) {
+    uint32_t c = 0;
+    for (int i = 0; i < kScale; ++i) c += ink[x * kScale + i] != 0;
+    counts[x] += c;
+  }
+}
+
+void AddInkCounts(const unsigned char* ink, int scale, std::vector<uint32_t>& counts) {
+  switch (scale) {
+    case 1: AddInkCountsOf<1>(ink, counts); return;
+    case 2: AddInkCountsOf<2>(ink, counts); return;
+    case 3: AddInkCountsOf<3>(ink, counts); return;
+    case 4: AddInkCountsOf<4>(ink, counts); return;
+    default:
+      for (size_t x = 0, m = 0; x < counts.size(); ++x) {
+        for (int i = 0; i < scale; ++i, ++m) counts[x] += ink[m] != 0;
+      }
+  }
+}
+
+// The layer cell (along one side) of each page pixel: the one holding the
+// centre of the mask pixels it stands for.
+std::vector<int> CellOfPagePixel(int size, int scale, int reduction) {
+  std::vector<int> cells(static_cast<size_t>(size));
+  for (int i = 0; i < size; ++i) cells[i] = (scale * i + scale / 2) / reduction;
+  return cells;
+}
+
 // Cell means of the pixels under ink (polarity 1) or away from it; pixels
-// within halo pixels of ink do not count as away from it.
-bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
+// within halo pixels of ink do not count as away from it. A page pixel
+// counts once for each of its mask pixels that qualifies.
+bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
               int polarity, int minimumCount, size_t budget, int halo) {
   CheckStencilCoversPage(page, stencil);
+  const PageView& view = page.view();
+  const int k = page.scale();
   const int w = page.width();
   const int h = page.height();
   const int r = std::max(1, reduction);
@@ -202,40 +319,51 @@ bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, 
   if (w == 0 || h == 0) return false;
 
   const bool wantInk = polarity != 0;
-  const uint32_t least = static_cast<uint32_t>(std::max(1, minimumCount));
+  const uint64_t least = static_cast<uint64_t>(std::max(1, minimumCount));
+  // A page pixel partly under ink is a blend of ink and paper: it counts
+  // toward the ink with its inked part, but toward the paper only when
+  // none of it is ink.
+  const uint32_t leastPart = wantInk ? 1 : static_cast<uint32_t>(k * k);
   const int bandCells = static_cast<int>(
       std::max<size_t>(1, budget / (static_cast<size_t>(w) * static_cast<size_t>(r))));
-  std::vector<uint32_t> sums(static_cast<size_t>(columns) * 4);
+  const std::vector<int> cellOfColumn = CellOfPagePixel(view.width(), k, r);
+  const std::vector<int> cellOfRow = CellOfPagePixel(view.height(), k, r);
+  std::vector<uint64_t> sums(static_cast<size_t>(columns) * 4);
+  std::vector<uint32_t> counts(static_cast<size_t>(view.width()));
+  const unsigned step = view.pixsize();
+  InkBand ink(stencil, w, h, halo);
   bool coloured = false;
+  int y = 0;  // the next page row
   for (int bandStart = 0; bandStart < rows; bandStart += bandCells) {
     const int bandEnd = std::min(rows, bandStart + bandCells);
-    const int y0 = bandStart * r;
-    const int y1 = std::min(h, bandEnd * r);
-    InkBand ink(stencil, w, h, y0, y1, halo);
+    int bandRows = 0;
+    while (y + bandRows < view.height() && cellOfRow[y + bandRows] < bandEnd) ++bandRows;
+    ink.Load(k * y, k * (y + bandRows));
     for (int cy = bandStart; cy < bandEnd; ++cy) {
       std::fill(sums.begin(), sums.end(), 0);
-      const int rowEnd = std::min(h, (cy + 1) * r);
-      for (int y = cy * r; y < rowEnd; ++y) {
-        const unsigned char* inkRow = ink.row(y);
-        const unsigned char* pixel = page.row(y);
-        const unsigned step = page.pixsize();
-        uint32_t* cell = sums.data();
-        for (int x0 = 0; x0 < w; x0 += r, cell += 4) {
-          const int x1 = std::min(w, x0 + r);
-          for (int x = x0; x < x1; ++x, pixel += step) {
-            if ((inkRow[x] != 0) != wantInk) continue;
-            cell[0] += pixel[page.red()];
-            cell[1] += pixel[page.green()];
-            cell[2] += pixel[page.blue()];
-            cell[3] += 1;
-          }
+      for (; y < view.height() && cellOfRow[y] == cy; ++y) {
+        // How many of each page pixel's mask pixels qualify.
+        std::fill(counts.begin(), counts.end(), 0);
+        for (int j = 0; j < k; ++j) AddInkCounts(ink.row(k * y + j), k, counts);
+        if (!wantInk) {
+          for (uint32_t& n : counts) n = static_cast<uint32_t>(k * k) - n;
+        }
+        const unsigned char* pixel = view.row(y);
+        for (int x = 0; x < view.width(); ++x, pixel += step) {
+          const uint32_t n = counts[x];
+          if (n < leastPart) continue;
+          uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[x]) * 4];
+          cell[0] += uint64_t{n} * pixel[view.red()];
+          cell[1] += uint64_t{n} * pixel[view.green()];
+          cell[2] += uint64_t{n} * pixel[view.blue()];
+          cell[3] += n;
         }
       }
       GPixel* out = (*layer.pixmap)[cy];
       unsigned char* care = (*layer.mask)[cy];
       for (int cx = 0; cx < columns; ++cx) {
-        const uint32_t* cell = &sums[static_cast<size_t>(cx) * 4];
-        const uint32_t n = cell[3];
+        const uint64_t* cell = &sums[static_cast<size_t>(cx) * 4];
+        const uint64_t n = cell[3];
         if (n < least) {
           out[cx] = GPixel{0, 0, 0};
           care[cx] = 1;
@@ -255,18 +383,19 @@ bool Estimate(const PageView& page, const JB2Image& stencil, ColorLayer& layer, 
 }  // namespace
 
 bool EstimateCells(const djvu_pixel_image& image, const JB2Image& stencil, ColorLayer& layer,
-                   int reduction, int polarity, int minimumCount, size_t budget) {
-  return Estimate(PageView(image), stencil, layer, reduction, polarity, minimumCount, budget, 0);
+                   int reduction, int polarity, int minimumCount, size_t budget, int scale) {
+  return Estimate(MaskPage(image, scale), stencil, layer, reduction, polarity, minimumCount, budget,
+                  0);
 }
 
 bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& foreground,
-                    int f) {
-  return EstimateCells(page, stencil, foreground, f, 1);
+                    int f, int scale) {
+  return EstimateCells(page, stencil, foreground, f, 1, 1, kCellBandBudget, scale);
 }
 
 GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& image, const JB2Image& stencil,
-                                 const ColorLayer& foreground, int f) {
-  const PageView page(image);
+                                 const ColorLayer& foreground, int f, int scale) {
+  const MaskPage page(image, scale);
   GP<JB2Image> result = JB2Image::create();
   result->set_dimension(stencil.get_width(), stencil.get_height());
   const int cells = std::max(1, f);
@@ -304,7 +433,7 @@ namespace {
 // only wash the colour out.
 constexpr double kDiffersFromBackground = 32.0;
 
-void CheckForegroundCoversPage(const PageView& page, const ColorLayer& foreground, int f) {
+void CheckForegroundCoversPage(const MaskPage& page, const ColorLayer& foreground, int f) {
   const long long w = page.width();
   const long long h = page.height();
   if (static_cast<long long>(foreground.pixmap->columns()) * f < w) {
@@ -324,24 +453,14 @@ void CheckForegroundCoversPage(const PageView& page, const ColorLayer& foregroun
 // Paper pixels along the edges of letters hold a blend of ink and paper;
 // averaged into the background they leave a dark ghost of the text there,
 // which costs wavelet bits and shows as a halo around every letter. The
-// background is recomputed from the pixels at least kInkBorder + 1 pixels
-// away from ink, and cells without such pixels become don't care.
-void RefineBackground(const PageView& page, const JB2Image& stencil, ColorLayer& background,
-                      int s) {
-  ColorLayer clear;
-  Estimate(page, stencil, clear, s, 0, 1, kCellBandBudget, kInkBorder);
-  const int rows = static_cast<int>(background.pixmap->rows());
-  const int columns = static_cast<int>(background.pixmap->columns());
-  for (int y = 0; y < rows; ++y) {
-    GPixel* out = (*background.pixmap)[y];
-    unsigned char* care = (*background.mask)[y];
-    const GPixel* in = (*clear.pixmap)[y];
-    const unsigned char* clearCare = (*clear.mask)[y];
-    for (int x = 0; x < columns; ++x) {
-      out[x] = in[x];
-      care[x] = clearCare[x];
-    }
-  }
+// background is the mean of the pixels at least kInkBorder + 1 mask pixels
+// away from ink, and cells without such pixels are don't care. True when
+// some cell got a colour, or, when none did, some pixel lies outside ink.
+bool EstimateBackground(const MaskPage& page, const JB2Image& stencil, ColorLayer& background,
+                        int s) {
+  if (Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, kInkBorder)) return true;
+  ColorLayer outsideInk;
+  return Estimate(page, stencil, outsideInk, s, 0, 1, kCellBandBudget, 0);
 }
 
 // The paper colour behind every background cell: its own colour, or for a
@@ -413,7 +532,7 @@ class PaperColours {
 
 // The colour of a shape: the mean of the page pixels under its ink that
 // stand out from the paper around them; all of them when none does.
-Colour ShapeColour(const PageView& page, const GBitmap& bits, const JB2Blit& blit,
+Colour ShapeColour(const MaskPage& page, const GBitmap& bits, const JB2Blit& blit,
                    const PaperColours& paper, int s) {
   long long sums[2][3] = {};
   long long counts[2] = {};
@@ -439,7 +558,7 @@ Colour ShapeColour(const PageView& page, const GBitmap& bits, const JB2Blit& bli
 
 // Gives foreground cells still don't care under a shape's ink the shape's
 // colour (cells that already have one keep it).
-void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer& background,
+void PaintShapes(const MaskPage& page, const JB2Image& stencil, const ColorLayer& background,
                  ColorLayer& foreground, int f, int s) {
   GPixmap& pixmap = *foreground.pixmap;
   GBitmap& mask = *foreground.mask;
@@ -481,14 +600,13 @@ void PaintShapes(const PageView& page, const JB2Image& stencil, const ColorLayer
 }  // namespace
 
 bool FillColourLayers(const djvu_pixel_image& image, const JB2Image& stencil,
-                      ColorLayer& background, ColorLayer& foreground, int f, int s) {
-  const PageView page(image);
+                      ColorLayer& background, ColorLayer& foreground, int f, int s, int scale) {
+  const MaskPage page(image, scale);
   f = std::max(1, f);
   s = std::max(1, s);
-  const bool coloured = Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, 0);
+  const bool coloured = EstimateBackground(page, stencil, background, s);
   if (background.mask->rows() == 0 || foreground.mask->rows() == 0) return coloured;
   CheckForegroundCoversPage(page, foreground, f);
-  RefineBackground(page, stencil, background, s);
   if (coloured) PaintShapes(page, stencil, background, foreground, f, s);
   return coloured;
 }

@@ -96,6 +96,47 @@ TEST(MaskSubTest, CellMeansAreTruncatedAverages) {
   EXPECT_EQ((*fg.pixmap)[0][1].b, 5);
 }
 
+// A page half the stencil's size: each page pixel stands for 2 x 2 stencil
+// pixels. Page pixel (0, 0) lies wholly under ink, (1, 0) half under it.
+TEST(MaskSubTest, SmallerPageCountsEachPixelForTheStencilPixelsItCovers) {
+  Page page(3, 2, 250, 250, 250);
+  page.Set(0, 0, 10, 10, 10);
+  page.Set(1, 0, 100, 100, 100);
+  page.Set(2, 0, 200, 200, 200);
+  GP<JB2Image> stencil = Stencil(6, 4);
+  AddBox(*stencil, 0, 0, 3, 2);
+  const size_t budget = djvu::kCellBandBudget;
+
+  // The ink: four parts of 10 and two of 100.
+  ColorLayer fg;
+  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6, 2));
+  ASSERT_EQ(fg.pixmap->columns(), 1u);
+  EXPECT_EQ((*fg.pixmap)[0][0].r, (4 * 10 + 2 * 100) / 6);
+  // At reduction 3 each page pixel falls in the cell holding its centre:
+  // column 0 in cell 0, columns 1 and 2 in cell 1.
+  ColorLayer fine;
+  ASSERT_TRUE(djvu::EstimateCells(page.image, *stencil, fine, 3, 1, 1, budget, 2));
+  ASSERT_EQ(fine.pixmap->columns(), 2u);
+  EXPECT_EQ((*fine.pixmap)[0][0].r, 10);
+  EXPECT_EQ((*fine.pixmap)[0][1].r, 100);
+  EXPECT_EQ((*fine.mask)[1][0], 1);
+
+  // The paper leaves the half-inked pixel out: it is a blend of both.
+  ColorLayer bg;
+  ASSERT_TRUE(djvu::EstimateCells(page.image, *stencil, bg, 6, 0, 1, budget, 2));
+  EXPECT_EQ((*bg.pixmap)[0][0].g, (200 + 3 * 250) / 4);
+
+  // Small shapes are judged by the colours under them as well.
+  ColorLayer red;
+  Page redPage(3, 2, 250, 250, 250);
+  redPage.Set(1, 1, 200, 0, 0);
+  GP<JB2Image> speck = Stencil(6, 4);
+  AddBox(*speck, 2, 2, 2, 2);
+  ASSERT_TRUE(djvu::FillForeground(redPage.image, *speck, red, 6, 2));
+  EXPECT_EQ((*red.pixmap)[0][0].r, 200);
+  EXPECT_EQ(djvu::DropOffColourShapes(redPage.image, *speck, red, 6, 2)->get_blit_count(), 1);
+}
+
 TEST(MaskSubTest, PageWithoutInkLeavesEveryForegroundCellDontCare) {
   Page page(20, 10, 90, 90, 90);
   GP<JB2Image> stencil = Stencil(20, 10);
