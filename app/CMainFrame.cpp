@@ -288,7 +288,7 @@ void CMainFrame::createImageMenu() {
                 [this] { doc_->negative(); });
   addDocCommand(menu, tr("Convert To &Gray"), tr("Convert the image to shades of gray"),
                 [this] { doc_->convertToGray(); });
-  addDocCommand(menu, tr("Add &Text"), tr("Stamp a text label on the image"),
+  addDocCommand(menu, tr("Add &Text..."), tr("Stamp a text label on the image"),
                 [this] { addTextCommand(); });
 }
 

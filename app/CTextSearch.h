@@ -41,9 +41,12 @@ class CTextSearch : public QObject {
   void forget();
   // The marks of the phrase on the page shown.
   void updateMarks();
-  // Where the page's text is shown as it was read (not turned or cut by an
-  // edit since).
-  bool pageShownAsRead() const;
+  // Where the page shown carries the text as it was read (turned or flipped
+  // since perhaps, but not cut or resized: those edits make it a plain
+  // raster without text).
+  bool pageCarriesText() const;
+  // The page's size before the turns and flips made since it was read.
+  QSize sizeAsRead() const;
 
   CLeafDoc& doc_;
   CLeafView& view_;

@@ -1,6 +1,7 @@
 // Writing a command's output file: the checks before, the report after.
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "Command.h"
 #include "formats/AtomicFile.h"
@@ -27,10 +28,21 @@ int SaveOutput(const Context& context, const std::string& path, FileTypeCode typ
   return kExitOk;
 }
 
+namespace {
+
+// ", 1234 bytes" for a file; nothing for standard output, whose size the
+// reader of the stream knows and we do not.
+std::string BytesWritten(const std::string& path) {
+  if (path == "-") return {};
+  return ", " + std::to_string(FileBytes(FollowLinks(path))) + " bytes";
+}
+
+}  // namespace
+
 void PrintWritten(const std::string& path, FileTypeCode type, const DibRaster& raster) {
-  const unsigned long long bytes = path == "-" ? 0 : FileBytes(FollowLinks(path));
-  std::fprintf(ReportStream(path), "wrote %s: %s, %d x %d, %d bits, %llu bytes\n", path.c_str(),
-               FileTypeName(type), raster.width, raster.height, raster.bitsPerPixel, bytes);
+  std::fprintf(ReportStream(path), "wrote %s: %s, %d x %d, %d bits%s\n", path.c_str(),
+               FileTypeName(type), raster.width, raster.height, raster.bitsPerPixel,
+               BytesWritten(path).c_str());
 }
 
 unsigned long long FileBytes(const std::string& path) {
@@ -41,8 +53,8 @@ unsigned long long FileBytes(const std::string& path) {
 
 void PrintDocumentWritten(const std::string& path, int pages) {
   std::FILE* report = ReportStream(path);
-  std::fprintf(report, "wrote %s: djvu document, %d page%s, %llu bytes\n", path.c_str(), pages,
-               pages == 1 ? "" : "s", FileBytes(path));
+  std::fprintf(report, "wrote %s: djvu document, %d page%s%s\n", path.c_str(), pages,
+               pages == 1 ? "" : "s", BytesWritten(path).c_str());
   std::fflush(report);
 }
 

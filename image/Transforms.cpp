@@ -112,6 +112,32 @@ int ComposeSymmetry(int state, int operation) {
   return -1;
 }
 
+bool SymmetrySwapsSides(int state) {
+  return state >= 0 && state <= 7 && kStateMatrices[state][0] == 0;
+}
+
+int InverseSymmetry(int state) {
+  for (int s = 0; s < 8; ++s) {
+    if (ComposeSymmetry(state, s) == kSymmetryIdentity) return s;
+  }
+  return -1;
+}
+
+void MapPixelThroughSymmetry(int state, int width, int height, int& x, int& y) {
+  if (state < 0 || state > 7) return;
+  const Matrix& m = kStateMatrices[state];
+  // Doubled coordinates of the pixel's centre about the picture's centre,
+  // y pointing up as the matrices take it.
+  const int cx = 2 * x + 1 - width;
+  const int cy = height - 1 - 2 * y;
+  const int tx = m[0] * cx + m[1] * cy;
+  const int ty = m[2] * cx + m[3] * cy;
+  const int turnedWidth = SymmetrySwapsSides(state) ? height : width;
+  const int turnedHeight = SymmetrySwapsSides(state) ? width : height;
+  x = (tx + turnedWidth - 1) / 2;
+  y = (turnedHeight - 1 - ty) / 2;
+}
+
 bool Flip(DibImage& image, bool picture) {
   DibRaster& r = image.raster;
   if (!CheckRaster(image, r)) return false;

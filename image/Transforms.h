@@ -22,6 +22,14 @@ inline constexpr int kSymmetryTranspose = 7;            // also the code of Tran
 // `operation`; -1 when either is above 7.
 int ComposeSymmetry(int state, int operation);
 
+// True when the state exchanges the picture's width and height.
+bool SymmetrySwapsSides(int state);
+// The state that brings a picture in state `state` back to state 0.
+int InverseSymmetry(int state);
+// Moves pixel (x, y) (top-left origin) of a width x height picture in state
+// 0 to where it lies once the picture is in state `state` (0..7).
+void MapPixelThroughSymmetry(int state, int width, int height, int& x, int& y);
+
 // Reverses the order of the stored rows; works at every depth. With picture
 // set the picture turns upside down and the symmetry state records a flip.
 // With picture clear only the storage changes: the row order toggles between

@@ -185,6 +185,30 @@ TEST_F(FindWindowTest, CopyTextTakesTheWordsOfTheSelection) {
   EXPECT_EQ(QApplication::clipboard()->text(), "alpha Beta alpha gamma\ndelta alpha.");
 }
 
+// Turned or flipped, the page still shows its marks over the words, and a
+// selection on the turned page copies the words it covers.
+TEST_F(FindWindowTest, MarksAndCopiedWordsFollowATurnedPage) {
+  ASSERT_TRUE(frame->openFile(QString::fromStdString(WriteKnownDjvu(dir))));
+  frame->findCommand();
+  frame->findBar()->field()->setText("ALPHA");
+  frame->findAgainCommand(true);
+  ASSERT_EQ(frame->view().currentTextMarks().size(), 1u);
+  ASSERT_TRUE(frame->document().rotateRight());
+  ASSERT_EQ(frame->view().currentTextMarks().size(), 1u);
+  EXPECT_EQ(frame->view().currentTextMarks()[0], QRect(QPoint(150, 10), QPoint(169, 59)));
+  EXPECT_EQ(frame->view().textMarks().size(), 2u);
+
+  QApplication::clipboard()->clear();
+  frame->view().setSelection(QRect(QPoint(0, 0), QPoint(139, 399)));
+  frame->copyTextCommand();
+  EXPECT_EQ(QApplication::clipboard()->text(), "delta alpha.");
+
+  ASSERT_TRUE(frame->document().rotateLeft());
+  ASSERT_TRUE(frame->document().flip());
+  ASSERT_EQ(frame->view().currentTextMarks().size(), 1u);
+  EXPECT_EQ(frame->view().currentTextMarks()[0], QRect(QPoint(10, 150), QPoint(59, 169)));
+}
+
 TEST_F(FindWindowTest, FindTurnsToThePageOfAnotherEncodersText) {
   const QString book = QString::fromUtf8(LEAF_SOURCE_DIR "/tests/data/djvu/book.djvu");
   ASSERT_TRUE(frame->openFile(book));

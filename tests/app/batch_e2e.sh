@@ -37,11 +37,23 @@ start_program "Leafsmith" 1100 900
 key() { xdotool windowfocus --sync "$window" key --clearmodifiers "$@"; sleep 0.4; }
 
 key alt+v e          # View > Selection Bar
-key alt+m a          # Multiprocess > Select All Files
-key alt+m b          # Multiprocess > Batch Convert in the Background
-sleep 1
+# On a busy machine the bar may still be listing the folder: until it has,
+# Select All selects nothing and the batch command stays disabled (its menu
+# then stays open and Escape closes it before the next try).
+dialog=
+for _ in 1 2 3; do
+  key alt+m a        # Multiprocess > Select All Files
+  key alt+m b        # Multiprocess > Batch Convert in the Background
+  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name "^Batch conversion settings$" |
+    head -n1) && [ -n "$dialog" ] && break
+  xdotool key Escape
+  sleep 1
+done
+[ -n "$dialog" ] || fail "no batch conversion settings dialog"
+sleep 0.5
 import -window root "$work/settings.png"
-xdotool key Return   # OK in the batch conversion settings (the dialog has the focus)
+xdotool windowfocus --sync "$dialog"
+xdotool key Return   # OK in the batch conversion settings
 for _ in $(seq 240); do
   [ "$(ls "$work/out"/*.djvu 2>/dev/null | wc -l)" -eq 3 ] && break
   sleep 0.5

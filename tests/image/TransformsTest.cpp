@@ -184,6 +184,35 @@ TEST(TransformsTest, ApplySymmetryReplaysAnySequenceOfPrimitives) {
   }
 }
 
+// What marks drawn over a turned page rely on: the map sends every pixel of
+// the untouched picture to where the replayed state shows it, and the
+// inverse state maps it back.
+TEST(TransformsTest, PixelMapFollowsEveryStateAndItsInverse) {
+  for (int height : {5, -5}) {
+    DibImage untouched;
+    MakeNoiseImage(untouched, 7, height, 24, 3);
+    const Picture before = PictureOf(untouched.raster);
+    for (int state = 0; state < 8; ++state) {
+      DibImage turned;
+      MakeNoiseImage(turned, 7, height, 24, 3);
+      ASSERT_TRUE(ApplySymmetry(turned, state));
+      const Picture after = PictureOf(turned.raster);
+      EXPECT_EQ(SymmetrySwapsSides(state), turned.raster.width != 7) << state;
+      const int inverse = InverseSymmetry(state);
+      EXPECT_EQ(ComposeSymmetry(state, inverse), kSymmetryIdentity);
+      for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 7; ++x) {
+          int tx = x, ty = y;
+          MapPixelThroughSymmetry(state, 7, 5, tx, ty);
+          ASSERT_EQ(after[ty][tx], before[y][x]) << "state " << state << " at " << x << "," << y;
+          MapPixelThroughSymmetry(inverse, turned.raster.width, turned.raster.height, tx, ty);
+          EXPECT_EQ(std::pair(tx, ty), std::pair(x, y)) << "state " << state;
+        }
+      }
+    }
+  }
+}
+
 TEST(TransformsTest, RefusalsLeaveTheRasterAsItWas) {
   DibImage image;
   EXPECT_FALSE(Flip(image, true));
