@@ -27,9 +27,10 @@ struct ColorLayer {
 
 // The page may be smaller than the stencil by an integer scale (a page
 // whose mask was found on it enlarged): each of its pixels then stands for
-// the scale x scale stencil pixels it covers, and counts once for each of
-// them that qualifies. Cells and reductions are in stencil pixels; a page
-// pixel belongs to the cell that holds the centre of its stencil pixels.
+// the scale x scale stencil pixels it covers. It counts toward the ink once
+// for each of them under ink, toward the paper only when none of them is
+// (a pixel partly under ink is a blend of both). Cells and reductions are in
+// stencil pixels; a page pixel belongs to the cell that holds its centre.
 
 // Fills the layer with the mean colours of the r x r cells of the page;
 // polarity 1 averages the pixels under ink, 0 those outside it. A cell
