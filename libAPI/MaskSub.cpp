@@ -10,6 +10,7 @@
 
 #include "Encoder/libMaskFind/page_heap.h"
 #include "PageView.h"
+#include "PixelResize.h"
 #include "djvu_error.h"
 
 namespace djvu {
@@ -43,7 +44,9 @@ int CellCount(int size, int reduction) { return (size + reduction - 1) / reducti
 
 // The colour page at the mask's size. A page smaller than the mask by an
 // integer scale stands for the scale x scale mask pixels under each of its
-// pixels; the layers are computed from it without an enlarged copy.
+// pixels, and gives them the colours its enlargement by djvu_pixel_resample
+// would have (for a scale of 2 or 3; the page pixel's own colour for
+// others): the layers are those of the enlarged page, without the copy.
 class MaskPage {
  public:
   MaskPage(const djvu_pixel_image& image, int scale) : view_(image), scale_(std::max(1, scale)) {
@@ -51,6 +54,8 @@ class MaskPage {
         static_cast<long long>(view_.height()) * scale_ > kLargestMaskSide) {
       Throw("Page scale too large", kSource, __LINE__);
     }
+    // The enlargement interpolates pages of 3 columns or more.
+    interpolated_ = (scale_ == 2 || scale_ == 3) && view_.width() >= 3;
   }
 
   const PageView& view() const { return view_; }
@@ -58,17 +63,46 @@ class MaskPage {
   // The size in mask pixels.
   int width() const { return view_.width() * scale_; }
   int height() const { return view_.height() * scale_; }
-  // The colour under mask pixel (x, y).
+  // The colour of mask pixel (x, y).
   Colour at(int x, int y) const {
-    const unsigned char* row = view_.row(y / scale_);
-    return PixelColour(view_, row + static_cast<size_t>(x / scale_) * view_.pixsize());
+    const int px = x / scale_, py = y / scale_;
+    if (!interpolated_) {
+      return PixelColour(view_, view_.row(py) + static_cast<size_t>(px) * view_.pixsize());
+    }
+    const int i = x % scale_, t = y % scale_;
+    return Colour{Part(px, py, i, t, view_.red()), Part(px, py, i, t, view_.green()),
+                  Part(px, py, i, t, view_.blue())};
   }
 
  private:
   // Larger than any side a page can have, small enough for int arithmetic.
   static constexpr long long kLargestMaskSide = 1 << 20;
+
+  int Sample(int px, int py, unsigned channel) const {
+    return view_.row(py)[static_cast<size_t>(px) * view_.pixsize() + channel];
+  }
+  // The enlargement splits each row's samples across, then the split rows
+  // down (row py - 1 below, py + 1 above; the edges repeat themselves).
+  int Across(int px, int py, int i, unsigned channel) const {
+    const int left = px > 0 ? px - 1 : px;
+    const int right = px + 1 < view_.width() ? px + 1 : px;
+    unsigned char split[3];
+    SplitSample(Sample(px, py, channel), Sample(left, py, channel), Sample(right, py, channel),
+                static_cast<unsigned>(scale_), split);
+    return split[i];
+  }
+  int Part(int px, int py, int i, int t, unsigned channel) const {
+    const int below = py > 0 ? py - 1 : py;
+    const int above = py + 1 < view_.height() ? py + 1 : py;
+    unsigned char split[3];
+    SplitSample(Across(px, py, i, channel), Across(px, below, i, channel),
+                Across(px, above, i, channel), static_cast<unsigned>(scale_), split);
+    return split[t];
+  }
+
   PageView view_;
   int scale_;
+  bool interpolated_ = false;
 };
 
 void CheckStencilCoversPage(const MaskPage& page, const JB2Image& stencil) {
@@ -293,17 +327,11 @@ void AddInkCounts(const unsigned char* ink, int scale, std::vector<uint32_t>& co
   }
 }
 
-// The layer cell (along one side) of each page pixel: the one holding the
-// centre of the mask pixels it stands for.
-std::vector<int> CellOfPagePixel(int size, int scale, int reduction) {
-  std::vector<int> cells(static_cast<size_t>(size));
-  for (int i = 0; i < size; ++i) cells[i] = (scale * i + scale / 2) / reduction;
-  return cells;
-}
-
 // Cell means of the pixels under ink (polarity 1) or away from it; pixels
-// within halo pixels of ink do not count as away from it. A page pixel
-// counts once for each of its mask pixels that qualifies.
+// within halo pixels of ink do not count as away from it. A page pixel whose
+// mask pixels all qualify counts with its own colour for each of them (the
+// mean of its enlargement's parts); one of which only some qualify counts
+// the colours of those parts.
 bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
               int polarity, int minimumCount, size_t budget, int halo) {
   CheckStencilCoversPage(page, stencil);
@@ -320,43 +348,69 @@ bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, 
 
   const bool wantInk = polarity != 0;
   const uint64_t least = static_cast<uint64_t>(std::max(1, minimumCount));
-  // A page pixel partly under ink is a blend of ink and paper: it counts
-  // toward the ink with its inked part, but toward the paper only when
-  // none of it is ink.
-  const uint32_t leastPart = wantInk ? 1 : static_cast<uint32_t>(k * k);
+  const uint32_t whole = static_cast<uint32_t>(k * k);
+  const int pageWidth = view.width(), pageHeight = view.height();
   const int bandCells = static_cast<int>(
       std::max<size_t>(1, budget / (static_cast<size_t>(w) * static_cast<size_t>(r))));
-  const std::vector<int> cellOfColumn = CellOfPagePixel(view.width(), k, r);
-  const std::vector<int> cellOfRow = CellOfPagePixel(view.height(), k, r);
+  std::vector<int> cellOfColumn(static_cast<size_t>(w));
+  for (int x = 0; x < w; ++x) cellOfColumn[x] = x / r;
   std::vector<uint64_t> sums(static_cast<size_t>(columns) * 4);
-  std::vector<uint32_t> counts(static_cast<size_t>(view.width()));
+  std::vector<uint32_t> counts(static_cast<size_t>(pageWidth));
+  // The ink of the mask rows of one page row.
+  std::vector<unsigned char> inkRows(static_cast<size_t>(k) * w);
   const unsigned step = view.pixsize();
   InkBand ink(stencil, w, h, halo);
   bool coloured = false;
-  int y = 0;  // the next page row
   for (int bandStart = 0; bandStart < rows; bandStart += bandCells) {
     const int bandEnd = std::min(rows, bandStart + bandCells);
-    int bandRows = 0;
-    while (y + bandRows < view.height() && cellOfRow[y + bandRows] < bandEnd) ++bandRows;
-    ink.Load(k * y, k * (y + bandRows));
+    // Whole page rows: those that straddle the band's edge too.
+    const int firstRow = r * bandStart / k;
+    const int endRow = std::min(pageHeight, (std::min(h, r * bandEnd) + k - 1) / k);
+    ink.Load(k * firstRow, k * endRow);
     for (int cy = bandStart; cy < bandEnd; ++cy) {
       std::fill(sums.begin(), sums.end(), 0);
-      for (; y < view.height() && cellOfRow[y] == cy; ++y) {
+      const int top = std::min(h, r * cy + r);  // mask rows r * cy .. top - 1
+      for (int y = r * cy / k; y < pageHeight && k * y < top; ++y) {
         // How many of each page pixel's mask pixels qualify.
         std::fill(counts.begin(), counts.end(), 0);
-        for (int j = 0; j < k; ++j) AddInkCounts(ink.row(k * y + j), k, counts);
-        if (!wantInk) {
-          for (uint32_t& n : counts) n = static_cast<uint32_t>(k * k) - n;
+        for (int j = 0; j < k; ++j) {
+          const unsigned char* inkRow = ink.row(k * y + j);
+          AddInkCounts(inkRow, k, counts);
+          std::memcpy(&inkRows[static_cast<size_t>(j) * w], inkRow, w);
         }
+        if (!wantInk) {
+          for (uint32_t& n : counts) n = whole - n;
+        }
+        // The page row's mask rows in this cell row.
+        const int t0 = std::max(0, r * cy - k * y), t1 = std::min(k, top - k * y);
         const unsigned char* pixel = view.row(y);
-        for (int x = 0; x < view.width(); ++x, pixel += step) {
+        for (int x = 0; x < pageWidth; ++x, pixel += step) {
           const uint32_t n = counts[x];
-          if (n < leastPart) continue;
-          uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[x]) * 4];
-          cell[0] += uint64_t{n} * pixel[view.red()];
-          cell[1] += uint64_t{n} * pixel[view.green()];
-          cell[2] += uint64_t{n} * pixel[view.blue()];
-          cell[3] += n;
+          if (n == 0) continue;
+          const int mx = k * x;
+          if (n == whole && t0 == 0 && t1 == k && cellOfColumn[mx] == cellOfColumn[mx + k - 1]) {
+            // Wholly inside one cell: its parts' mean is its own colour.
+            uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[mx]) * 4];
+            cell[0] += uint64_t{n} * pixel[view.red()];
+            cell[1] += uint64_t{n} * pixel[view.green()];
+            cell[2] += uint64_t{n} * pixel[view.blue()];
+            cell[3] += n;
+            continue;
+          }
+          const Colour own = PixelColour(view, pixel);
+          for (int t = t0; t < t1; ++t) {
+            const unsigned char* inkRow = &inkRows[static_cast<size_t>(t) * w];
+            for (int i = 0; i < k; ++i) {
+              if ((inkRow[mx + i] != 0) != wantInk) continue;
+              // A pixel split between cells gives each its own colour.
+              const Colour part = n == whole ? own : page.at(mx + i, k * y + t);
+              uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[mx + i]) * 4];
+              cell[0] += static_cast<uint64_t>(part.r);
+              cell[1] += static_cast<uint64_t>(part.g);
+              cell[2] += static_cast<uint64_t>(part.b);
+              cell[3] += 1;
+            }
+          }
         }
       }
       GPixel* out = (*layer.pixmap)[cy];
