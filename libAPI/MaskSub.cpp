@@ -60,6 +60,8 @@ class MaskPage {
 
   const PageView& view() const { return view_; }
   int scale() const { return scale_; }
+  // True when the parts of a page pixel differ (a scale of 2 or 3).
+  bool interpolated() const { return interpolated_; }
   // The size in mask pixels.
   int width() const { return view_.width() * scale_; }
   int height() const { return view_.height() * scale_; }
@@ -302,6 +304,72 @@ class InkBand {
   std::vector<unsigned char> row_;
 };
 
+// The colours of mask pixels as MaskPage::at gives them, for many pixels of
+// a few page rows: each page row is split across once and kept while the
+// rows near it are asked for.
+class PageParts {
+ public:
+  explicit PageParts(const MaskPage& page) : page_(page) {}
+
+  Colour at(int x, int y) {
+    if (!page_.interpolated()) return page_.at(x, y);
+    const PageView& view = page_.view();
+    const int k = page_.scale(), py = y / k;
+    const unsigned char* here = Across(py);
+    const unsigned char* below = Across(py > 0 ? py - 1 : py);
+    const unsigned char* above = Across(py + 1 < view.height() ? py + 1 : py);
+    int rgb[3];
+    for (int c = 0; c < 3; ++c) {
+      const size_t at = static_cast<size_t>(x) * 3 + c;
+      unsigned char split[3];
+      SplitSample(here[at], below[at], above[at], static_cast<unsigned>(k), split);
+      rgb[c] = split[y % k];
+    }
+    return Colour{rgb[0], rgb[1], rgb[2]};
+  }
+
+ private:
+  static constexpr int kSlots = 4;
+
+  // Page row py split across: red, green and blue of every mask column.
+  const unsigned char* Across(int py) {
+    ++tick_;
+    int slot = 0;
+    for (int i = 0; i < kSlots; ++i) {
+      if (rows_[i] == py) {
+        used_[i] = tick_;
+        return split_[i].data();
+      }
+      if (used_[i] < used_[slot]) slot = i;
+    }
+    const PageView& view = page_.view();
+    const int k = page_.scale(), w = view.width();
+    std::vector<unsigned char>& out = split_[slot];
+    out.resize(static_cast<size_t>(k) * w * 3);
+    const unsigned char* row = view.row(py);
+    const unsigned channels[3] = {view.red(), view.green(), view.blue()};
+    const size_t step = view.pixsize();
+    for (int x = 0; x < w; ++x) {
+      const int left = x > 0 ? x - 1 : x, right = x + 1 < w ? x + 1 : x;
+      for (int c = 0; c < 3; ++c) {
+        unsigned char split[3];
+        SplitSample(row[x * step + channels[c]], row[left * step + channels[c]],
+                    row[right * step + channels[c]], static_cast<unsigned>(k), split);
+        for (int i = 0; i < k; ++i) out[(static_cast<size_t>(k) * x + i) * 3 + c] = split[i];
+      }
+    }
+    rows_[slot] = py;
+    used_[slot] = tick_;
+    return out.data();
+  }
+
+  const MaskPage& page_;
+  int rows_[kSlots] = {-1, -1, -1, -1};
+  long used_[kSlots] = {};
+  long tick_ = 0;
+  std::vector<unsigned char> split_[kSlots];
+};
+
 // Adds to counts[x] the ink pixels among the scale mask pixels of page
 // column x in one mask row.
 template <int kScale>
@@ -329,9 +397,9 @@ void AddInkCounts(const unsigned char* ink, int scale, std::vector<uint32_t>& co
 
 // Cell means of the pixels under ink (polarity 1) or away from it; pixels
 // within halo pixels of ink do not count as away from it. A page pixel whose
-// mask pixels all qualify counts with its own colour for each of them (the
-// mean of its enlargement's parts); one of which only some qualify counts
-// the colours of those parts.
+// mask pixels all qualify and lie in one cell counts its own colour for each
+// of them (the mean of its enlargement's parts); any other counts the
+// colours of its qualifying parts, each in the cell it lies in.
 bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, int reduction,
               int polarity, int minimumCount, size_t budget, int halo) {
   CheckStencilCoversPage(page, stencil);
@@ -360,6 +428,7 @@ bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, 
   std::vector<unsigned char> inkRows(static_cast<size_t>(k) * w);
   const unsigned step = view.pixsize();
   InkBand ink(stencil, w, h, halo);
+  PageParts parts(page);
   bool coloured = false;
   for (int bandStart = 0; bandStart < rows; bandStart += bandCells) {
     const int bandEnd = std::min(rows, bandStart + bandCells);
@@ -397,13 +466,11 @@ bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, 
             cell[3] += n;
             continue;
           }
-          const Colour own = PixelColour(view, pixel);
           for (int t = t0; t < t1; ++t) {
             const unsigned char* inkRow = &inkRows[static_cast<size_t>(t) * w];
             for (int i = 0; i < k; ++i) {
               if ((inkRow[mx + i] != 0) != wantInk) continue;
-              // A pixel split between cells gives each its own colour.
-              const Colour part = n == whole ? own : page.at(mx + i, k * y + t);
+              const Colour part = parts.at(mx + i, k * y + t);
               uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[mx + i]) * 4];
               cell[0] += static_cast<uint64_t>(part.r);
               cell[1] += static_cast<uint64_t>(part.g);

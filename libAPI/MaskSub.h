@@ -27,10 +27,10 @@ struct ColorLayer {
 
 // The page may be smaller than the stencil by an integer scale (a page
 // whose mask was found on it enlarged): each of its pixels then stands for
-// the scale x scale stencil pixels it covers. It counts toward the ink once
-// for each of them under ink, toward the paper only when none of them is
-// (a pixel partly under ink is a blend of both). Cells and reductions are in
-// stencil pixels; a page pixel belongs to the cell that holds its centre.
+// the scale x scale stencil pixels it covers, with the colours the page's
+// enlargement by djvu_pixel_resample gives them (scale 2 or 3; other scales
+// repeat the pixel's colour). The layers are then those of the enlarged
+// page, without the enlarged copy. Cells and reductions are in stencil pixels.
 
 // Fills the layer with the mean colours of the r x r cells of the page;
 // polarity 1 averages the pixels under ink, 0 those outside it. A cell

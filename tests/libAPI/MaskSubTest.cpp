@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,45 +99,70 @@ TEST(MaskSubTest, CellMeansAreTruncatedAverages) {
   EXPECT_EQ((*fg.pixmap)[0][1].b, 5);
 }
 
-// A page half the stencil's size: each page pixel stands for 2 x 2 stencil
-// pixels. Page pixel (0, 0) lies wholly under ink, (1, 0) half under it.
-TEST(MaskSubTest, SmallerPageCountsEachPixelForTheStencilPixelsItCovers) {
-  Page page(3, 2, 250, 250, 250);
-  page.Set(0, 0, 10, 10, 10);
-  page.Set(1, 0, 100, 100, 100);
-  page.Set(2, 0, 200, 200, 200);
-  GP<JB2Image> stencil = Stencil(6, 4);
-  AddBox(*stencil, 0, 0, 3, 2);
-  const size_t budget = djvu::kCellBandBudget;
+struct PixelImageFree {
+  void operator()(djvu_pixel_image* image) const { djvu_pixel_image_free(image); }
+};
 
-  // The ink: four parts of 10 and two of 100.
-  ColorLayer fg;
-  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6, 2));
-  ASSERT_EQ(fg.pixmap->columns(), 1u);
-  EXPECT_EQ((*fg.pixmap)[0][0].r, (4 * 10 + 2 * 100) / 6);
-  // At reduction 3 each page pixel falls in the cell holding its centre:
-  // column 0 in cell 0, columns 1 and 2 in cell 1.
-  ColorLayer fine;
-  ASSERT_TRUE(djvu::EstimateCells(page.image, *stencil, fine, 3, 1, 1, budget, 2));
-  ASSERT_EQ(fine.pixmap->columns(), 2u);
-  EXPECT_EQ((*fine.pixmap)[0][0].r, 10);
-  EXPECT_EQ((*fine.pixmap)[0][1].r, 100);
-  EXPECT_EQ((*fine.mask)[1][0], 1);
+// Largest difference of two layers' colours; -1 when their sizes or
+// don't-care cells differ.
+int LayerDifference(const ColorLayer& a, const ColorLayer& b) {
+  if (a.pixmap->rows() != b.pixmap->rows() || a.pixmap->columns() != b.pixmap->columns()) {
+    return -1;
+  }
+  int most = 0;
+  for (unsigned y = 0; y < a.pixmap->rows(); ++y) {
+    for (unsigned x = 0; x < a.pixmap->columns(); ++x) {
+      if ((*a.mask)[y][x] != (*b.mask)[y][x]) return -1;
+      const GPixel p = (*a.pixmap)[y][x], q = (*b.pixmap)[y][x];
+      most = std::max({most, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+    }
+  }
+  return most;
+}
 
-  // The paper leaves the half-inked pixel out: it is a blend of both.
-  ColorLayer bg;
-  ASSERT_TRUE(djvu::EstimateCells(page.image, *stencil, bg, 6, 0, 1, budget, 2));
-  EXPECT_EQ((*bg.pixmap)[0][0].g, (200 + 3 * 250) / 4);
-
-  // Small shapes are judged by the colours under them as well.
-  ColorLayer red;
-  Page redPage(3, 2, 250, 250, 250);
-  redPage.Set(1, 1, 200, 0, 0);
-  GP<JB2Image> speck = Stencil(6, 4);
-  AddBox(*speck, 2, 2, 2, 2);
-  ASSERT_TRUE(djvu::FillForeground(redPage.image, *speck, red, 6, 2));
-  EXPECT_EQ((*red.pixmap)[0][0].r, 200);
-  EXPECT_EQ(djvu::DropOffColourShapes(redPage.image, *speck, red, 6, 2)->get_blit_count(), 1);
+// A page two or three times smaller than the stencil gives the cells its
+// enlargement (djvu_pixel_resample) gives, whether the cells hold whole page
+// pixels or split them.
+TEST(MaskSubTest, SmallerPageGivesTheCellsOfItsEnlargement) {
+  Page page(9, 7, 240, 230, 200);
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 9; ++x) {
+      if ((x + y) % 4 == 0) page.Set(x, y, 20, 40, 160);
+      if (x == 4) page.Set(x, y, static_cast<unsigned char>(30 * y), 90, 10);
+    }
+  }
+  struct Case {
+    int scale, reduction;
+  } cases[] = {{2, 2}, {2, 3}, {2, 4}, {2, 6}, {3, 3}, {3, 4}, {3, 6}};
+  for (const Case& c : cases) {
+    const int w = 9 * c.scale, h = 7 * c.scale;
+    GP<JB2Image> stencil = Stencil(w, h);
+    AddBox(*stencil, 1, 1, c.scale + 1, h - 3);  // edges inside page pixels
+    AddBox(*stencil, w / 2, 2, 3, 3);
+    const std::unique_ptr<djvu_pixel_image, PixelImageFree> enlarged(
+        djvu_pixel_resample(&page.image, -c.scale, 0));
+    ASSERT_NE(enlarged, nullptr);
+    for (int polarity : {0, 1}) {
+      ColorLayer small, big;
+      djvu::EstimateCells(page.image, *stencil, small, c.reduction, polarity, 1,
+                          djvu::kCellBandBudget, c.scale);
+      djvu::EstimateCells(*enlarged, *stencil, big, c.reduction, polarity);
+      EXPECT_EQ(LayerDifference(small, big), 0) << c.scale << " " << c.reduction << " " << polarity;
+    }
+    // The background leaves the ink's border out there as well, and small
+    // shapes are judged by the same colours.
+    ColorLayer smallFg, bigFg, smallBg, bigBg;
+    djvu::FillForeground(page.image, *stencil, smallFg, c.reduction, c.scale);
+    djvu::FillForeground(*enlarged, *stencil, bigFg, c.reduction);
+    djvu::FillColourLayers(page.image, *stencil, smallBg, smallFg, c.reduction, c.reduction,
+                           c.scale);
+    djvu::FillColourLayers(*enlarged, *stencil, bigBg, bigFg, c.reduction, c.reduction);
+    EXPECT_EQ(LayerDifference(smallBg, bigBg), 0) << c.scale << " " << c.reduction;
+    EXPECT_EQ(LayerDifference(smallFg, bigFg), 0) << c.scale << " " << c.reduction;
+    EXPECT_EQ(djvu::DropOffColourShapes(page.image, *stencil, smallFg, c.reduction, c.scale)
+                  ->get_blit_count(),
+              djvu::DropOffColourShapes(*enlarged, *stencil, bigFg, c.reduction)->get_blit_count());
+  }
 }
 
 TEST(MaskSubTest, PageWithoutInkLeavesEveryForegroundCellDontCare) {
