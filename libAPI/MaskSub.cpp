@@ -305,25 +305,32 @@ class InkBand {
 };
 
 // The colours of mask pixels as MaskPage::at gives them, for many pixels of
-// a few page rows: each page row is split across once and kept while the
-// rows near it are asked for.
+// a page row: each page row is split across once and kept while the rows
+// next to it are asked for.
 class PageParts {
  public:
   explicit PageParts(const MaskPage& page) : page_(page) {}
 
-  Colour at(int x, int y) {
-    if (!page_.interpolated()) return page_.at(x, y);
-    const PageView& view = page_.view();
-    const int k = page_.scale(), py = y / k;
-    const unsigned char* here = Across(py);
-    const unsigned char* below = Across(py > 0 ? py - 1 : py);
-    const unsigned char* above = Across(py + 1 < view.height() ? py + 1 : py);
+  // Makes page row py the row whose parts Part gives.
+  void Row(int py) {
+    py_ = py;
+    if (!page_.interpolated()) return;
+    const int last = page_.view().height() - 1;
+    here_ = Across(py);
+    below_ = Across(py > 0 ? py - 1 : py);
+    above_ = Across(py < last ? py + 1 : py);
+  }
+
+  // The colour of mask pixel (x, k * row + t).
+  Colour Part(int x, int t) const {
+    const int k = page_.scale();
+    if (!page_.interpolated()) return page_.at(x, k * py_ + t);
     int rgb[3];
     for (int c = 0; c < 3; ++c) {
       const size_t at = static_cast<size_t>(x) * 3 + c;
       unsigned char split[3];
-      SplitSample(here[at], below[at], above[at], static_cast<unsigned>(k), split);
-      rgb[c] = split[y % k];
+      SplitSample(here_[at], below_[at], above_[at], static_cast<unsigned>(k), split);
+      rgb[c] = split[t];
     }
     return Colour{rgb[0], rgb[1], rgb[2]};
   }
@@ -364,6 +371,10 @@ class PageParts {
   }
 
   const MaskPage& page_;
+  int py_ = 0;
+  const unsigned char* here_ = nullptr;
+  const unsigned char* below_ = nullptr;
+  const unsigned char* above_ = nullptr;
   int rows_[kSlots] = {-1, -1, -1, -1};
   long used_[kSlots] = {};
   long tick_ = 0;
@@ -453,6 +464,7 @@ bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, 
         // The page row's mask rows in this cell row.
         const int t0 = std::max(0, r * cy - k * y), t1 = std::min(k, top - k * y);
         const unsigned char* pixel = view.row(y);
+        bool partsReady = false;
         for (int x = 0; x < pageWidth; ++x, pixel += step) {
           const uint32_t n = counts[x];
           if (n == 0) continue;
@@ -466,11 +478,15 @@ bool Estimate(const MaskPage& page, const JB2Image& stencil, ColorLayer& layer, 
             cell[3] += n;
             continue;
           }
+          if (!partsReady) {
+            parts.Row(y);
+            partsReady = true;
+          }
           for (int t = t0; t < t1; ++t) {
             const unsigned char* inkRow = &inkRows[static_cast<size_t>(t) * w];
             for (int i = 0; i < k; ++i) {
               if ((inkRow[mx + i] != 0) != wantInk) continue;
-              const Colour part = parts.at(mx + i, k * y + t);
+              const Colour part = parts.Part(mx + i, t);
               uint64_t* cell = &sums[static_cast<size_t>(cellOfColumn[mx + i]) * 4];
               cell[0] += static_cast<uint64_t>(part.r);
               cell[1] += static_cast<uint64_t>(part.g);
