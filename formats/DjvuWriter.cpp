@@ -404,6 +404,15 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
     }
     page = enlarged.get();
     mask.flags |= LIGHT_STROKES;
+    // The enlarged mask has the dpi of a page worth thickening, but its
+    // strokes are the original's blurred over several pixels and already
+    // as wide as the ink: thickened, counters and hairline gaps close.
+    if (!(encode.flags & DJVU_NO_THICKEN)) {
+      encode.flags |= DJVU_NO_THICKEN;
+      image.ReportProgress("Text: not thickened, the page was enlarged", 0);
+    }
+    encode.flags |= DJVU_ENLARGED;
+    image.ReportProgress("Background: keeps the letters' soft edges, the page was enlarged", 0);
   }
   const OwnedRunImage found(djvu_mask(&mask, page));
   if (!found) {

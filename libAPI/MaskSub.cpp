@@ -22,8 +22,6 @@ constexpr const char* kSource = "libAPI/MaskSub";
 // Small shapes keep their place only when their colour is this close to the
 // foreground around them.
 constexpr double kShapeColourTolerance = 50.0;
-// Width of the blended border around ink that the background leaves out.
-constexpr int kInkBorder = 2;
 constexpr int kSmallShapePixels = 200;
 
 struct Colour {
@@ -590,12 +588,12 @@ void CheckForegroundCoversPage(const MaskPage& page, const ColorLayer& foregroun
 // Paper pixels along the edges of letters hold a blend of ink and paper;
 // averaged into the background they leave a dark ghost of the text there,
 // which costs wavelet bits and shows as a halo around every letter. The
-// background is the mean of the pixels at least kInkBorder + 1 mask pixels
+// background is the mean of the pixels at least inkBorder + 1 mask pixels
 // away from ink, and cells without such pixels are don't care. True when
 // some cell got a colour, or, when none did, some pixel lies outside ink.
 bool EstimateBackground(const MaskPage& page, const JB2Image& stencil, ColorLayer& background,
-                        int s) {
-  if (Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, kInkBorder)) return true;
+                        int s, int inkBorder) {
+  if (Estimate(page, stencil, background, s, 0, 1, kCellBandBudget, inkBorder)) return true;
   ColorLayer outsideInk;
   return Estimate(page, stencil, outsideInk, s, 0, 1, kCellBandBudget, 0);
 }
@@ -737,11 +735,12 @@ void PaintShapes(const MaskPage& page, const JB2Image& stencil, const ColorLayer
 }  // namespace
 
 bool FillColourLayers(const djvu_pixel_image& image, const JB2Image& stencil,
-                      ColorLayer& background, ColorLayer& foreground, int f, int s, int scale) {
+                      ColorLayer& background, ColorLayer& foreground, int f, int s, int inkBorder,
+                      int scale) {
   const MaskPage page(image, scale);
   f = std::max(1, f);
   s = std::max(1, s);
-  const bool coloured = EstimateBackground(page, stencil, background, s);
+  const bool coloured = EstimateBackground(page, stencil, background, s, std::max(0, inkBorder));
   if (background.mask->rows() == 0 || foreground.mask->rows() == 0) return coloured;
   CheckForegroundCoversPage(page, foreground, f);
   if (coloured) PaintShapes(page, stencil, background, foreground, f, s);

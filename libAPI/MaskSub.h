@@ -48,10 +48,21 @@ bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, Color
 GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& page, const JB2Image& stencil,
                                  const ColorLayer& foreground, int f, int scale = 1);
 
-// Fills the background at reduction s, refines it, and paints foreground
-// cells still left empty under the stencil's ink. True when some background
-// cell got a colour.
+// Width in pixels of the border around ink that the background leaves out:
+// its pixels blend ink and paper, and would leave a dark ghost of the text
+// in the background. On a page enlarged for its mask the blend spreads over
+// the enlargement, and what lies beyond one pixel of the mask's ink is the
+// original's own: the faint strokes the mask did not take (the bar of an
+// "e", a hairline, an accent) and the letters' soft edges. The background
+// keeps them there, as the page shows them.
+inline constexpr int kInkBorder = 2;
+inline constexpr int kEnlargedInkBorder = 1;
+
+// Fills the background at reduction s from the pixels more than inkBorder
+// pixels away from ink, and paints foreground cells still left empty under
+// the stencil's ink. True when some background cell got a colour.
 bool FillColourLayers(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& background,
-                      ColorLayer& foreground, int f, int s, int scale = 1);
+                      ColorLayer& foreground, int f, int s, int inkBorder = kInkBorder,
+                      int scale = 1);
 
 }  // namespace djvu

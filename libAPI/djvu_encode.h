@@ -13,6 +13,9 @@ enum : unsigned {
   DJVU_LOSSLESS = 1,    // keep every mark of the mask as it is
   DJVU_NO_THICKEN = 2,  // do not widen the shapes by a pixel
   DJVU_AGGRESSIVE = 4,  // also drop specks
+  // The page was enlarged for its mask: its letters' edges are blurred over
+  // several pixels, and the background keeps them closer to the ink.
+  DJVU_ENLARGED = 8,
 };
 
 // Option records begin with their own size in bytes: the encoder copies at
@@ -22,7 +25,7 @@ struct djvu_encode_options {
   unsigned size;       // default sizeof(djvu_encode_options)
   float gamma;         // gamma of the source; 0 or less: 2.2
   unsigned quality;    // background quality 0..100; 0 stands for 75
-  unsigned flags;      // DJVU_LOSSLESS, DJVU_NO_THICKEN, DJVU_AGGRESSIVE
+  unsigned flags;      // DJVU_LOSSLESS, DJVU_NO_THICKEN, DJVU_AGGRESSIVE, DJVU_ENLARGED
   unsigned fg_dpi;     // target resolution of the foreground layer (25)
   unsigned bg_dpi;     // target resolution of the background layer (100)
   void* progress_arg;  // third argument of every progress report
