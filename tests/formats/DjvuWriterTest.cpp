@@ -524,16 +524,20 @@ int MaskInk(const std::string& path) {
 
 // Thickening widens the mask's shapes by a pixel on a page of 200 dpi or
 // more. A page the saver enlarged reaches that resolution with strokes that
-// are wide already, so its mask is coded as found, as with the option that
-// turns thickening off; a 300-dpi page is still thickened.
-TEST(SaveDjvuTest, EnlargedPagesAreNotThickened) {
+// are wide already, and a page without a resolution may be a low-resolution
+// one, so their masks are coded as found, as with the option that turns
+// thickening off; a 300-dpi page is still thickened.
+TEST(SaveDjvuTest, EnlargedPagesAndPagesWithoutResolutionAreNotThickened) {
   TempDir dir;
-  const char* const report = "Text: not thickened, the page was enlarged";
   const char* const background = "Background: keeps the letters' soft edges, the page was enlarged";
   struct Case {
-    int dpi;
+    int dpi;  // 0: none
     bool thickened;
-  } cases[] = {{100, false}, {150, false}, {300, true}};
+    const char* report;
+  } cases[] = {{100, false, "Text: not thickened, the page was enlarged"},
+               {150, false, "Text: not thickened, the page was enlarged"},
+               {0, false, "Text: not thickened, the page has no resolution"},
+               {300, true, ""}};
   for (const Case& c : cases) {
     int ink[2] = {0, 0};
     for (const bool noThicken : {false, true}) {
@@ -541,7 +545,7 @@ TEST(SaveDjvuTest, EnlargedPagesAreNotThickened) {
       MakeImage(image, Recipe(120, 96, 24, [](int x, int y) {
                   return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u;
                 }));
-      image.raster.resolutionUnit = kResolutionUnitInch;
+      image.raster.resolutionUnit = c.dpi ? kResolutionUnitInch : kResolutionUnitNone;
       image.raster.xResolution = image.raster.yResolution = c.dpi;
       std::vector<std::string> steps;
       image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
@@ -551,9 +555,10 @@ TEST(SaveDjvuTest, EnlargedPagesAreNotThickened) {
       ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), encode))
           << c.dpi << ": " << LastMessage();
       ink[noThicken] = MaskInk(path);
-      const bool reported = std::find(steps.begin(), steps.end(), report) != steps.end();
+      const bool reported = std::find(steps.begin(), steps.end(), c.report) != steps.end();
       EXPECT_EQ(reported, !c.thickened && !noThicken) << c.dpi;
-      EXPECT_EQ(std::find(steps.begin(), steps.end(), background) != steps.end(), !c.thickened)
+      EXPECT_EQ(std::find(steps.begin(), steps.end(), background) != steps.end(),
+                c.dpi > 0 && !c.thickened)
           << c.dpi;
     }
     ASSERT_GT(ink[1], 0) << c.dpi;
