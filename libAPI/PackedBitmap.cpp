@@ -5,11 +5,6 @@
 
 namespace djvu {
 
-// The counting functions come in two builds, chosen when the program loads:
-// one with the processor's population count instruction and one for
-// processors without it, where counting bits is a library call.
-#define LEAF_WITH_POPCOUNT __attribute__((target_clones("popcnt", "default")))
-
 PackedBitmap::PackedBitmap(int width, int height)
     : width_(std::max(0, width)),
       height_(std::max(0, height)),
@@ -28,12 +23,12 @@ PackedBitmap::PackedBitmap(const GBitmap& bits)
   CountInk();
 }
 
-LEAF_WITH_POPCOUNT void PackedBitmap::CountInk() {
+void PackedBitmap::CountInk() {
   ink_ = 0;
   for (uint64_t word : bits_) ink_ += std::popcount(word);
 }
 
-LEAF_WITH_POPCOUNT int PackedBitmap::OutlinePixels() const {
+int PackedBitmap::OutlinePixels() const {
   int outline = 0;
   for (int y = 0; y < height_; ++y) {
     const uint64_t* r = row(y);
@@ -69,8 +64,7 @@ GP<GBitmap> PackedBitmap::ToGBitmap() const {
   return bits;
 }
 
-LEAF_WITH_POPCOUNT int DifferingPixels(const PackedBitmap& a, const PackedBitmap& b, int dx, int dy,
-                                       int limit) {
+int DifferingPixels(const PackedBitmap& a, const PackedBitmap& b, int dx, int dy, int limit) {
   const int x0 = std::min(0, dx);
   const int x1 = std::max(a.width(), b.width() + dx);
   const int y0 = std::min(0, dy);
