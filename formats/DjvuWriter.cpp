@@ -426,10 +426,13 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
                       errors.Cause("the mask finder gave no reason").c_str());
   }
   if (textOnly) InvertMaskSense(*found);
+  // The colour layers come from the page at its own size (the mask is a
+  // whole multiple of it): the enlarged copy served the mask alone.
+  enlarged.reset();
   return EncodeWithText(
       image, ocr, pixels, std::max(factor, 1),
       [&](djvu_output_routine out, void* to) {
-        return djvu_encode(&encode, found.get(), textOnly ? nullptr : page, out, to) == 0 ||
+        return djvu_encode(&encode, found.get(), textOnly ? nullptr : &pixels, out, to) == 0 ||
                FailToEncode(image, errors);
       },
       output, context);

@@ -88,6 +88,15 @@ constexpr unsigned kDefaultQuality = 75;
 constexpr unsigned kLowestQuality = 20;
 constexpr unsigned kPlainQualityDrop = 20;
 
+// The factor by which the colour page is smaller than the mask when both
+// sides agree on one whole factor from 2 to the coarsest reduction; 1
+// otherwise (the page is then scaled to the mask).
+int PageScale(const djvu_pixel_image& page, unsigned w, unsigned h) {
+  if (w % page.w != 0 || h % page.h != 0) return 1;
+  const unsigned k = w / page.w;
+  return k == h / page.h && k >= 2 && k <= kCoarsestReduction ? static_cast<int>(k) : 1;
+}
+
 // Reduction of a layer from its target resolution t at mask resolution r.
 int Reduction(unsigned t, unsigned r) {
   if (static_cast<unsigned long long>(t) * 12 < r) return kCoarsestReduction;
@@ -214,17 +223,22 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   if (!HasPixels(page)) page = nullptr;
   const unsigned dpi = MaskResolution(*mask, page);
 
-  // The page is read in any layout; only a page of another size than the
-  // mask needs a scaled copy.
+  // The page is read in any layout and at a whole fraction of the mask's
+  // size; only a page of another size needs a scaled copy.
   OwnedPixelImage scaled;
+  int scale = 1;
   if (page && (page->w != w || page->h != h)) {
-    scaled.reset(djvu_pixel_transform_copy(page, 0, static_cast<int>(w), static_cast<int>(h)));
-    if (!scaled) return -1;
-    page = scaled.get();
+    scale = PageScale(*page, w, h);
+    if (scale == 1) {
+      scaled.reset(djvu_pixel_transform_copy(page, 0, static_cast<int>(w), static_cast<int>(h)));
+      if (!scaled) return -1;
+      page = scaled.get();
+    }
   }
   const bool gray = page && (page->flags & DJVU_GRAY);
-  const int f = Reduction(options.fg_dpi, dpi);
-  const int s = Reduction(options.bg_dpi, dpi);
+  // A smaller page has no detail finer than its own pixels to give.
+  const int f = std::max(Reduction(options.fg_dpi, dpi), scale);
+  const int s = std::max(Reduction(options.bg_dpi, dpi), scale);
 
   djvu::ReportProgress("Encoding Mask", 0, arg);
   GP<ByteStream> stream = ByteStream::create();
@@ -235,8 +249,8 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
 
   djvu::ReportProgress("Applying Mask to Foreground", 10, arg);
   djvu::ColorLayer foreground;
-  if (page && djvu::FillForeground(*page, *stencil, foreground, f)) {
-    stencil = djvu::DropOffColourShapes(*page, *stencil, foreground, f);
+  if (page && djvu::FillForeground(*page, *stencil, foreground, f, scale)) {
+    stencil = djvu::DropOffColourShapes(*page, *stencil, foreground, f, scale);
   }
   // Specks are judged by the size they have on the page, before thickening
   // makes a 3 x 3 speck 4 x 3; a lossless mask is coded as it is.
@@ -273,7 +287,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
     djvu::ColorLayer background;
     const int inkBorder =
         (options.flags & DJVU_ENLARGED) ? djvu::kEnlargedInkBorder : djvu::kInkBorder;
-    djvu::FillColourLayers(*page, *stencil, background, foreground, f, s, inkBorder);
+    djvu::FillColourLayers(*page, *stencil, background, foreground, f, s, inkBorder, scale);
     BudgetForeground(foreground, background, w, h, arg);
     backgroundBudget = BudgetBackground(background, s, options.quality, dpi, arg);
     background.pixmap->color_correct(correction);

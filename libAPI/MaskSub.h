@@ -25,21 +25,28 @@ struct ColorLayer {
   GP<GBitmap> mask = GBitmap::create();
 };
 
+// The page may be smaller than the stencil by an integer scale (a page
+// whose mask was found on it enlarged): each of its pixels then stands for
+// the scale x scale stencil pixels it covers, with the colours the page's
+// enlargement by djvu_pixel_resample gives them (scale 2 or 3; other scales
+// repeat the pixel's colour). The layers are then those of the enlarged
+// page, without the enlarged copy. Cells and reductions are in stencil pixels.
+
 // Fills the layer with the mean colours of the r x r cells of the page;
 // polarity 1 averages the pixels under ink, 0 those outside it. A cell
 // needs at least minimumCount such pixels. True when some cell got a colour.
 bool EstimateCells(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& layer,
                    int reduction, int polarity, int minimumCount = 1,
-                   size_t budget = kCellBandBudget);
+                   size_t budget = kCellBandBudget, int scale = 1);
 
 // The foreground at reduction f; true when some cell got a colour.
 bool FillForeground(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& foreground,
-                    int f);
+                    int f, int scale = 1);
 
 // A new stencil without the small shapes (under 200 pixels of bitmap) whose
 // ink is not near the foreground colour around them. Shapes must be orphans.
 GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& page, const JB2Image& stencil,
-                                 const ColorLayer& foreground, int f);
+                                 const ColorLayer& foreground, int f, int scale = 1);
 
 // Width in pixels of the border around ink that the background leaves out:
 // its pixels blend ink and paper, and would leave a dark ghost of the text
@@ -55,6 +62,7 @@ inline constexpr int kEnlargedInkBorder = 1;
 // pixels away from ink, and paints foreground cells still left empty under
 // the stencil's ink. True when some background cell got a colour.
 bool FillColourLayers(const djvu_pixel_image& page, const JB2Image& stencil, ColorLayer& background,
-                      ColorLayer& foreground, int f, int s, int inkBorder = kInkBorder);
+                      ColorLayer& foreground, int f, int s, int inkBorder = kInkBorder,
+                      int scale = 1);
 
 }  // namespace djvu

@@ -9,21 +9,6 @@
 
 namespace djvu {
 
-void SplitSample(int v, int lo, int hi, unsigned factor, unsigned char* out) {
-  // New samples sit at -1/4, +1/4 (factor 2) or -1/3, 0, +1/3 (factor 3) of
-  // the old spacing; the slope per old sample is (hi - lo) / 2.
-  const int d = factor == 2 ? (hi - lo) / 8 : (hi - lo) / 6;
-  int low = v - d, high = v + d;
-  if (low < 0 || low > 255 || high < 0 || high > 255) low = high = v;
-  out[0] = static_cast<unsigned char>(low);
-  if (factor == 3) {
-    out[1] = static_cast<unsigned char>(v);
-    out[2] = static_cast<unsigned char>(high);
-  } else {
-    out[1] = static_cast<unsigned char>(high);
-  }
-}
-
 void SplitRow(const unsigned char* in, size_t w, unsigned c, unsigned factor, unsigned char* out) {
   unsigned char split[3];
   for (size_t x = 0; x < w; ++x) {

@@ -11,7 +11,20 @@ namespace djvu {
 // Splits sample v into factor (2 or 3) samples from low to high position,
 // their mean v, the slope set by the neighbours lo and hi; plain copies when
 // a split sample would leave 0..255.
-void SplitSample(int v, int lo, int hi, unsigned factor, unsigned char* out);
+inline void SplitSample(int v, int lo, int hi, unsigned factor, unsigned char* out) {
+  // New samples sit at -1/4, +1/4 (factor 2) or -1/3, 0, +1/3 (factor 3) of
+  // the old spacing; the slope per old sample is (hi - lo) / 2.
+  const int d = factor == 2 ? (hi - lo) / 8 : (hi - lo) / 6;
+  int low = v - d, high = v + d;
+  if (low < 0 || low > 255 || high < 0 || high > 255) low = high = v;
+  out[0] = static_cast<unsigned char>(low);
+  if (factor == 3) {
+    out[1] = static_cast<unsigned char>(v);
+    out[2] = static_cast<unsigned char>(high);
+  } else {
+    out[1] = static_cast<unsigned char>(high);
+  }
+}
 
 // Splits every pixel of a row of w pixels (c bytes each) into factor pixels.
 void SplitRow(const unsigned char* in, size_t w, unsigned c, unsigned factor, unsigned char* out);

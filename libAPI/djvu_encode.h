@@ -60,7 +60,10 @@ djvu_photo_options djvu_photo_options_default();
 // background wavelet layers, otherwise the page is bilevel. Without an
 // output routine the bytes go to context as a FILE* (standard output when
 // null). Returns 0, or -1 after reporting an error. The mask and page are
-// not modified.
+// not modified. A page smaller than the mask by a whole factor (2 to 12, the
+// same along both sides: a page whose mask was found on it enlarged) gives
+// its colours as it is, at layer resolutions no finer than its own; a page
+// of any other size is scaled to the mask first.
 int djvu_encode(const djvu_encode_options* options, const djvu_run_image* mask,
                 const djvu_pixel_image* page, djvu_output_routine output, void* context);
 

@@ -38,6 +38,15 @@ void SmoothBlock(const work_image& image, int y0, int x0, int block[kBlock][kBlo
   }
 }
 
+// True when every smoothed sample of the block has one level.
+bool IsFlat(const int block[kBlock][kBlock]) {
+  int differ = 0;
+  for (int r = 0; r < kBlock; ++r) {
+    for (int c = 0; c < kBlock; ++c) differ |= block[r][c] ^ block[0][0];
+  }
+  return differ == 0;
+}
+
 // Adds weight over the levels t with lo <= t <= hi to a difference array.
 void AddLevels(int* difference, int lo, int hi, int weight) {
   difference[lo] += weight;
@@ -55,6 +64,13 @@ void cell_statistics(threshold_grid& grid, const work_image& image) {
       const int x0 = CellOrigin(j, w);
       SmoothBlock(image, y0, x0, block);
       uint8_t* hist = grid.cell_hist.line(i, j);
+      if (IsFlat(block)) {
+        // Plain paper (or solid ink): one level, no crossings.
+        const int level = block[0][0];
+        hist[level] = static_cast<uint8_t>(kCellSize * kCellSize);
+        grid.cell_min(i, j) = grid.cell_max(i, j) = level;
+        continue;  // the crossing counts stay 0
+      }
       int difference[kLevels + 1] = {};
       int lowest = kLevels, highest = -1;
       for (int r = 0; r < kCellSize; ++r) {

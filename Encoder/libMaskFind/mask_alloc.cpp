@@ -2,18 +2,15 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <mutex>
 
 #include "mask_error.h"
+#include "page_heap.h"
 
 namespace {
 
-void* HeapAllocate(size_t bytes) { return std::malloc(bytes ? bytes : 1); }
-void* HeapReallocate(void* block, size_t bytes) { return std::realloc(block, bytes ? bytes : 1); }
-void HeapRelease(void* block) { std::free(block); }
-
-constexpr djvu_mask_alloc_hooks kHeap = {HeapAllocate, HeapReallocate, HeapRelease};
+constexpr djvu_mask_alloc_hooks kHeap = {maskfind::page_malloc, maskfind::page_realloc,
+                                         maskfind::page_free};
 
 std::mutex g_hooksMutex;
 djvu_mask_alloc_hooks g_hooks = kHeap;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,75 @@ TEST(MaskSubTest, CellMeansAreTruncatedAverages) {
   EXPECT_EQ((*fg.pixmap)[0][1].r, 150);
   EXPECT_EQ((*fg.pixmap)[0][1].g, 5);
   EXPECT_EQ((*fg.pixmap)[0][1].b, 5);
+}
+
+struct PixelImageFree {
+  void operator()(djvu_pixel_image* image) const { djvu_pixel_image_free(image); }
+};
+
+// Largest difference of two layers' colours; -1 when their sizes or
+// don't-care cells differ.
+int LayerDifference(const ColorLayer& a, const ColorLayer& b) {
+  if (a.pixmap->rows() != b.pixmap->rows() || a.pixmap->columns() != b.pixmap->columns()) {
+    return -1;
+  }
+  int most = 0;
+  for (unsigned y = 0; y < a.pixmap->rows(); ++y) {
+    for (unsigned x = 0; x < a.pixmap->columns(); ++x) {
+      if ((*a.mask)[y][x] != (*b.mask)[y][x]) return -1;
+      const GPixel p = (*a.pixmap)[y][x], q = (*b.pixmap)[y][x];
+      most = std::max({most, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+    }
+  }
+  return most;
+}
+
+// A page two or three times smaller than the stencil gives the cells its
+// enlargement (djvu_pixel_resample) gives, whether the cells hold whole page
+// pixels or split them.
+TEST(MaskSubTest, SmallerPageGivesTheCellsOfItsEnlargement) {
+  Page page(9, 7, 240, 230, 200);
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 9; ++x) {
+      if ((x + y) % 4 == 0) page.Set(x, y, 20, 40, 160);
+      if (x == 4) page.Set(x, y, static_cast<unsigned char>(30 * y), 90, 10);
+    }
+  }
+  struct Case {
+    int scale, reduction;
+  } cases[] = {{2, 2}, {2, 3}, {2, 4}, {2, 6}, {3, 3}, {3, 4}, {3, 6}};
+  for (const Case& c : cases) {
+    const int w = 9 * c.scale, h = 7 * c.scale;
+    GP<JB2Image> stencil = Stencil(w, h);
+    AddBox(*stencil, 1, 1, c.scale + 1, h - 3);  // edges inside page pixels
+    AddBox(*stencil, w / 2, 2, 3, 3);
+    const std::unique_ptr<djvu_pixel_image, PixelImageFree> enlarged(
+        djvu_pixel_resample(&page.image, -c.scale, 0));
+    ASSERT_NE(enlarged, nullptr);
+    for (int polarity : {0, 1}) {
+      ColorLayer small, big;
+      djvu::EstimateCells(page.image, *stencil, small, c.reduction, polarity, 1,
+                          djvu::kCellBandBudget, c.scale);
+      djvu::EstimateCells(*enlarged, *stencil, big, c.reduction, polarity);
+      EXPECT_EQ(LayerDifference(small, big), 0) << c.scale << " " << c.reduction << " " << polarity;
+    }
+    // The background leaves the ink's border out there as well, and small
+    // shapes are judged by the same colours.
+    for (const int border : {djvu::kInkBorder, djvu::kEnlargedInkBorder}) {
+      ColorLayer smallFg, bigFg, smallBg, bigBg;
+      djvu::FillForeground(page.image, *stencil, smallFg, c.reduction, c.scale);
+      djvu::FillForeground(*enlarged, *stencil, bigFg, c.reduction);
+      djvu::FillColourLayers(page.image, *stencil, smallBg, smallFg, c.reduction, c.reduction,
+                             border, c.scale);
+      djvu::FillColourLayers(*enlarged, *stencil, bigBg, bigFg, c.reduction, c.reduction, border);
+      EXPECT_EQ(LayerDifference(smallBg, bigBg), 0) << c.scale << " " << c.reduction << border;
+      EXPECT_EQ(LayerDifference(smallFg, bigFg), 0) << c.scale << " " << c.reduction << border;
+      EXPECT_EQ(
+          djvu::DropOffColourShapes(page.image, *stencil, smallFg, c.reduction, c.scale)
+              ->get_blit_count(),
+          djvu::DropOffColourShapes(*enlarged, *stencil, bigFg, c.reduction)->get_blit_count());
+    }
+  }
 }
 
 TEST(MaskSubTest, PageWithoutInkLeavesEveryForegroundCellDontCare) {
