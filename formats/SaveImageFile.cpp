@@ -33,11 +33,15 @@ bool MadeFolders::MakeFor(const DibImage& image, const std::string& path) {
                       (missing.empty() ? folder : missing.back()).c_str(), folder.c_str());
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    if (!std::filesystem::create_directory(*it, error) || error) {
-      return image.Fail("Could not create the folder %s: %s", it->c_str(),
-                        error ? error.message().c_str() : "it exists");
+    if (std::filesystem::create_directory(*it, error) && !error) {
+      made_.push_back(it->string());
+      continue;
     }
-    made_.push_back(it->string());
+    // Another writer (a second batch worker saving beside us) may have made
+    // it meanwhile: a folder is all we need, though not ours to remove.
+    if (!error && std::filesystem::is_directory(*it, error)) continue;
+    return image.Fail("Could not create the folder %s: %s", it->c_str(),
+                      error ? error.message().c_str() : "a file of that name is in the way");
   }
   return true;
 }

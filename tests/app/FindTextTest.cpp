@@ -140,6 +140,10 @@ class FindWindowTest : public ::testing::Test {
     frame->resize(900, 700);
     frame->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    // Shortcuts reach only the active window; on a busy machine it becomes
+    // active some time after it is exposed.
+    frame->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
   }
   QAction* command(const char* name) { return frame->action(QString::fromUtf8(name)); }
 

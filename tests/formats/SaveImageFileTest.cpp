@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "formats/ImageFiles.h"
@@ -66,6 +68,31 @@ TEST(SaveImageFileTest, UnknownTypesAndImpossibleFoldersFail) {
   test::WriteText(dir.file("plain"), "a file, not a folder");
   EXPECT_FALSE(SaveImageFile(dir.file("plain/page.bmp"), kFileBmp, image));
   EXPECT_NE(std::string(LastMessage()).find("Could not create the folder"), std::string::npos);
+}
+
+// Batch workers save side by side into an output folder that does not exist
+// yet: whichever makes it first, every save goes through.
+TEST(SaveImageFileTest, WritersSavingAtOnceShareTheFolderTheyMake) {
+  TempDir dir;
+  constexpr int kWriters = 6;
+  for (int round = 0; round < 10; ++round) {
+    std::latch start(kWriters);
+    std::vector<int> saved(kWriters, 0);
+    std::vector<std::thread> writers;
+    for (int i = 0; i < kWriters; ++i) {
+      writers.emplace_back([&, i] {
+        DibImage image;
+        MakeColourPage(image);
+        const std::string path =
+            dir.file("out" + std::to_string(round) + "/pages/page" + std::to_string(i) + ".bmp");
+        start.arrive_and_wait();
+        saved[i] = SaveImageFile(path, kFileBmp, image) ? 1 : 0;
+      });
+    }
+    for (std::thread& writer : writers) writer.join();
+    for (int i = 0; i < kWriters; ++i)
+      EXPECT_EQ(saved[i], 1) << "round " << round << ", writer " << i;
+  }
 }
 
 TEST(SaveImageFileTest, DjvuParametersReachTheEncoder) {

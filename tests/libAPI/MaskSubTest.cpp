@@ -317,19 +317,25 @@ TEST(MaskSubTest, ForegroundTooSmallForThePageIsRefused) {
             "Mask FG height too small");
 }
 
+// A black bar down columns 4 and 5, blended into the paper by gray 100 in
+// columns 3 and 6 and by the given grays in columns 2 and 7.
+void PaintBarWithEdges(Page& page, int farLeft, int farRight) {
+  for (int y = 0; y < page.h; ++y) {
+    page.Set(4, y, 0, 0, 0);
+    page.Set(5, y, 0, 0, 0);
+    page.Set(3, y, 100, 100, 100);
+    page.Set(6, y, 100, 100, 100);
+    page.Set(2, y, farLeft, farLeft, farLeft);
+    page.Set(7, y, farRight, farRight, farRight);
+  }
+}
+
 TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInk) {
   // Paper 200, a dark bar with a mid-gray anti-aliased edge around it.
   Page page(12, 12, 200, 200, 200);
   GP<JB2Image> stencil = Stencil(12, 12);
   AddBox(*stencil, 4, 0, 2, 12);
-  for (int y = 0; y < 12; ++y) {
-    page.Set(4, y, 0, 0, 0);
-    page.Set(5, y, 0, 0, 0);
-    page.Set(3, y, 100, 100, 100);
-    page.Set(6, y, 100, 100, 100);
-    page.Set(2, y, 150, 150, 150);
-    page.Set(7, y, 150, 150, 150);
-  }
+  PaintBarWithEdges(page, 150, 150);
   ColorLayer fg;
   ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6));
   ColorLayer bg;
@@ -372,14 +378,7 @@ TEST(MaskSubTest, EnlargedPagesKeepMoreOfTheInksEdgeInTheBackground) {
   Page page(12, 3, 200, 200, 200);
   GP<JB2Image> stencil = Stencil(12, 3);
   AddBox(*stencil, 4, 0, 2, 3);
-  for (int y = 0; y < 3; ++y) {
-    page.Set(4, y, 0, 0, 0);
-    page.Set(5, y, 0, 0, 0);
-    page.Set(3, y, 100, 100, 100);
-    page.Set(6, y, 100, 100, 100);
-    page.Set(2, y, 140, 140, 140);
-    page.Set(7, y, 170, 170, 170);
-  }
+  PaintBarWithEdges(page, 140, 170);
   struct Case {
     int border;
     int left;   // cell 0: columns 0..2
