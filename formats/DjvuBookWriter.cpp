@@ -237,11 +237,12 @@ bool WriteSinglePage(const EncodedPage& page, const std::string& path) {
 }  // namespace
 
 std::string DjvuPageName(const std::string& indexPath, int index, int pageCount, bool indirect) {
-  const int digits = std::max(4, static_cast<int>(std::to_string(pageCount).size()));
-  char number[32];
-  std::snprintf(number, sizeof number, "p%0*d.djvu", digits, index + 1);
-  if (!indirect) return number;
-  return std::filesystem::path(indexPath).stem().string() + "-" + number;
+  const size_t digits = std::max<size_t>(4, std::to_string(pageCount).size());
+  std::string number = std::to_string(index + 1);
+  if (number.size() < digits) number.insert(0, digits - number.size(), '0');
+  const std::string name = "p" + number + ".djvu";
+  if (!indirect) return name;
+  return std::filesystem::path(indexPath).stem().string() + "-" + name;
 }
 
 std::string DjvuSharedShapesPrefix(const std::string& indexPath, bool indirect) {
