@@ -44,15 +44,13 @@ dialog=
 for _ in 1 2 3; do
   key alt+m a        # Multiprocess > Select All Files
   key alt+m b        # Multiprocess > Batch Convert in the Background
-  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name "^Batch conversion settings$" |
-    head -n1) && [ -n "$dialog" ] && break
+  dialog=$(focus_window "^Batch conversion settings$") && break
   xdotool key Escape
   sleep 1
 done
 [ -n "$dialog" ] || fail "no batch conversion settings dialog"
 sleep 0.5
 import -window root "$work/settings.png"
-xdotool windowfocus --sync "$dialog"
 xdotool key Return   # OK in the batch conversion settings
 for _ in $(seq 240); do
   [ "$(ls "$work/out"/*.djvu 2>/dev/null | wc -l)" -eq 3 ] && break

@@ -73,8 +73,7 @@ echo "window shows the DjVu page at 1/9: ${shown_w}x${shown_h}, $difference pixe
 
 # --- open the two-page TIFF through the Open dialog, turn the page ---
 key ctrl+o
-dialog=$(timeout 15 xdotool search --sync --onlyvisible --name "^Open$" | head -n1) || fail "no Open dialog"
-xdotool windowfocus --sync "$dialog"
+dialog=$(focus_window "^Open$") || fail "no Open dialog"
 sleep 0.3
 xdotool type --delay 5 "$work/scan.tif"
 xdotool key Return
@@ -89,8 +88,7 @@ echo "turned to page 2 of the TIFF"
 
 # --- save it as DjVu through the Save As dialog ---
 key ctrl+alt+s
-dialog=$(timeout 15 xdotool search --sync --onlyvisible --name "^Save As$" | head -n1) || fail "no Save As dialog"
-xdotool windowfocus --sync "$dialog"
+dialog=$(focus_window "^Save As$") || fail "no Save As dialog"
 sleep 0.3
 xdotool key ctrl+a
 xdotool type --delay 5 "$work/out/page2.djvu"

@@ -47,3 +47,21 @@ start_program() {  # TITLE-PATTERN WIDTH HEIGHT [ARGS...]
   xdotool windowfocus --sync "$window"
   sleep 0.5
 }
+
+# Finds the visible window whose title matches the pattern and gives it the
+# focus; echoes its id. A window found as it is replaced (Qt may map a
+# dialog twice) is gone when the focus is asked for (X's BadWindow): the
+# search is made again, for up to about 30 seconds in all.
+focus_window() {  # TITLE-PATTERN
+  local id
+  for _ in 1 2 3; do
+    id=$(timeout 10 xdotool search --sync --onlyvisible --name "$1" | head -n1) || continue
+    [ -n "$id" ] || continue
+    if xdotool windowfocus --sync "$id" 2>/dev/null; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.5
+  done
+  return 1
+}
