@@ -40,6 +40,17 @@ Colour PixelColour(const PageView& page, const unsigned char* pixel) {
 
 int CellCount(int size, int reduction) { return (size + reduction - 1) / reduction; }
 
+// Channel `channel` of page pixel px of a page row split across into scale
+// samples, as the enlargement splits it (the edges repeat themselves).
+void SplitAcross(const PageView& view, const unsigned char* row, int px, unsigned channel,
+                 unsigned scale, unsigned char* split) {
+  const int left = px > 0 ? px - 1 : px;
+  const int right = px + 1 < view.width() ? px + 1 : px;
+  const size_t step = view.pixsize();
+  SplitSample(row[px * step + channel], row[left * step + channel], row[right * step + channel],
+              scale, split);
+}
+
 // The colour page at the mask's size. A page smaller than the mask by an
 // integer scale stands for the scale x scale mask pixels under each of its
 // pixels, and gives them the colours its enlargement by djvu_pixel_resample
@@ -78,17 +89,11 @@ class MaskPage {
   // Larger than any side a page can have, small enough for int arithmetic.
   static constexpr long long kLargestMaskSide = 1 << 20;
 
-  int Sample(int px, int py, unsigned channel) const {
-    return view_.row(py)[static_cast<size_t>(px) * view_.pixsize() + channel];
-  }
   // The enlargement splits each row's samples across, then the split rows
   // down (row py - 1 below, py + 1 above; the edges repeat themselves).
   int Across(int px, int py, int i, unsigned channel) const {
-    const int left = px > 0 ? px - 1 : px;
-    const int right = px + 1 < view_.width() ? px + 1 : px;
     unsigned char split[3];
-    SplitSample(Sample(px, py, channel), Sample(left, py, channel), Sample(right, py, channel),
-                static_cast<unsigned>(scale_), split);
+    SplitAcross(view_, view_.row(py), px, channel, static_cast<unsigned>(scale_), split);
     return split[i];
   }
   int Part(int px, int py, int i, int t, unsigned channel) const {
@@ -353,13 +358,10 @@ class PageParts {
     out.resize(static_cast<size_t>(k) * w * 3);
     const unsigned char* row = view.row(py);
     const unsigned channels[3] = {view.red(), view.green(), view.blue()};
-    const size_t step = view.pixsize();
     for (int x = 0; x < w; ++x) {
-      const int left = x > 0 ? x - 1 : x, right = x + 1 < w ? x + 1 : x;
       for (int c = 0; c < 3; ++c) {
         unsigned char split[3];
-        SplitSample(row[x * step + channels[c]], row[left * step + channels[c]],
-                    row[right * step + channels[c]], static_cast<unsigned>(k), split);
+        SplitAcross(view, row, x, channels[c], static_cast<unsigned>(k), split);
         for (int i = 0; i < k; ++i) out[(static_cast<size_t>(k) * x + i) * 3 + c] = split[i];
       }
     }
