@@ -1,4 +1,4 @@
-#include "TextLabelDrawing.h"
+#include "LabelRaster.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -8,10 +8,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <mutex>
 
-#include "image/Messages.h"
+#include "image/DibRaster.h"
 
 namespace leaf {
 
@@ -38,9 +37,19 @@ std::mutex& DrawingMutex() {
   return mutex;
 }
 
+DrawnLabelText Failure(std::string why) {
+  DrawnLabelText drawn;
+  drawn.error = std::move(why);
+  return drawn;
+}
+
+std::string Size(int width, int height) {
+  return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
 }  // namespace
 
-bool PrepareTextDrawing() {
+bool PrepareQtTextDrawing() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
   if (QCoreApplication::instance()) return false;
   static int argc = 3;
@@ -71,71 +80,49 @@ QFont LabelFont(const TextSettings& text) {
   return font;
 }
 
-LabelPlacement LabelPlacementOf(const TextSettings& text) {
-  LabelPlacement placement;
-  placement.position = text.position;
-  placement.anchor = text.insideAnchor;
-  placement.paddingX = text.paddingX;
-  placement.paddingY = text.paddingY;
-  return placement;
-}
-
-bool MakeTextLabel(const TextSettings& text, const std::string& fileName, DibImage& label,
-                   std::string* fontUsed) {
+DrawnLabelText DrawLabelText(const TextSettings& text, const std::string& content) {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    return label.Fail("Text labels cannot be drawn here: there is no text drawing.");
+    return Failure("Text labels cannot be drawn here: there is no text drawing.");
   }
   const std::lock_guard lock(DrawingMutex());
   if (QFontDatabase::families().isEmpty()) {
-    return label.Fail("No fonts are installed to draw the text label with.");
+    return Failure("No fonts are installed to draw the text label with.");
   }
-  const std::time_t clock = std::time(nullptr);
-  std::tm now{};
-  localtime_r(&clock, &now);
-  QString content = QString::fromStdString(ExpandLabelPlaceholders(text.content, fileName, now));
-  content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  content.replace(QChar('\r'), QChar('\n'));
-  if (content.trimmed().isEmpty()) return label.Fail("The text label has no text.");
+  QString lines = QString::fromStdString(content);
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  lines.replace(QChar('\r'), QChar('\n'));
+  if (lines.trimmed().isEmpty()) return Failure("The text label has no text.");
 
   const QFont font = LabelFont(text);
   const int flags = AlignmentFlags(text.align);
   const QRect box =
-      QFontMetrics(font).boundingRect(QRect(0, 0, kLayoutRoom, kLayoutRoom), flags, content);
+      QFontMetrics(font).boundingRect(QRect(0, 0, kLayoutRoom, kLayoutRoom), flags, lines);
   const int width = box.width();
   const int height = box.height();
-  const size_t stride = RowStride(width, 1);
-  if (width < 1 || height < 1 || stride == 0 ||
-      static_cast<size_t>(height) > kMaxBlockBytes / stride) {
-    return label.Fail("The text label would be too large (%d x %d pixels).", width, height);
+  // One bit per pixel, rows of whole 32-bit words, as QImage lays them out.
+  const size_t stride = width > 0 ? (static_cast<size_t>(width) + 31) / 32 * 4 : 0;
+  if (width < 1 || height < 1 || static_cast<size_t>(height) > kMaxBlockBytes / stride) {
+    return Failure("The text label would be too large (" + Size(width, height) + ").");
   }
   QImage drawn(width, height, QImage::Format_Mono);
   if (drawn.isNull()) {
-    return label.Fail("There is not enough memory for the text label (%d x %d pixels).", width,
-                      height);
+    return Failure("There is not enough memory for the text label (" + Size(width, height) + ").");
   }
   drawn.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});  // 1 where the text is
   drawn.fill(0);
   QPainter painter(&drawn);
   painter.setFont(font);
   painter.setPen(QColor(Qt::black));
-  painter.drawText(QRect(0, 0, width, height), flags, content);
+  painter.drawText(QRect(0, 0, width, height), flags, lines);
   painter.end();
-  if (fontUsed) *fontUsed = QFontInfo(font).family().toStdString();
-  return BuildTextLabel(label, drawn.constBits(), static_cast<size_t>(drawn.bytesPerLine()), width,
-                        height, static_cast<uint32_t>(text.foregroundColor),
-                        static_cast<uint32_t>(text.backgroundColor), text.orientation,
-                        text.transparentBackground != 0);
-}
 
-bool StampSettingsLabel(const TextSettings& text, const std::string& fileName, DibImage& page,
-                        std::string* fontUsed) {
-  DibImage label;
-  if (!MakeTextLabel(text, fileName, label, fontUsed)) {
-    const std::string reason = LastMessage();
-    SetMessage("the label could not be made: %s", reason.c_str());
-    return false;
-  }
-  return StampTextLabel(page, label, LabelPlacementOf(text));
+  DrawnLabelText result;
+  result.width = width;
+  result.height = height;
+  result.bytesPerRow = static_cast<size_t>(drawn.bytesPerLine());
+  result.bits.assign(drawn.constBits(), drawn.constBits() + drawn.sizeInBytes());
+  result.fontUsed = QFontInfo(font).family().toStdString();
+  return result;
 }
 
 }  // namespace leaf
