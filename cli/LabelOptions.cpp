@@ -74,7 +74,9 @@ bool Stamp(const TextSettings& look, const std::string& text, DibImage& image,
 }
 
 void ApplyLabel(ConvertJob& job, const std::string&, const std::string& value) {
-  if (!PrepareTextDrawing()) throw UsageError("--label: text cannot be drawn here");
+  // Here, on the main thread, before any worker draws. When the text cannot
+  // be drawn (the module is missing), each label fails with the reason.
+  PrepareTextDrawing();
   Look(job);
   ++job.labels;
   const std::shared_ptr<const TextSettings> look = job.label;

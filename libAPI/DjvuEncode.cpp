@@ -6,6 +6,7 @@
 
 #include "ByteStream.h"
 #include "DjvuOutput.h"
+#include "DontCareFill.h"
 #include "IFFByteStream.h"
 #include "IW44Image.h"
 #include "Iw44Schedule.h"
@@ -292,7 +293,12 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
     backgroundBudget = BudgetBackground(background, s, options.quality, dpi, arg);
     background.pixmap->color_correct(correction);
     foreground.pixmap->color_correct(correction);
-    backgroundCoder = IW44Image::create_encode(*background.pixmap, background.mask,
+    // The background's hidden cells are filled here, which costs a fraction
+    // of the masked decomposition and codes smaller. The foreground is
+    // mostly hidden cells around small islands of ink, where the masked
+    // decomposition still gives the smaller layer.
+    djvu::FillDontCarePixels(*background.pixmap, *background.mask);
+    backgroundCoder = IW44Image::create_encode(*background.pixmap, GP<GBitmap>(),
                                                gray ? IW44Image::CRCBnone : IW44Image::CRCBnormal);
     foregroundCoder = IW44Image::create_encode(*foreground.pixmap, foreground.mask,
                                                gray ? IW44Image::CRCBnone : IW44Image::CRCBfull);

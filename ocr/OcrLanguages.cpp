@@ -1,9 +1,8 @@
 #include "OcrLanguages.h"
 
 #include <cctype>
-#include <memory>
 
-#include "OcrEngine.h"
+#include "OcrModule.h"
 
 namespace leaf {
 
@@ -78,7 +77,9 @@ std::string CheckOcrLanguages(const std::string& languages) {
            "' is not a list of text recognition languages (tesseract's names joined by '+', "
            "such as eng+deu).";
   }
-  const std::string missing = OcrEngine().Start(languages);
+  const OcrModuleCalls& module = OcrModule();
+  if (!module.calls) return module.error;
+  const std::string missing = module.calls->firstMissingLanguage(names);
   return missing.empty() ? "" : MissingOcrLanguage(missing);
 }
 

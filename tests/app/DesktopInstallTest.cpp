@@ -1,5 +1,6 @@
-// `cmake --install` into a temporary prefix lays out the programs, the
-// desktop entry, the MIME type and the icons where the desktop looks for them.
+// `cmake --install` into a temporary prefix lays out the programs and their
+// loadable modules, the desktop entry, the MIME type and the icons where the
+// desktop looks for them.
 #include <gtest/gtest.h>
 
 #include <QtCore/QFile>
@@ -23,6 +24,8 @@ TEST(DesktopInstallTest, InstallPutsEveryFileInItsPlace) {
 
   QStringList expected = {
       "bin/leafsmith-cli",
+      LEAF_MODULE_INSTALL_DIR "/libleafsmith-ocr.so",
+      LEAF_MODULE_INSTALL_DIR "/libleafsmith-labels.so",
       "share/applications/leafsmith.desktop",
       "share/mime/packages/leafsmith.xml",
       "share/icons/hicolor/scalable/apps/leafsmith.svg",

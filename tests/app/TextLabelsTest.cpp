@@ -14,6 +14,7 @@
 #include "app/CLeafDoc.h"
 #include "app/CTextPositionDlg.h"
 #include "app/ConversionParameters.h"
+#include "app/LabelRaster.h"
 #include "app/TextLabelDrawing.h"
 #include "image/Messages.h"
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <sstream>
 
+#include "ocr/OcrModule.h"
 #include "ocr/PageRecognition.h"
 #include "tests/support/TextPages.h"
 
@@ -44,6 +45,18 @@ TEST(OcrLanguagesTest, AMissingLanguageNamesItsPackage) {
   EXPECT_NE(missing.find("'qqx' is not installed"), std::string::npos) << missing;
   EXPECT_NE(missing.find("tesseract-ocr-qqx"), std::string::npos) << missing;
   EXPECT_NE(CheckOcrLanguages("eng/../../x").find("is not a list"), std::string::npos);
+}
+
+// Without its module the program still runs: recognition fails with the
+// reason, whatever the module's file is missing for.
+TEST(OcrModuleTest, AMissingModuleSaysTextRecognitionIsNotAvailable) {
+  const OcrModuleCalls missing = LoadOcrModule("/nonexistent/lib/leafsmith/libleafsmith-ocr.so");
+  EXPECT_EQ(missing.calls, nullptr);
+  EXPECT_TRUE(
+      missing.error.starts_with("Text recognition is not available: "
+                                "/nonexistent/lib/leafsmith/libleafsmith-ocr.so"))
+      << missing.error;
+  EXPECT_NE(OcrModule().calls, nullptr) << OcrModule().error;
 }
 
 std::vector<std::string> AllWords(const std::vector<std::string>& lines) {

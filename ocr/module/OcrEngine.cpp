@@ -4,9 +4,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <vector>
-
-#include "OcrLanguages.h"
 
 namespace leaf {
 
@@ -26,12 +23,14 @@ OcrEngine::OcrEngine() : api_((QuietDiagnostics(), std::make_unique<tesseract::T
 
 OcrEngine::~OcrEngine() { api_->End(); }
 
-std::string OcrEngine::Start(const std::string& languages) {
+std::string OcrEngine::Start(const std::vector<std::string>& names) {
+  std::string languages;
+  for (const std::string& name : names) languages += (languages.empty() ? "" : "+") + name;
   const bool started = api_->Init(nullptr, languages.c_str(), tesseract::OEM_DEFAULT) == 0;
   // Tesseract goes on without a missing language when another one loads.
   std::vector<std::string> loaded;
   if (started) api_->GetLoadedLanguagesAsVector(&loaded);
-  for (const std::string& name : SplitOcrLanguages(languages)) {
+  for (const std::string& name : names) {
     if (std::find(loaded.begin(), loaded.end(), name) == loaded.end()) return name;
   }
   return started ? "" : languages;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tesseract {
 class TessBaseAPI;
@@ -18,10 +19,10 @@ class OcrEngine {
   OcrEngine(const OcrEngine&) = delete;
   OcrEngine& operator=(const OcrEngine&) = delete;
 
-  // Loads the languages ("eng+deu", names already checked by
-  // SplitOcrLanguages). Returns "" when every one is loaded, otherwise the
-  // first that is not (missing or broken).
-  std::string Start(const std::string& languages);
+  // Loads the languages (names already checked by SplitOcrLanguages).
+  // Returns "" when every one is loaded, otherwise the first that is not
+  // (missing or broken).
+  std::string Start(const std::vector<std::string>& names);
   tesseract::TessBaseAPI& api() { return *api_; }
 
  private:
