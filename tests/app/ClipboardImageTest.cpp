@@ -90,11 +90,16 @@ TEST(ClipboardImageTest, EmptyAndOversizedPicturesAreRefused) {
   DibImage bitmap;
   EXPECT_FALSE(BitmapOfPicture(QImage(), bitmap));
   EXPECT_STREQ(LastMessage(), "The clipboard holds no picture.");
+  // 800 megapixels, 2.4 GB at 24 bits: beyond both the pixel limit and a
+  // raster's bytes; 1200 palette megapixels: beyond the limit. The size is
+  // refused before any pixel is read.
   uchar byte = 0;
-  // 800 megapixels, 2.4 GB at 24 bits: beyond both the pixel limit and a raster's bytes.
   const QImage wide(&byte, 40000, 20000, 40000 * 4, QImage::Format_RGB32);
   EXPECT_FALSE(BitmapOfPicture(wide, bitmap));
   EXPECT_STREQ(LastMessage(), "The picture on the clipboard is too large (40000 x 20000 pixels).");
+  const QImage palette(&byte, 40000, 30000, 40000, QImage::Format_Indexed8);
+  EXPECT_FALSE(BitmapOfPicture(palette, bitmap));
+  EXPECT_STREQ(LastMessage(), "The picture on the clipboard is too large (40000 x 30000 pixels).");
   EXPECT_TRUE(bitmap.raster.empty());
 }
 

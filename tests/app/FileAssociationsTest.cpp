@@ -112,32 +112,6 @@ class FileAssociationsTest : public ::testing::Test {
   QString root_, dataHome_, configHome_, program_;
 };
 
-TEST(FileTypeGroupsTest, GroupsCarryTheirExtensionsClassNamesAndDescriptions) {
-  struct Expected {
-    FileGroup group;
-    QStringList extensions;
-    const char* className;
-    const char* description;
-  };
-  const Expected expected[] = {
-      {FileGroup::DjVu, {".djvu", ".djv"}, "Leaf.DJVU", "Leaf DjVu Image"},
-      {FileGroup::Iw44, {".iw44", ".iw4"}, "Leaf.IW44", "Leaf IW44 Image"},
-      {FileGroup::Jpeg, {".jpeg", ".jpg"}, "Leaf.JPEG", "Leaf JPEG Image"},
-      {FileGroup::Tiff, {".tiff", ".tif"}, "Leaf.TIFF", "Leaf TIFF Image"},
-      {FileGroup::Bmp, {".bmp"}, "Leaf.BMP", "Leaf BMP Image"},
-      {FileGroup::Pnm, {".pbm", ".pgm", ".ppm"}, "Leaf.PNM", "Leaf PNM Image"},
-  };
-  ASSERT_EQ(FileTypeGroups().size(), std::size(expected));
-  for (size_t i = 0; i < std::size(expected); ++i) {
-    const FileTypeGroup& group = FileTypeGroups()[i];
-    EXPECT_EQ(group.group, expected[i].group);
-    EXPECT_EQ(&FileTypeGroupOf(expected[i].group), &group);
-    EXPECT_EQ(group.extensions, expected[i].extensions);
-    EXPECT_EQ(group.className, expected[i].className);
-    EXPECT_EQ(group.description, expected[i].description);
-  }
-}
-
 // The groups reuse the types the shared MIME database already gives these
 // extensions; IW44, which it lacks, comes from our own package.
 TEST(FileTypeGroupsTest, MimeTypesAreThoseTheDesktopGivesTheExtensions) {

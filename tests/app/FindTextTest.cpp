@@ -178,7 +178,10 @@ TEST_F(FindWindowTest, CtrlFFindsMarksAndStepsThroughThePage) {
   EXPECT_FALSE(bar->isVisible());
 }
 
-TEST_F(FindWindowTest, CopyTextTakesTheWordsOfTheSelection) {
+// Copy Text takes the words of the selection, or of the whole page without
+// one. Turned or flipped, the page still shows its marks over the words, and
+// a selection on the turned page copies the words it covers.
+TEST_F(FindWindowTest, CopiedWordsAndMarksFollowTheSelectionAndATurnedPage) {
   ASSERT_TRUE(frame->openFile(QString::fromStdString(WriteKnownDjvu(dir))));
   QApplication::clipboard()->clear();
   frame->view().setSelection(QRect(QPoint(0, 60), QPoint(399, 199)));
@@ -187,12 +190,7 @@ TEST_F(FindWindowTest, CopyTextTakesTheWordsOfTheSelection) {
   frame->view().dropSelection();
   frame->copyTextCommand();
   EXPECT_EQ(QApplication::clipboard()->text(), "alpha Beta alpha gamma\ndelta alpha.");
-}
 
-// Turned or flipped, the page still shows its marks over the words, and a
-// selection on the turned page copies the words it covers.
-TEST_F(FindWindowTest, MarksAndCopiedWordsFollowATurnedPage) {
-  ASSERT_TRUE(frame->openFile(QString::fromStdString(WriteKnownDjvu(dir))));
   frame->findCommand();
   frame->findBar()->field()->setText("ALPHA");
   frame->findAgainCommand(true);

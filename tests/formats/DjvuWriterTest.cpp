@@ -434,34 +434,44 @@ TEST(SaveDjvuTest, BlackAndWhitePagesAreCodedPixelForPixel) {
 
 // The page size and resolution a colour page is coded at, and what the
 // saver reported about the enlargement: automatic enlarges pages below 200
-// dpi to at least 250 (at most 4x) and no others; an explicit code is
-// followed whatever the resolution.
-TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionOrTheExplicitChoice) {
+// dpi to at least 250 (at most 4x) and no others, nor a photograph (enlarged,
+// it would only cost bytes); an explicit code is followed whatever the
+// resolution or the content.
+TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionTheContentOrTheExplicitChoice) {
   TempDir dir;
+  const PixelFunction photo = [](int x, int y) {
+    return static_cast<uint32_t>((x * 4) << 16 | (y * 5) << 8 | ((x * y) % 256));
+  };
+  const PixelFunction text = [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; };
   struct Case {
     int upsample;
     int dpi;  // 0: none
     int factor;
     const char* report;
+    const PixelFunction& pixel;
   } cases[] = {
-      {kDjvuUpsampleAuto, 100, 3, "Upsampling: 3x, the page has 100 dpi"},
-      {kDjvuUpsampleAuto, 150, 2, "Upsampling: 2x, the page has 150 dpi"},
-      {kDjvuUpsampleAuto, 199, 2, "Upsampling: 2x, the page has 199 dpi"},
-      {kDjvuUpsampleAuto, 50, 4, "Upsampling: 4x, the page has 50 dpi"},
-      {kDjvuUpsampleAuto, 200, 1, "Upsampling: none, the page has 200 dpi"},
-      {kDjvuUpsampleAuto, 0, 1, "Upsampling: none, the page has no resolution"},
-      {kDjvuUpsampleNone, 100, 1, "Upsampling: none as set, the page has 100 dpi"},
-      {-2, 300, 2, "Upsampling: 2x as set, the page has 300 dpi"},
-      {-4, 150, 4, "Upsampling: 4x as set, the page has 150 dpi"},
+      {kDjvuUpsampleAuto, 100, 3, "Upsampling: 3x, the page has 100 dpi", text},
+      {kDjvuUpsampleAuto, 150, 2, "Upsampling: 2x, the page has 150 dpi", text},
+      {kDjvuUpsampleAuto, 199, 2, "Upsampling: 2x, the page has 199 dpi", text},
+      {kDjvuUpsampleAuto, 50, 4, "Upsampling: 4x, the page has 50 dpi", text},
+      {kDjvuUpsampleAuto, 200, 1, "Upsampling: none, the page has 200 dpi", text},
+      {kDjvuUpsampleAuto, 0, 1, "Upsampling: none, the page has no resolution", text},
+      {kDjvuUpsampleNone, 100, 1, "Upsampling: none as set, the page has 100 dpi", text},
+      {-2, 300, 2, "Upsampling: 2x as set, the page has 300 dpi", text},
+      {-4, 150, 4, "Upsampling: 4x as set, the page has 150 dpi", text},
+      {kDjvuUpsampleAuto, 90, 3, "Upsampling: 3x, the page has 90 dpi", text},
+      {kDjvuUpsampleAuto, 90, 1, "Upsampling: none, the page looks like a photograph (90 dpi)",
+       photo},
+      {-2, 90, 2, "Upsampling: 2x as set, the page has 90 dpi", photo},
   };
   for (const Case& c : cases) {
     DibImage image;
-    MakeImage(image, Recipe(60, 48, 24,
-                            [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; }));
+    MakeImage(image, Recipe(60, 48, 24, c.pixel));
     image.raster.resolutionUnit = c.dpi ? kResolutionUnitInch : kResolutionUnitNone;
     image.raster.xResolution = image.raster.yResolution = c.dpi;
+    EXPECT_EQ(DjvuEnlargement(image, c.upsample), c.factor) << c.report;
     std::vector<std::string> steps;
-    image.SetProgressCallback([&](const char* text, int) { steps.emplace_back(text); });
+    image.SetProgressCallback([&](const char* step, int) { steps.emplace_back(step); });
     const std::string path = dir.file("page.djvu");
     ASSERT_TRUE(SaveDjvu(image, path, c.upsample, false, MaskOptions(), EncodeOptions()))
         << c.report << ": " << LastMessage();
@@ -567,41 +577,6 @@ TEST(SaveDjvuTest, EnlargedPagesAndPagesWithoutResolutionAreNotThickened) {
     } else {
       EXPECT_EQ(ink[0], ink[1]) << c.dpi;
     }
-  }
-}
-
-// A photograph stated at a low resolution keeps its size when the choice is
-// automatic (enlarged, it would only cost bytes), and is enlarged when the
-// user asks; a page of text at that resolution is enlarged.
-TEST(SaveDjvuTest, PhotographsAreNotEnlargedAutomatically) {
-  TempDir dir;
-  const PixelFunction photo = [](int x, int y) {
-    return static_cast<uint32_t>((x * 4) << 16 | (y * 5) << 8 | ((x * y) % 256));
-  };
-  const PixelFunction text = [](int x, int y) { return LetterInk(x, y) ? 0x101060u : 0xF0E8D0u; };
-  struct Case {
-    PixelFunction pixel;
-    int upsample;
-    int factor;
-    const char* report;
-  } cases[] = {
-      {photo, kDjvuUpsampleAuto, 1, "Upsampling: none, the page looks like a photograph (90 dpi)"},
-      {photo, -2, 2, "Upsampling: 2x as set, the page has 90 dpi"},
-      {text, kDjvuUpsampleAuto, 3, "Upsampling: 3x, the page has 90 dpi"},
-  };
-  for (const Case& c : cases) {
-    DibImage image;
-    MakeImage(image, Recipe(60, 48, 24, c.pixel));
-    image.raster.resolutionUnit = kResolutionUnitInch;
-    image.raster.xResolution = image.raster.yResolution = 90;
-    EXPECT_EQ(DjvuEnlargement(image, c.upsample), c.factor) << c.report;
-    std::vector<std::string> steps;
-    image.SetProgressCallback([&](const char* step, int) { steps.emplace_back(step); });
-    const std::string path = dir.file("page.djvu");
-    ASSERT_TRUE(SaveDjvu(image, path, c.upsample, false, MaskOptions(), EncodeOptions()))
-        << c.report << ": " << LastMessage();
-    EXPECT_EQ(Probe(path).width, 60 * c.factor) << c.report;
-    EXPECT_NE(std::find(steps.begin(), steps.end(), c.report), steps.end()) << c.report;
   }
 }
 

@@ -1,37 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "formats/FileType.h"
 
 namespace leaf {
 namespace {
 
-TEST(FileTypeTest, ExtensionsMapToTheirTypesIgnoringCase) {
-  EXPECT_EQ(FileTypeFromName("scan.BMP"), kFileBmp);
-  EXPECT_EQ(FileTypeFromName("a.b.djvu"), kFileDjvu);
-  EXPECT_EQ(FileTypeFromName("page.Djv"), kFileDjvu);
-  EXPECT_EQ(FileTypeFromName("x.iw4"), kFileIw44);
-  EXPECT_EQ(FileTypeFromName("x.IW44"), kFileIw44);
-  EXPECT_EQ(FileTypeFromName("x.pbm"), kFilePnm);
-  EXPECT_EQ(FileTypeFromName("x.pgm"), kFilePnm);
-  EXPECT_EQ(FileTypeFromName("x.ppm"), kFilePnm);
-  EXPECT_EQ(FileTypeFromName("x.jpeg"), kFileJpeg);
-  EXPECT_EQ(FileTypeFromName("x.JPG"), kFileJpeg);
-  EXPECT_EQ(FileTypeFromName("x.tif"), kFileTiff);
-  EXPECT_EQ(FileTypeFromName("x.tiff"), kFileTiff);
-}
-
-TEST(FileTypeTest, UnknownNames) {
-  EXPECT_EQ(FileTypeFromName("README"), kFileUnknown);
-  EXPECT_EQ(FileTypeFromName("x.pnm"), kFileUnknown);
-  EXPECT_EQ(FileTypeFromName("dir.bmp/file"), kFileUnknown);
-  EXPECT_EQ(FileTypeFromName("x."), kFileUnknown);
-}
-
-TEST(FileTypeTest, TypeNamesOfTheCommandLine) {
-  EXPECT_EQ(FileTypeFromTypeName("pnm"), kFilePnm);
-  EXPECT_EQ(FileTypeFromTypeName("JPG"), kFileJpeg);
-  EXPECT_EQ(FileTypeFromTypeName("djvu"), kFileDjvu);
-  EXPECT_EQ(FileTypeFromTypeName("gif"), kFileUnknown);
+// File names by their extension, whatever its case; names of the command
+// line's --type.
+TEST(FileTypeTest, NamesAndTypeNamesMapToTheirTypes) {
+  const std::pair<const char*, FileTypeCode> names[] = {
+      {"scan.BMP", kFileBmp},   {"a.b.djvu", kFileDjvu}, {"page.Djv", kFileDjvu},
+      {"x.iw4", kFileIw44},     {"x.IW44", kFileIw44},   {"x.pbm", kFilePnm},
+      {"x.pgm", kFilePnm},      {"x.ppm", kFilePnm},     {"x.jpeg", kFileJpeg},
+      {"x.JPG", kFileJpeg},     {"x.tif", kFileTiff},    {"x.tiff", kFileTiff},
+      {"README", kFileUnknown}, {"x.pnm", kFileUnknown}, {"dir.bmp/file", kFileUnknown},
+      {"x.", kFileUnknown},
+  };
+  for (const auto& [name, type] : names) EXPECT_EQ(FileTypeFromName(name), type) << name;
+  const std::pair<const char*, FileTypeCode> typeNames[] = {
+      {"pnm", kFilePnm}, {"JPG", kFileJpeg}, {"djvu", kFileDjvu}, {"gif", kFileUnknown}};
+  for (const auto& [name, type] : typeNames) EXPECT_EQ(FileTypeFromTypeName(name), type) << name;
 }
 
 }  // namespace

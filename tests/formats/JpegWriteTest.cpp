@@ -221,11 +221,5 @@ TEST_F(JpegWriteTest, ProgressIsReportedByPhaseAndRow) {
   EXPECT_EQ(reports.size(), 2u + 20u);  // every 5 %
 }
 
-TEST(JpegCommentTest, NamesMakerProductAndRevision) {
-  EXPECT_EQ(RevisionText("$Revision: 2.0b1 $"), "Revision: 2.0b1 ");
-  EXPECT_EQ(RevisionText("no dollars"), "no dollars");
-  EXPECT_EQ(ProgramJpegComment(), "Leafsmith Project Leafsmith Revision: 2.0b1 ");
-}
-
 }  // namespace
 }  // namespace leaf

@@ -26,11 +26,20 @@ PageLink MakeCountedPage(int* frees) {
   });
 }
 
-TEST(DibImageTest, ImportRejectsUnknownFormatAndLeavesNoBlock) {
+TEST(DibImageTest, ImportRejectsUnknownFormatsAndShortPixelsAndLeavesNoBlock) {
   DibImage image;
   uint8_t header[40] = {};
   EXPECT_FALSE(image.Import(header, 40, nullptr, 0, nullptr, 0, 4));
   EXPECT_STREQ(LastMessage(), "Unknown import format: 4");
+  EXPECT_TRUE(image.raster.empty());
+
+  BitmapInfoHeader h;
+  h.width = 10;
+  h.height = 10;
+  h.bitCount = 24;
+  h.Write(header);
+  std::vector<uint8_t> pixels(32 * 10 - 1);
+  EXPECT_FALSE(image.Import(header, 40, nullptr, 0, pixels.data(), pixels.size(), 5));
   EXPECT_TRUE(image.raster.empty());
 }
 
@@ -68,36 +77,21 @@ TEST(DibImageTest, ImportSetsGrayFlagAndPhotometricFromThePalette) {
   EXPECT_EQ(image.raster.grayFlag, 0);
   EXPECT_EQ(image.raster.photometric, kPhotometricPalette);
 
+  // A ramp of 16 grays in a palette of the depth: no ramp of its own.
+  BmpRecipe shortRamp;
+  shortRamp.colorsUsed = 16;
+  shortRamp.palette = test::GrayPalette(4);
+  shortRamp.pixel = [](int x, int) { return uint32_t(x % 16); };
+  MakeImage(image, shortRamp);
+  EXPECT_EQ(image.raster.paletteSize, 64u);
+  EXPECT_FALSE(image.IsGrayRamp());
+  EXPECT_EQ(image.raster.photometric, kPhotometricPalette);
+
   BmpRecipe rgb;
   rgb.bits = 24;
   MakeImage(image, rgb);
   EXPECT_EQ(image.raster.grayFlag, 0);
   EXPECT_EQ(image.raster.photometric, kPhotometricRgb);
-}
-
-TEST(DibImageTest, ShortGrayPaletteIsNotARamp) {
-  DibImage image;
-  BmpRecipe recipe;
-  recipe.colorsUsed = 16;
-  recipe.palette = test::GrayPalette(4);
-  recipe.pixel = [](int x, int) { return uint32_t(x % 16); };
-  MakeImage(image, recipe);
-  EXPECT_EQ(image.raster.paletteSize, 64u);
-  EXPECT_FALSE(image.IsGrayRamp());
-  EXPECT_EQ(image.raster.photometric, kPhotometricPalette);
-}
-
-TEST(DibImageTest, ImportRejectsPixelsShorterThanTheRows) {
-  DibImage image;
-  BitmapInfoHeader h;
-  h.width = 10;
-  h.height = 10;
-  h.bitCount = 24;
-  uint8_t header[40];
-  h.Write(header);
-  std::vector<uint8_t> pixels(32 * 10 - 1);
-  EXPECT_FALSE(image.Import(header, 40, nullptr, 0, pixels.data(), pixels.size(), 5));
-  EXPECT_TRUE(image.raster.empty());
 }
 
 TEST(DibImageTest, ResolutionFromHeaderRoundsToDotsPerInch) {

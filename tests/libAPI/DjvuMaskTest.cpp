@@ -267,38 +267,39 @@ TEST_F(DjvuMaskTest, ResolutionScalesTheMask) {
   EXPECT_EQ(fine->xres, 600u);  // the page's own resolution, not the option's 300
 }
 
+// Bands of an inch give the mask of one pass: on a letter-wide page (with
+// progress at every band), and on a wide colour page at 25 dpi, whose 65-row
+// bands step by 48 rows (the plan's formula gives 0).
 TEST_F(DjvuMaskTest, BandsCoverEveryRowOnceAndAgreeWithOnePass) {
   const auto text = [](int x, int y) { return Bars(x, y + 3); };
-  Page page(2550, 700, DJVU_BGR | DJVU_BOTTOMUP, text);
-  djvu_mask_options whole = ApplicationOptions();
-  djvu_mask_options banded = whole;
-  banded.band_inches = 1;
-  djvu_set_progress_handler(CollectProgress);
-  MaskPtr bands(djvu_mask(&banded, &page.image));
-  ASSERT_NE(bands, nullptr);
-  std::vector<int> percents;
-  for (const Progress& p : g_progress) percents.push_back(p.percent);
-  EXPECT_EQ(percents, (std::vector<int>{0, 27, 54, 82, 100}));  // S = 192
-  MaskPtr once(djvu_mask(&whole, &page.image));
-  ASSERT_NE(once, nullptr);
-  EXPECT_EQ(Unpack(*bands), Unpack(*once));
-}
-
-TEST_F(DjvuMaskTest, ThinBandsFinishAndAgreeWithOnePass) {
-  // A wide colour page at 25 dpi in bands of an inch: 65 rows, a step of
-  // 48 rows (the plan's formula gives 0).
-  const auto text = [](int x, int y) { return Bars(x, y + 3); };
-  Page page(1770, 180, DJVU_BGR | DJVU_BOTTOMUP | DJVU_HAS_DPI, text);
-  page.image.xres = page.image.yres = 25;
-  djvu_mask_options whole = ApplicationOptions();
-  djvu_mask_options banded = whole;
-  banded.band_inches = 1;
-  EXPECT_EQ(djvu::PlanMask(banded, page.image).step, 48u);
-  MaskPtr bands(djvu_mask(&banded, &page.image));
-  ASSERT_NE(bands, nullptr);
-  MaskPtr once(djvu_mask(&whole, &page.image));
-  ASSERT_NE(once, nullptr);
-  EXPECT_EQ(Unpack(*bands), Unpack(*once));
+  struct Case {
+    unsigned w, h, dpi, step;
+    std::vector<int> percents;
+  } cases[] = {{2550, 700, 0, 0, {0, 27, 54, 82, 100}},  // S = 192
+               {1770, 180, 25, 48, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w);
+    Page page(c.w, c.h, DJVU_BGR | DJVU_BOTTOMUP | (c.dpi ? unsigned{DJVU_HAS_DPI} : 0u), text);
+    page.image.xres = page.image.yres = c.dpi;
+    djvu_mask_options whole = ApplicationOptions();
+    djvu_mask_options banded = whole;
+    banded.band_inches = 1;
+    if (c.step) {
+      EXPECT_EQ(djvu::PlanMask(banded, page.image).step, c.step);
+    }
+    g_progress.clear();
+    djvu_set_progress_handler(CollectProgress);
+    MaskPtr bands(djvu_mask(&banded, &page.image));
+    ASSERT_NE(bands, nullptr);
+    if (!c.percents.empty()) {
+      std::vector<int> percents;
+      for (const Progress& p : g_progress) percents.push_back(p.percent);
+      EXPECT_EQ(percents, c.percents);
+    }
+    MaskPtr once(djvu_mask(&whole, &page.image));
+    ASSERT_NE(once, nullptr);
+    EXPECT_EQ(Unpack(*bands), Unpack(*once));
+  }
 }
 
 TEST_F(DjvuMaskTest, TinyAndEmptyPages) {

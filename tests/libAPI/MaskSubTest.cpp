@@ -297,24 +297,21 @@ TEST(MaskSubTest, ReferenceColourWindowGrowsToTheNearestColouredCell) {
 TEST(MaskSubTest, ForegroundTooSmallForThePageIsRefused) {
   Page page(30, 12, 255, 255, 255);
   GP<JB2Image> stencil = Stencil(30, 12);
-  ColorLayer bg;
-  ColorLayer fg;
-  fg.pixmap->init(2, 4);  // 4 x 6 = 24 < 30 columns
-  fg.mask->init(2, 5);
-  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
-            "Image FG width too small");
-  fg.pixmap->init(2, 5);
-  fg.mask->init(2, 4);
-  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
-            "Mask FG width too small");
-  fg.pixmap->init(1, 5);
-  fg.mask->init(2, 5);
-  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
-            "Image FG height too small");
-  fg.pixmap->init(2, 5);
-  fg.mask->init(1, 5);
-  EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
-            "Mask FG height too small");
+  // Cells of 6: 5 columns and 2 rows are needed.
+  struct Case {
+    int pixmapRows, pixmapColumns, maskRows, maskColumns;
+    const char* refusal;
+  } cases[] = {{2, 4, 2, 5, "Image FG width too small"},
+               {2, 5, 2, 4, "Mask FG width too small"},
+               {1, 5, 2, 5, "Image FG height too small"},
+               {2, 5, 1, 5, "Mask FG height too small"}};
+  for (const Case& c : cases) {
+    ColorLayer bg, fg;
+    fg.pixmap->init(c.pixmapRows, c.pixmapColumns);
+    fg.mask->init(c.maskRows, c.maskColumns);
+    EXPECT_EQ(ThrownMessage([&] { djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3); }),
+              c.refusal);
+  }
 }
 
 // A black bar down columns 4 and 5, blended into the paper by gray 100 in
@@ -330,26 +327,9 @@ void PaintBarWithEdges(Page& page, int farLeft, int farRight) {
   }
 }
 
-TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInk) {
-  // Paper 200, a dark bar with a mid-gray anti-aliased edge around it.
-  Page page(12, 12, 200, 200, 200);
-  GP<JB2Image> stencil = Stencil(12, 12);
-  AddBox(*stencil, 4, 0, 2, 12);
-  PaintBarWithEdges(page, 150, 150);
-  ColorLayer fg;
-  ASSERT_TRUE(djvu::FillForeground(page.image, *stencil, fg, 6));
-  ColorLayer bg;
-  ASSERT_TRUE(djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3));
-  ASSERT_EQ(bg.pixmap->columns(), 4u);
-  // Cell 1 (columns 3..5) holds only border pixels: don't care. Cells 0 and
-  // 2 keep plain paper, without the border pixels two columns either side.
-  EXPECT_EQ((*bg.mask)[0][1], 1);
-  EXPECT_EQ((*bg.mask)[0][0], 0);
-  EXPECT_EQ((*bg.pixmap)[0][0].r, 200);
-  EXPECT_EQ((*bg.pixmap)[0][2].r, 200);
-  EXPECT_EQ((*bg.pixmap)[0][3].r, 200);
-
-  // The same across rows: a bar along row 6 with blended rows 4, 5, 7 and 8.
+// A bar along row 6 with blended rows 4, 5, 7 and 8 on paper 200: the
+// background leaves the ink's border out across rows as across columns.
+TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInkAcrossRows) {
   Page rows(6, 15, 200, 200, 200);
   GP<JB2Image> bar = Stencil(6, 15);
   AddBox(*bar, 0, 6, 6, 1);
@@ -371,6 +351,9 @@ TEST(MaskSubTest, BackgroundLeavesOutTheBorderOfTheInk) {
   }
 }
 
+// Paper 200, a dark bar with a mid-gray anti-aliased edge around it: the
+// background leaves out the ink's border, two pixels either side (cells 0
+// and 2 keep plain paper, cell 1 holds only border pixels: don't care).
 // On an enlarged page the background leaves out one pixel around ink only:
 // what lies beyond it (here the lighter blend two columns from the bar, a
 // faint stroke the mask did not take) is kept, as the page shows it.
@@ -391,6 +374,7 @@ TEST(MaskSubTest, EnlargedPagesKeepMoreOfTheInksEdgeInTheBackground) {
     ColorLayer bg;
     ASSERT_TRUE(djvu::FillColourLayers(page.image, *stencil, bg, fg, 6, 3, c.border));
     EXPECT_EQ((*bg.mask)[0][1], 1) << c.border;  // columns 3..5: ink and its first pixel
+    EXPECT_EQ((*bg.mask)[0][0], 0) << c.border;
     EXPECT_EQ((*bg.pixmap)[0][0].r, c.left) << c.border;
     EXPECT_EQ((*bg.pixmap)[0][2].r, c.right) << c.border;
     EXPECT_EQ((*bg.pixmap)[0][3].r, 200) << c.border;

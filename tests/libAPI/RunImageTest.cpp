@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,61 +44,59 @@ std::vector<unsigned char> BwRuns(const std::vector<std::string>& rows) {
   return bytes;
 }
 
-TEST(RunImageTest, DecodesRunsAcrossRowEndsFromTheTopRow) {
-  std::vector<unsigned char> bytes{0x02, 0x81, 0x82};  // 3 black, 2 white, 3 white
-  const djvu_run_image image = MakeRunImage(4, 2, bytes);
-  RunImage runs(image, true);
-  ASSERT_EQ(runs.runs().size(), 1u);
-  EXPECT_EQ(runs.runs()[0].y, 1);
-  EXPECT_EQ(runs.runs()[0].x1, 0);
-  EXPECT_EQ(runs.runs()[0].x2, 2);
-}
-
-TEST(RunImageTest, InkRunThatWrapsARowIsSplitAtTheRowEnd) {
-  std::vector<unsigned char> bytes{0x81, 0x03, 0x81};  // 2 white, 4 black, 2 white
-  const djvu_run_image image = MakeRunImage(4, 2, bytes);
-  RunImage runs(image, true);
-  ASSERT_EQ(runs.runs().size(), 2u);
-  EXPECT_EQ(runs.runs()[0].y, 1);
-  EXPECT_EQ(runs.runs()[0].x1, 2);
-  EXPECT_EQ(runs.runs()[0].x2, 3);
-  EXPECT_EQ(runs.runs()[1].y, 0);
-  EXPECT_EQ(runs.runs()[1].x1, 0);
-  EXPECT_EQ(runs.runs()[1].x2, 1);
-}
-
-TEST(RunImageTest, WithAColourPageTheSmallerClassIsInk) {
-  // Mostly black page with a small white mark: the white mark is the ink.
-  std::vector<unsigned char> bytes = BwRuns({"####", "#..#", "####"});
-  const djvu_run_image image = MakeRunImage(4, 3, bytes);
-  RunImage withPage(image, false);
-  EXPECT_EQ(withPage.polarity(), 1);
-  ASSERT_EQ(withPage.runs().size(), 1u);
-  EXPECT_EQ(withPage.runs()[0].y, 1);
-  EXPECT_EQ(withPage.runs()[0].x1, 1);
-  EXPECT_EQ(withPage.runs()[0].x2, 2);
-  RunImage withoutPage(image, true);
-  EXPECT_EQ(withoutPage.polarity(), 0);
-  EXPECT_EQ(withoutPage.runs().size(), 4u);
-}
-
-TEST(RunImageTest, GrayAndColourRecordsUseDarkness) {
-  // Gray: 2 pixels of 100 (dark), 2 of 200.
-  std::vector<unsigned char> gray{1, 100, 1, 200};
-  RunImage grayRuns(MakeRunImage(4, 1, gray, DJVU_RUN_GRAY), true);
-  ASSERT_EQ(grayRuns.runs().size(), 1u);
-  EXPECT_EQ(grayRuns.runs()[0].x2, 1);
-  // Colour: pure red is dark (77 * 255 < 32768), yellow is light.
-  std::vector<unsigned char> colour{0, 255, 0, 0, 2, 255, 255, 0};
-  RunImage colourRuns(MakeRunImage(4, 1, colour, DJVU_RUN_COLOR), true);
-  ASSERT_EQ(colourRuns.runs().size(), 1u);
-  EXPECT_EQ(colourRuns.runs()[0].x1, 0);
-  EXPECT_EQ(colourRuns.runs()[0].x2, 0);
-  // With a colour page the lighter, smaller class becomes the ink.
-  std::vector<unsigned char> mostlyDark{2, 0, 0, 0, 0, 255, 255, 255};
-  RunImage inverted(MakeRunImage(4, 1, mostlyDark, DJVU_RUN_COLOR), false);
-  ASSERT_EQ(inverted.runs().size(), 1u);
-  EXPECT_EQ(inverted.runs()[0].x1, 3);
+// The ink runs (y counted from the bottom, x1, x2) decoded from run records,
+// and the polarity: with a colour page the smaller class is the ink.
+TEST(RunImageTest, RecordsDecodeToTheRunsOfTheInk) {
+  using Runs = std::vector<std::array<int, 3>>;
+  struct Case {
+    const char* what;
+    unsigned w, h, runtype;
+    std::vector<unsigned char> bytes;
+    bool noPage;
+    int polarity;
+    Runs expected;
+  } cases[] = {
+      // 3 black, 2 white, 3 white: across row ends from the top row.
+      {"across row ends", 4, 2, DJVU_RUN_BW, {0x02, 0x81, 0x82}, true, 0, {{1, 0, 2}}},
+      // 2 white, 4 black, 2 white: split at the row end.
+      {"wrapping ink", 4, 2, DJVU_RUN_BW, {0x81, 0x03, 0x81}, true, 0, {{1, 2, 3}, {0, 0, 1}}},
+      {"white mark, with a page",
+       4,
+       3,
+       DJVU_RUN_BW,
+       BwRuns({"####", "#..#", "####"}),
+       false,
+       1,
+       {{1, 1, 2}}},
+      {"white mark, without",
+       4,
+       3,
+       DJVU_RUN_BW,
+       BwRuns({"####", "#..#", "####"}),
+       true,
+       0,
+       {{2, 0, 3}, {1, 0, 0}, {1, 3, 3}, {0, 0, 3}}},
+      // Gray: 2 pixels of 100 (dark), 2 of 200.
+      {"gray", 4, 1, DJVU_RUN_GRAY, {1, 100, 1, 200}, true, 0, {{0, 0, 1}}},
+      // Pure red is dark (77 * 255 < 32768), yellow is light.
+      {"colour", 4, 1, DJVU_RUN_COLOR, {0, 255, 0, 0, 2, 255, 255, 0}, true, 0, {{0, 0, 0}}},
+      // With a colour page the lighter, smaller class becomes the ink.
+      {"mostly dark colour",
+       4,
+       1,
+       DJVU_RUN_COLOR,
+       {2, 0, 0, 0, 0, 255, 255, 255},
+       false,
+       1,
+       {{0, 3, 3}}},
+  };
+  for (Case& c : cases) {
+    RunImage runs(MakeRunImage(c.w, c.h, c.bytes, c.runtype), c.noPage);
+    Runs found;
+    for (const auto& run : runs.runs()) found.push_back({run.y, run.x1, run.x2});
+    EXPECT_EQ(found, c.expected) << c.what;
+    EXPECT_EQ(runs.polarity(), c.polarity) << c.what;
+  }
 }
 
 TEST(RunImageTest, RefusesBadInput) {
