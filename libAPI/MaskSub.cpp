@@ -40,17 +40,6 @@ Colour PixelColour(const PageView& page, const unsigned char* pixel) {
 
 int CellCount(int size, int reduction) { return (size + reduction - 1) / reduction; }
 
-// Channel `channel` of page pixel px of a page row split across into scale
-// samples, as the enlargement splits it (the edges repeat themselves).
-void SplitAcross(const PageView& view, const unsigned char* row, int px, unsigned channel,
-                 unsigned scale, unsigned char* split) {
-  const int left = px > 0 ? px - 1 : px;
-  const int right = px + 1 < view.width() ? px + 1 : px;
-  const size_t step = view.pixsize();
-  SplitSample(row[px * step + channel], row[left * step + channel], row[right * step + channel],
-              scale, split);
-}
-
 // The colour page at the mask's size. A page smaller than the mask by an
 // integer scale stands for the scale x scale mask pixels under each of its
 // pixels, and gives them the colours its enlargement by djvu_pixel_resample
@@ -92,8 +81,13 @@ class MaskPage {
   // The enlargement splits each row's samples across, then the split rows
   // down (row py - 1 below, py + 1 above; the edges repeat themselves).
   int Across(int px, int py, int i, unsigned channel) const {
+    const unsigned char* row = view_.row(py);
+    const int left = px > 0 ? px - 1 : px;
+    const int right = px + 1 < view_.width() ? px + 1 : px;
+    const size_t step = view_.pixsize();
     unsigned char split[3];
-    SplitAcross(view_, view_.row(py), px, channel, static_cast<unsigned>(scale_), split);
+    SplitSample(row[px * step + channel], row[left * step + channel], row[right * step + channel],
+                static_cast<unsigned>(scale_), split);
     return split[i];
   }
   int Part(int px, int py, int i, int t, unsigned channel) const {
@@ -328,9 +322,11 @@ class PageParts {
   Colour Part(int x, int t) const {
     const int k = page_.scale();
     if (!page_.interpolated()) return page_.at(x, k * py_ + t);
+    const PageView& view = page_.view();
+    const unsigned channels[3] = {view.red(), view.green(), view.blue()};
     int rgb[3];
     for (int c = 0; c < 3; ++c) {
-      const size_t at = static_cast<size_t>(x) * 3 + c;
+      const size_t at = static_cast<size_t>(x) * view.pixsize() + channels[c];
       unsigned char split[3];
       SplitSample(here_[at], below_[at], above_[at], static_cast<unsigned>(k), split);
       rgb[c] = split[t];
@@ -341,7 +337,7 @@ class PageParts {
  private:
   static constexpr int kSlots = 4;
 
-  // Page row py split across: red, green and blue of every mask column.
+  // Page row py split across: the page's pixel layout, one pixel a mask column.
   const unsigned char* Across(int py) {
     ++tick_;
     int slot = 0;
@@ -353,18 +349,11 @@ class PageParts {
       if (used_[i] < used_[slot]) slot = i;
     }
     const PageView& view = page_.view();
-    const int k = page_.scale(), w = view.width();
+    const unsigned k = static_cast<unsigned>(page_.scale());
+    const size_t w = static_cast<size_t>(view.width());
     std::vector<unsigned char>& out = split_[slot];
-    out.resize(static_cast<size_t>(k) * w * 3);
-    const unsigned char* row = view.row(py);
-    const unsigned channels[3] = {view.red(), view.green(), view.blue()};
-    for (int x = 0; x < w; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        unsigned char split[3];
-        SplitAcross(view, row, x, channels[c], static_cast<unsigned>(k), split);
-        for (int i = 0; i < k; ++i) out[(static_cast<size_t>(k) * x + i) * 3 + c] = split[i];
-      }
-    }
+    out.resize(k * w * view.pixsize());
+    SplitRow(view.row(py), w, view.pixsize(), k, out.data());
     rows_[slot] = py;
     used_[slot] = tick_;
     return out.data();
