@@ -100,8 +100,9 @@ DrawnLabelText DrawLabelText(const TextSettings& text, const std::string& conten
   const int width = box.width();
   const int height = box.height();
   // One bit per pixel, rows of whole 32-bit words, as QImage lays them out.
-  const size_t stride = width > 0 ? (static_cast<size_t>(width) + 31) / 32 * 4 : 0;
-  if (width < 1 || height < 1 || static_cast<size_t>(height) > kMaxBlockBytes / stride) {
+  const size_t stride = RowStride(width, 1);
+  if (width < 1 || height < 1 || stride == 0 ||
+      static_cast<size_t>(height) > kMaxBlockBytes / stride) {
     return Failure("The text label would be too large (" + Size(width, height) + ").");
   }
   QImage drawn(width, height, QImage::Format_Mono);
