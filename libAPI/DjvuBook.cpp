@@ -212,7 +212,7 @@ void ShareRun(djvu_book& book, size_t first, size_t end, const std::string& name
     page.shapes->compress();
     shared.push_back(i);
     shapes.push_back(page.shapes);
-    reach.push_back(lossy ? GlyphReach(page.dpi) : 0);
+    reach.push_back(lossy && MatchesLossily(page.dpi) ? GlyphReach(page.dpi) : 0);
   }
   if (shared.size() < 2) return;
   const SharedPages result = ShareShapes(shapes, reach);

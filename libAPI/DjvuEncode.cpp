@@ -36,10 +36,6 @@ constexpr long long kLargestDpi = 65535;
 // Below this resolution a pixel more on every row's right end joins the
 // letters and closes their counters: such masks are coded as found.
 constexpr unsigned kLowestThickenedDpi = 200;
-// Below this a letter is a few pixels across, and a print that differs from
-// an earlier one by a pixel or two may be another letter (a "c" for an "e"):
-// only identical shapes are shared.
-constexpr unsigned kLowestLossyMatchDpi = 200;
 // The first background chunk stays small so that a viewer shows a coarse
 // background early.
 constexpr int kFirstChunkBytes = 10000;
@@ -271,7 +267,7 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
 
   djvu::ReportProgress("Cleaning Mask", 20, arg);
   stencil = djvu::CleanMask(*stencil, CleaningSet(options.flags, page != nullptr));
-  const bool lossyMatching = !lossless && dpi >= kLowestLossyMatchDpi;
+  const bool lossyMatching = !lossless && djvu::MatchesLossily(dpi);
   if (!lossless && !lossyMatching) {
     djvu::ReportProgress("Text: only identical shapes shared, the mask has too few dpi", 25, arg);
   }

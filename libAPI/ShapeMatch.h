@@ -29,6 +29,12 @@ int BestParent(const std::vector<const PackedBitmap*>& shapes, const ShapeIndex&
 // The outline reach for a page resolution.
 int GlyphReach(unsigned dpi);
 
+// Below this resolution a letter is a few pixels across, and a print that
+// differs from an earlier one by a pixel or two may be another letter (a
+// "c" for an "e"): only identical shapes are shared.
+inline constexpr unsigned kLowestLossyMatchDpi = 200;
+inline bool MatchesLossily(unsigned dpi) { return dpi >= kLowestLossyMatchDpi; }
+
 // The page with its shapes matched. The blits keep their order; shapes
 // come in the order of their first blit, each with the best earlier shape
 // as its parent when it is close enough to one to be coded more cheaply

@@ -232,5 +232,38 @@ TEST_F(DjvuBookWriterTest, ABuilderTakesPagesOneByOneAndWritesOnlyAtTheEnd) {
   }
 }
 
+// Two pages of one block each, the second with a one-pixel notch: in lossy
+// coding a 300-dpi book shows the first page's block on both pages, but at
+// 150 dpi a pixel may tell one letter from another, and the notch stays.
+TEST_F(DjvuBookWriterTest, LowResolutionBooksShareOnlyIdenticalShapes) {
+  for (const int dpi : {150, 300}) {
+    const DjvuPageSource source = [dpi](int index, DibImage& page) {
+      test::BmpRecipe recipe;
+      recipe.width = 120;
+      recipe.height = 60;
+      recipe.bits = 1;
+      recipe.pixelsPerMetre = dpi * 10000 / 254;
+      recipe.palette = {0xFFFFFF, 0x000000};
+      recipe.pixel = [index](int x, int y) -> uint32_t {
+        const bool block = y >= 10 && y < 46 && x >= 10 && x < 34;
+        return block && !(index == 1 && y == 10 && x == 22);
+      };
+      test::MakeImage(page, recipe);
+      return true;
+    };
+    DjvuSaveParameters lossy = parameters_;
+    lossy.encode.flags |= DJVU_AGGRESSIVE;
+    const std::string path = dir_.file("book.djvu");
+    ASSERT_TRUE(SaveDjvuBook(path, 2, source, lossy, DjvuBookOptions{})) << LastMessage();
+    DibImage second;
+    ASSERT_TRUE(ReadDjvu(second, path, 0, 24, 0, 2.2, 1)) << LastMessage();
+    const auto black = [&](int x, int y) {
+      return (test::PixelAt(second.raster, x, y) & 0xFF) < 128;
+    };
+    EXPECT_TRUE(black(21, 10)) << dpi;
+    EXPECT_EQ(black(22, 10), dpi == 300) << dpi;
+  }
+}
+
 }  // namespace
 }  // namespace leaf
