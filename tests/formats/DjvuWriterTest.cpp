@@ -485,6 +485,19 @@ TEST(SaveDjvuTest, UpsamplingFollowsTheResolutionTheContentOrTheExplicitChoice) 
   }
 }
 
+// Saves a 100-dpi gray page drawn by pixel as DjVu, enlarged as the saver
+// chooses, and renders one layer of the file.
+test::ReferenceImage SaveLowResolutionGrayPage(const test::TempDir& dir, int width, int height,
+                                               const PixelFunction& pixel,
+                                               test::ReferenceMode layer) {
+  DibImage image;
+  MakeImage(image, Recipe(width, height, 8, pixel, test::GrayPalette(8), 3937));
+  const std::string path = dir.file("low.djvu");
+  EXPECT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), EncodeOptions()))
+      << LastMessage();
+  return test::RenderReference(path, 1, layer, true);
+}
+
 // A 100-dpi page of letters like an "e": a dark one-pixel outline with a
 // thin bar of lighter ink across it, as old or low-resolution print shows
 // them. Enlarged, the bar spreads over three rows at a fraction of the
@@ -498,15 +511,8 @@ TEST(SaveDjvuTest, EnlargedLowResolutionPageKeepsThinLightStrokesInTheMask) {
     if (cx == 2 || cx == 8 || cy == 4 || cy == 11) return 40;  // the outline
     return cy == 7 ? 150 : 232;                                // the bar
   };
-  DibImage image;
-  MakeImage(image, Recipe(120, 48, 8, glyph, test::GrayPalette(8)));
-  image.raster.resolutionUnit = kResolutionUnitInch;
-  image.raster.xResolution = image.raster.yResolution = 100;
-  const std::string path = dir.file("bars.djvu");
-  ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), EncodeOptions()))
-      << LastMessage();
   const test::ReferenceImage mask =
-      test::RenderReference(path, 1, test::ReferenceMode::kMask, true);
+      SaveLowResolutionGrayPage(dir, 120, 48, glyph, test::ReferenceMode::kMask);
   ASSERT_EQ(mask.width, 360);
   int bar = 0, barInk = 0;
   for (int y = 0; y < 144; ++y) {
@@ -544,15 +550,8 @@ TEST(SaveDjvuTest, EnlargedPageLeavesNoGhostOfTheLettersInTheBackground) {
     static constexpr uint32_t kLevels[] = {30, 110, 190, 230};
     return kLevels[distance];
   };
-  DibImage image;
-  MakeImage(image, Recipe(120, 96, 8, blurred, test::GrayPalette(8)));
-  image.raster.resolutionUnit = kResolutionUnitInch;
-  image.raster.xResolution = image.raster.yResolution = 100;
-  const std::string path = dir.file("blurred.djvu");
-  ASSERT_TRUE(SaveDjvu(image, path, kDjvuUpsampleAuto, false, MaskOptions(), EncodeOptions()))
-      << LastMessage();
   const test::ReferenceImage background =
-      test::RenderReference(path, 1, test::ReferenceMode::kBackground, true);
+      SaveLowResolutionGrayPage(dir, 120, 96, blurred, test::ReferenceMode::kBackground);
   ASSERT_GT(background.width, 0);
   int darkest = 255;
   for (int y = 0; y < background.height; ++y) {
