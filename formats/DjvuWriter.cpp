@@ -411,8 +411,8 @@ bool EncodeDjvu(DibImage& image, int upsample, bool textOnly, const djvu_mask_op
       encode.flags |= DJVU_NO_THICKEN;
       image.ReportProgress("Text: not thickened, the page was enlarged", 0);
     }
-    image.ReportProgress(
-        "Background: leaves out one page pixel around the ink, the page was enlarged", 0);
+    encode.flags |= DJVU_ENLARGED;
+    image.ReportProgress("Background: keeps the letters' soft edges, the page was enlarged", 0);
   } else if (HigherResolution(dpi) == 0 && !(encode.flags & DJVU_NO_THICKEN)) {
     // Thickening suits a page of 200 dpi or more. Without a resolution the
     // page is coded as 300 dpi, but it may as well be a low-resolution

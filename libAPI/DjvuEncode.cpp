@@ -282,8 +282,9 @@ int Encode(const djvu_encode_options* given, const djvu_run_image* mask,
   BackgroundBudget backgroundBudget{s, options.quality};
   if (page) {
     djvu::ColorLayer background;
-    djvu::FillColourLayers(*page, *stencil, background, foreground, f, s, djvu::InkBorder(scale),
-                           scale);
+    const int inkBorder =
+        (options.flags & DJVU_ENLARGED) ? djvu::kEnlargedInkBorder : djvu::kInkBorder;
+    djvu::FillColourLayers(*page, *stencil, background, foreground, f, s, inkBorder, scale);
     BudgetForeground(foreground, background, w, h, arg);
     backgroundBudget = BudgetBackground(background, s, options.quality, dpi, arg);
     background.pixmap->color_correct(correction);

@@ -49,13 +49,14 @@ GP<JB2Image> DropOffColourShapes(const djvu_pixel_image& page, const JB2Image& s
                                  const ColorLayer& foreground, int f, int scale = 1);
 
 // Width in pixels of the border around ink that the background leaves out:
-// its pixels blend ink and paper, and would leave a ghost of the text in the
-// background.
+// its pixels blend ink and paper, and would leave a dark ghost of the text
+// in the background. On a page enlarged for its mask the blend spreads over
+// the enlargement, and what lies beyond one pixel of the mask's ink is the
+// original's own: the faint strokes the mask did not take (the bar of an
+// "e", a hairline, an accent) and the letters' soft edges. The background
+// keeps them there, as the page shows them.
 inline constexpr int kInkBorder = 2;
-
-// The border of a mask found on a page enlarged scale times: one pixel of
-// the page itself, over which its letters' edges blend into the paper.
-constexpr int InkBorder(int scale) { return scale > kInkBorder ? scale : kInkBorder; }
+inline constexpr int kEnlargedInkBorder = 1;
 
 // Fills the background at reduction s from the pixels more than inkBorder
 // pixels away from ink, and paints foreground cells still left empty under

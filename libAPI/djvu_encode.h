@@ -13,6 +13,9 @@ enum : unsigned {
   DJVU_LOSSLESS = 1,    // keep every mark of the mask as it is
   DJVU_NO_THICKEN = 2,  // do not widen the shapes by a pixel
   DJVU_AGGRESSIVE = 4,  // also drop specks
+  // The page was enlarged for its mask: its letters' edges are blurred over
+  // several pixels, and the background keeps them closer to the ink.
+  DJVU_ENLARGED = 8,
 };
 
 // Option records begin with their own size in bytes: the encoder copies at
@@ -22,7 +25,7 @@ struct djvu_encode_options {
   unsigned size;       // default sizeof(djvu_encode_options)
   float gamma;         // gamma of the source; 0 or less: 2.2
   unsigned quality;    // background quality 0..100; 0 stands for 75
-  unsigned flags;      // DJVU_LOSSLESS, DJVU_NO_THICKEN, DJVU_AGGRESSIVE
+  unsigned flags;      // DJVU_LOSSLESS, DJVU_NO_THICKEN, DJVU_AGGRESSIVE, DJVU_ENLARGED
   unsigned fg_dpi;     // target resolution of the foreground layer (25)
   unsigned bg_dpi;     // target resolution of the background layer (100)
   void* progress_arg;  // third argument of every progress report
@@ -59,9 +62,8 @@ djvu_photo_options djvu_photo_options_default();
 // null). Returns 0, or -1 after reporting an error. The mask and page are
 // not modified. A page smaller than the mask by a whole factor (2 to 12, the
 // same along both sides: a page whose mask was found on it enlarged) gives
-// its colours as it is, at layer resolutions no finer than its own, and the
-// background leaves out one of its pixels around the ink; a page of any
-// other size is scaled to the mask first.
+// its colours as it is, at layer resolutions no finer than its own; a page
+// of any other size is scaled to the mask first.
 int djvu_encode(const djvu_encode_options* options, const djvu_run_image* mask,
                 const djvu_pixel_image* page, djvu_output_routine output, void* context);
 

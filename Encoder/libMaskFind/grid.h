@@ -22,12 +22,10 @@ inline constexpr int kLevels = 64;
 inline constexpr int kThresholds = 5;
 
 // Where a cell's thresholds are centred between its dark (0) and light (1)
-// level: in the middle, or nearer the paper on an enlarged low-resolution
-// page. There the letters' edges blend ink and paper over several pixels:
-// the mask takes in most of the blend and the thin, light strokes, so the
-// background can leave the rest out without the letters growing lighter.
+// level: in the middle, or nearer the paper for the thin, light strokes of
+// an enlarged low-resolution page.
 inline constexpr float kCentreMiddle = 0.5f;
-inline constexpr float kCentreNearPaper = 0.7f;
+inline constexpr float kCentreNearPaper = 0.6f;
 
 // Thresholds of a cell wholly dark (every pixel is below them) or wholly light.
 inline constexpr int32_t kAllDark = 64;
