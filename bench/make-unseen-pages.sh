@@ -3,7 +3,8 @@
 # the documentation books DjVuLibre ships (Debian's libdjvulibre-dev): pages
 # rendered at 300, 150 and 100 dpi and degraded the way a scanner degrades
 # them (blur, tinted paper, sensor noise), a page with a photograph-like
-# picture, and the two scanned letters of that folder as they are. Each page
+# picture, the two scanned letters of that folder as they are, and three of
+# these pages resampled to 120-170 dpi. Each page
 # is an LZW TIFF carrying its resolution, so the encoder sees the dpi a
 # scanner would have written.
 #
@@ -59,6 +60,12 @@ save "$(render djvulibre-book-en.djvu 12 100 ppm)" manual-100 100 $(scan_look 0.
 save "$(render djvu2spec.djvu 8 150 ppm)" blue-ink-150 150 \
   -fill '#1c2a78' -tint 100 $(scan_look 0.5 '#f1e6c4' 0.3)
 save "$(render djvu2spec.djvu 3 100 pgm)" gray-100 100 $(scan_look 0.4 '#e8e8e8' 0.3) -colorspace Gray
+
+# The letter and the manual page as a scanner set to a lower resolution gives
+# them: resampled to 150, 120 and 170 dpi.
+save "$out/letter-2002.tif" letter-2002-150 150 -filter Triangle -resize 50%
+save "$out/manual-300.tif" manual-120 120 -filter Triangle -resize 40%
+save "$out/manual-300.tif" manual-170 170 -filter Triangle -resize 56.667%
 
 # A 300-dpi page with a photograph-like picture (a smooth fractal landscape)
 # beside a table, and a red heading.

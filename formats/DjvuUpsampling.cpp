@@ -13,8 +13,12 @@ constexpr int kLowResolution = 200;
 // ... until they reach this one.
 constexpr int kTargetResolution = 250;
 constexpr int kLargestFactor = 4;
-// ... and no larger than this (a letter page at 300 dpi has 8.4 million).
+// ... and enlarged more than twice only up to this many pixels (a letter
+// page at 300 dpi has 8.4 million)...
 constexpr double kLargestPixels = 9.0e6;
+// ... but doubled up to this many (a letter page at 600 dpi has 33.7
+// million): a page left below 200 dpi loses its letters' shapes.
+constexpr double kLargestDoubledPixels = 36.0e6;
 
 // A page is sampled every this many pixels in both directions.
 constexpr unsigned kSampleStep = 4;
@@ -42,7 +46,8 @@ int DjvuUpsampleFactor(int code, int dpi, int width, int height) {
   if (dpi <= 0 || dpi >= kLowResolution) return 1;
   int factor = std::min((kTargetResolution + dpi - 1) / dpi, kLargestFactor);
   const double pixels = static_cast<double>(width) * height;
-  while (factor > 1 && pixels * factor * factor > kLargestPixels) --factor;
+  while (factor > 2 && pixels * factor * factor > kLargestPixels) --factor;
+  if (factor == 2 && pixels * 4 > kLargestDoubledPixels) factor = 1;
   return factor;
 }
 
