@@ -22,7 +22,7 @@ std::vector<ConvertOption> DjvuOptions() {
   options.push_back({"--upsample", "N",
                      "enlarge colour and gray pages N times (1..4) before saving as DjVu; auto "
                      "(the default): pages below 200 dpi until they have 250 (beyond 2x "
-                     "at most 9 megapixels, 2x at most 36), but not photographs",
+                     "at most 13.5 megapixels, 2x at most 36), but not photographs",
                      ApplyUpsample});
   return options;
 }

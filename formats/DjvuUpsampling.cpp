@@ -13,9 +13,10 @@ constexpr int kLowResolution = 200;
 // ... until they reach this one.
 constexpr int kTargetResolution = 250;
 constexpr int kLargestFactor = 4;
-// ... and enlarged more than twice only up to this many pixels (a letter
-// page at 300 dpi has 8.4 million)...
-constexpr double kLargestPixels = 9.0e6;
+// ... and enlarged more than twice only up to this many pixels (an A4 page
+// at 120 dpi enlarged three times has 12.5 million; at twice, 240 dpi, its
+// letters still lose their shapes)...
+constexpr double kLargestPixels = 13.5e6;
 // ... but doubled up to this many (a letter page at 600 dpi has 33.7
 // million): a page left below 200 dpi loses its letters' shapes.
 constexpr double kLargestDoubledPixels = 36.0e6;

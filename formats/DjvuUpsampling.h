@@ -24,9 +24,10 @@ int DjvuUpsampleCode(int setting);
 // The enlargement (1..4) for an upsampling code, the page's resolution in
 // dots per inch (0 when unknown) and its size. An explicit code is followed
 // as given; the automatic choice enlarges pages below 200 dpi until they
-// reach 250 dpi (at most 4x), but more than twice only within about nine
-// million pixels (a letter page at 300 dpi) and twice only within 36 million
-// (one at 600 dpi), and leaves pages of unknown resolution as they are.
+// reach 250 dpi (at most 4x), but more than twice only within 13.5 million
+// pixels (an A4 page at 120 dpi enlarged three times) and twice only within
+// 36 million (a letter page at 600 dpi), and leaves pages of unknown
+// resolution as they are.
 int DjvuUpsampleFactor(int code, int dpi, int width, int height);
 
 // What the choice was, as the saver reports it ("Upsampling: 3x, the page

@@ -591,11 +591,12 @@ TEST(DjvuUpsampleCodeTest, SettingZeroIsAutomaticWithinAPixelBudget) {
   EXPECT_EQ(DjvuUpsampleCode(1), -2);
   EXPECT_EQ(DjvuUpsampleCode(3), -4);
   EXPECT_EQ(DjvuUpsampleFactor(DjvuUpsampleCode(2), 600, 5000, 5000), 3);
-  // The automatic choice enlarges more than twice within nine million
+  // The automatic choice enlarges more than twice within 13.5 million
   // pixels, and doubles within 36 million: a letter page at 170 dpi is not
   // left at a resolution where its letters lose their shapes.
   EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 850, 1100), 3);
-  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 929, 1252), 2);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 120, 992, 1403), 3);
+  EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 75, 1300, 1700), 2);
   EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 170, 1445, 1870), 2);
   EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 100, 2550, 3300), 2);
   EXPECT_EQ(DjvuUpsampleFactor(kDjvuUpsampleAuto, 100, 3500, 3500), 1);
